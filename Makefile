@@ -1,0 +1,39 @@
+# Front door: make run | make test | make bench | make deps
+PRESET ?= default
+BUILD  := build/$(PRESET)
+JOBS   ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench check-asan clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/ui/veldo ]; then \
+	  exec $(BUILD)/ui/veldo; \
+	elif [ -x $(BUILD)/cli/veldo-cli ]; then \
+	  echo "The window is not built yet; the command-line front end is: $(BUILD)/cli/veldo-cli --help"; \
+	else \
+	  echo "Built the libraries under $(BUILD); run 'make test' to exercise them (no program to start yet)."; \
+	fi
+
+test: build
+	@ctest --preset $(PRESET)
+
+bench: PRESET = default
+bench: build
+	@cmake --build $(BUILD) --target bench
+
+check-asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+clean:
+	rm -rf build
