@@ -2,10 +2,15 @@
 // state of the sweep selectors, and writes through a ComputeOutput.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "app/case_table.hpp"
 #include "app/output.hpp"
+#include "app/parse.hpp"
+#include "app/sweep.hpp"
 
 namespace veldo {
 
@@ -17,9 +22,131 @@ public:
   virtual std::string FieldText(std::string_view name) const = 0;
   // Whether a sweep selector is selected, by its name ("RBpr1lo", "RBid2con2", ...).
   virtual bool IsSelected(std::string_view radioName) const = 0;
+  // The decimal separator the case fields may use besides "."; the C library's locale by default.
+  virtual std::string DecimalSeparator() const { return LocaleDecimalSeparator(); }
 };
 
 // Runs the Compute command for geometry case TestCase (1..9) to its end.
 void ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out);
+
+// ---------------------------------------------------------------------------------------------
+// The seam to the models: the air-coil reference, the range check and the seven case models, with
+// the argument lists of the models library. The command calls nothing else of it, so tests and
+// fuzzers can run the command over cheap stand-ins.
+
+using AirCoilFn = std::function<void(int N, double R1, double R2, double L, double f, double Acc,
+                                     double& X0, int& Ier)>;
+using CheckRangeFn = std::function<int(double From, double To, double Step)>;
+// One-layer models: (N, R1, R2, L, f, LO or B1, CON1, MR1, Acc, dR, dX, Ier).
+using OneLayerFn = std::function<void(int N, double R1, double R2, double L, double f, double P,
+                                      double CON1, double MR1, double Acc, double& dR, double& dX,
+                                      int& Ier)>;
+// Two-layer models: (N, R1, R2, L, f, LO or B1, D1 or B2, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier).
+using TwoLayerFn = std::function<void(int N, double R1, double R2, double L, double f, double P1,
+                                      double P2, double CON1, double CON2, double MR1, double MR2,
+                                      double Acc, double& dR, double& dX, int& Ier)>;
+
+struct ModelTable {
+  AirCoilFn AirCoilReactance;
+  CheckRangeFn CheckRange;
+  OneLayerFn PlanarOneLayer;
+  TwoLayerFn PlanarTwoLayers;
+  OneLayerFn CylinderInsideOneLayer;
+  TwoLayerFn CylinderInsideTwoLayers;
+  OneLayerFn CylinderOutsideOneLayer;
+  TwoLayerFn CylinderOutsideTwoLayers;
+  OneLayerFn VerticalCoilHalfSpace;
+};
+
+// The models library's own functions (defined where veldo_models is linked).
+ModelTable RealModels();
+
+// How a command ended.
+enum class ComputeStatus {
+  Completed,      // the sweep ran to its end and its curve is counted
+  NoComputation,  // a case without a computation (7, 8), or no selector selected
+  Rejected,       // an input message ended it before the sweep
+  Fault,          // a floating-point fault ended it (before or during the sweep)
+};
+
+// The command with its models given.
+ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
+                                 const ModelTable& models);
+
+// ---------------------------------------------------------------------------------------------
+// The command in two halves, so points can later be evaluated elsewhere (another thread, a pool):
+// PrepareSweep reads, converts and checks everything and computes the air-coil reference; the
+// plan it fills is a self-contained description of the sweep; RunSweep evaluates and outputs.
+
+// Floating-point faults that end a command, in the order they are reported when several flags
+// are raised by one step.
+enum class FpFault { None, DivByZero, Overflow, Invalid };
+
+// "Floating point division by zero", "Floating point overflow", "Invalid floating point operation".
+std::string_view FpFaultText(FpFault fault);
+
+// Clears the fault flags, runs `step`, and tells which fault (if any) it raised.
+FpFault RunGuarded(const std::function<void()>& step);
+
+struct SweepPlan {
+  const CaseSpec* spec = nullptr;
+  int swept = 0;                 // index of the swept parameter in spec->params
+  int N = 0;
+  double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI
+  std::array<double, 6> fixed{};  // SI working values of the case's parameters (From values)
+  SweepRange range;              // of the swept parameter, SI
+  SweepRange windowRange;        // the same sweep in the window's unit (the typed numbers)
+  double X0 = 0, L0 = 0;
+  bool airCoilShort = false;     // the air-coil reference's Ier was not 0
+  Rgb colour{};
+  // The case model at one value of the swept parameter (SI), the others at their From values.
+  std::function<void(double P, double& dR, double& dX, int& Ier)> model;
+};
+
+struct PointResult {
+  double value = 0;        // swept value, SI
+  double dR = 0, dX = 0;   // ohms
+  double x = 0, y = 0;     // normalised
+  int Ier = 0;
+  FpFault fault = FpFault::None;
+};
+
+// Reads, converts and checks the inputs, computes and shows the air-coil values, checks the
+// range and the geometry. Returns Completed with `plan` filled when the sweep can run; otherwise
+// the message has been shown and the status says why the command ended.
+ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& out,
+                           const ModelTable& models, SweepPlan& plan);
+
+// One point: the model call and the normalisation, with the fault flags of this thread cleared
+// before and tested after. Safe to call from several threads when the models are.
+PointResult EvaluatePoint(const SweepPlan& plan, int i);
+
+// Begins the curve, evaluates the points in order and outputs them, reports a fault, counts the
+// curve and reports the accuracy.
+ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out);
+
+// Messages of the checks this command adds to those of the models.
+inline constexpr std::string_view kNegativeDataMessage = "Check for negative data values";
+inline constexpr std::string_view kRegistryFullMessage =
+    "The chart holds 101 curves, as many as it can: remove them with File > New before computing "
+    "again";
+inline constexpr std::string_view kAccuracyMessage =
+    "Check the computation accuracy: it must be at least 1.110223e-12 %";
+inline constexpr std::string_view kTooManyPointsMessage =
+    "Check the sweep: From, To and Step give more than 1000000 points";
+inline constexpr std::string_view kRodMessage =
+    "Check the geometry: the rod must fit inside the coil (B1 <= R1)";
+inline constexpr std::string_view kBoreMessage =
+    "Check the geometry: the coil must fit inside the bore (B1 >= R2)";
+inline constexpr std::string_view kBoreLayerMessage =
+    "Check the geometry: the layer interface must lie inside the conductor (B2 >= B1)";
+inline constexpr std::string_view kRodLayerMessage =
+    "Check the geometry: the layer interface must lie inside the rod (B2 <= B1)";
+
+// The smallest relative accuracy the quadrature accepts (50 times its machine precision).
+inline constexpr double kMinAcc = 50.0 * 2.220446e-16;
+
+// Registry size: slots 0 .. 100.
+inline constexpr int kCurveSlots = 101;
 
 }  // namespace veldo

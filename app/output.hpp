@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace veldo {
 
@@ -51,6 +52,18 @@ public:
   // and whether the air-coil reference fell short. Called once per finished sweep; the window
   // shows it in its status bar (nothing when both are zero), the front end on standard error.
   virtual void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) = 0;
+
+  // The numbers behind the labels and the points, for outputs that keep them (the front end
+  // prints them). Called just before SetAirCoilLabels and just before each AddPoint.
+  virtual void AirCoilValues(double /*X0*/, double /*L0*/) {}
+  struct PointDetails {
+    std::string_view param;  // swept parameter: "LO", "B1", ...
+    double value;            // its value in the window's unit
+    double dR, dX;           // ohms, as the model returned them
+    double x, y;             // the point added
+    int Ier;                 // the model's status
+  };
+  virtual void PointComputed(const PointDetails& /*point*/) {}
 };
 
 }  // namespace veldo

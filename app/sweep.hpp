@@ -1,0 +1,29 @@
+// Sweep values: From + i*Step for i = 0 .. n-1, never accumulated, so the last value does not
+// drift above To and drop out. n = floor((To - From)/Step + 1e-9) + 1; Step = 0 gives one point.
+#pragma once
+
+#include <optional>
+
+namespace veldo {
+
+// The most points one sweep may hold. A finer range is refused before any work: each point is
+// one model call, and the command cannot be cancelled while it runs.
+inline constexpr int kMaxSweepPoints = 1000000;
+
+// Relative slack of the point count: a quotient within 1e-9 below an integer counts as reaching it.
+inline constexpr double kSweepSlack = 1e-9;
+
+struct SweepRange {
+  double From = 0, To = 0, Step = 0;
+  int count = 1;  // number of points, at least 1
+
+  // The i-th value (0 <= i < count). The last one is To itself when it lands on To within the
+  // slack of the count.
+  double Value(int i) const;
+};
+
+// The sweep of an accepted range (From <= To, Step >= 0, all finite), or nothing when it would
+// hold more than kMaxSweepPoints points.
+std::optional<SweepRange> MakeSweep(double From, double To, double Step);
+
+}  // namespace veldo

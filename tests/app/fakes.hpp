@@ -1,0 +1,184 @@
+// Stand-ins for the window and the models: an input with the window's default texts, an output
+// that records every call in order, and model functions that record their arguments.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/compute.hpp"
+
+namespace veldo::test {
+
+// The window's fields with their default texts and the first selector of every case selected.
+class FakeInput : public ComputeInput {
+public:
+  FakeInput() {
+    for (const CommonField& c : kCommonFields) texts[std::string(c.name)] = std::string(c.defaultText);
+    for (const CaseSpec& c : kCases) {
+      if (!c.frequencyField.empty()) texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
+      for (const ParamSpec& p : c.params) {
+        texts[std::string(p.fromField)] = std::string(p.fromDefault);
+        texts[std::string(p.toField)] = std::string(p.toDefault);
+        texts[std::string(p.stepField)] = std::string(p.stepDefault);
+      }
+      if (!c.params.empty()) selected.insert(std::string(c.params[0].selector));
+    }
+  }
+
+  std::string FieldText(std::string_view name) const override {
+    reads.emplace_back(name);
+    const auto it = texts.find(std::string(name));
+    return it == texts.end() ? std::string() : it->second;
+  }
+  bool IsSelected(std::string_view radioName) const override {
+    return selected.count(std::string(radioName)) > 0;
+  }
+  std::string DecimalSeparator() const override { return separator; }
+
+  // Selects one sweep selector of a case (the others of that case are cleared).
+  void Select(int testCase, std::string_view selector) {
+    for (const ParamSpec& p : FindCase(testCase)->params) selected.erase(std::string(p.selector));
+    selected.insert(std::string(selector));
+  }
+  void Set(std::string_view field, std::string text) { texts[std::string(field)] = std::move(text); }
+
+  std::map<std::string, std::string> texts;
+  std::set<std::string> selected;
+  std::string separator = ".";
+  mutable std::vector<std::string> reads;
+};
+
+struct Curve {
+  Rgb colour;
+  std::vector<std::pair<double, double>> points;
+};
+
+// Records what the command writes; `log` keeps the order of the calls.
+class RecordingOutput : public ComputeOutput {
+public:
+  void ShowMessage(MessageKind kind, const std::string& text) override {
+    messages.push_back({kind, text});
+    log.push_back("message");
+  }
+  void SetAirCoilLabels(const std::string& reactance, const std::string& inductance) override {
+    labels = {reactance, inductance};
+    log.push_back("labels");
+  }
+  void SetProgressPosition(int position) override {
+    progressPosition = position;
+    log.push_back("position " + std::to_string(position));
+  }
+  void SetProgressMaximum(int maximum) override {
+    progressMaximum = maximum;
+    log.push_back("maximum " + std::to_string(maximum));
+  }
+  void StepProgress() override {
+    if (progressPosition < progressMaximum) ++progressPosition;
+  }
+  int CurveCount() const override { return curveCount; }
+  void BeginCurve(Rgb colour) override {
+    curves.push_back({colour, {}});
+    log.push_back("begin");
+  }
+  void AddPoint(double x, double y) override { curves.back().points.emplace_back(x, y); }
+  void CountCurve() override {
+    ++curveCount;
+    log.push_back("count");
+  }
+  void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
+    accuracy.push_back({pointsShort, pointsTotal, airCoilShort});
+    log.push_back("accuracy");
+  }
+  void AirCoilValues(double X0, double L0) override { airCoil = {X0, L0}; }
+  void PointComputed(const PointDetails& point) override { details.push_back(point); }
+
+  struct Message {
+    MessageKind kind;
+    std::string text;
+  };
+  struct Accuracy {
+    int pointsShort, pointsTotal;
+    bool airCoilShort;
+  };
+  std::vector<Message> messages;
+  std::pair<std::string, std::string> labels;
+  int progressPosition = -1, progressMaximum = -1;
+  int curveCount = 0;
+  std::vector<Curve> curves;
+  std::vector<Accuracy> accuracy;
+  std::pair<double, double> airCoil{-1, -1};
+  std::vector<PointDetails> details;
+  std::vector<std::string> log;
+};
+
+// One call of a case model: its name and every argument, N first, then the doubles in order.
+struct ModelCall {
+  std::string model;
+  int N;
+  std::vector<double> args;
+};
+
+// Model functions that record their calls. The air-coil reactance scales like the real one
+// (with N squared and with f); each model returns dR = -1e-3*N*N and dX = -2e-3*N*N unless the
+// test sets `respond`.
+struct FakeModels {
+  std::vector<ModelCall> calls;
+  int airCoilIer = 0;
+  // Called with the call number (0-based) and the swept arguments; may change dR, dX, Ier.
+  std::function<void(int call, double& dR, double& dX, int& Ier)> respond;
+
+  ModelTable Table() {
+    ModelTable t;
+    t.AirCoilReactance = [this](int N, double R1, double R2, double L, double f, double Acc,
+                                double& X0, int& Ier) {
+      calls.push_back({"AirCoilReactance", N, {R1, R2, L, f, Acc}});
+      X0 = 1e-8 * N * N * f;
+      Ier = airCoilIer;
+    };
+    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
+    auto one = [this](std::string name) {
+      return [this, name](int N, double R1, double R2, double L, double f, double P, double CON1,
+                          double MR1, double Acc, double& dR, double& dX, int& Ier) {
+        Record(name, N, {R1, R2, L, f, P, CON1, MR1, Acc}, dR, dX, Ier);
+      };
+    };
+    auto two = [this](std::string name) {
+      return [this, name](int N, double R1, double R2, double L, double f, double P1, double P2,
+                          double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
+                          double& dX, int& Ier) {
+        Record(name, N, {R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc}, dR, dX, Ier);
+      };
+    };
+    t.PlanarOneLayer = one("PlanarOneLayer");
+    t.PlanarTwoLayers = two("PlanarTwoLayers");
+    t.CylinderInsideOneLayer = one("CylinderInsideOneLayer");
+    t.CylinderInsideTwoLayers = two("CylinderInsideTwoLayers");
+    t.CylinderOutsideOneLayer = one("CylinderOutsideOneLayer");
+    t.CylinderOutsideTwoLayers = two("CylinderOutsideTwoLayers");
+    t.VerticalCoilHalfSpace = one("VerticalCoilHalfSpace");
+    return t;
+  }
+
+  // The model calls only (without the air-coil reference).
+  std::vector<ModelCall> ModelCalls() const {
+    std::vector<ModelCall> m;
+    for (const ModelCall& c : calls)
+      if (c.model != "AirCoilReactance") m.push_back(c);
+    return m;
+  }
+
+private:
+  void Record(const std::string& name, int N, std::vector<double> args, double& dR, double& dX,
+              int& Ier) {
+    const int call = static_cast<int>(ModelCalls().size());
+    calls.push_back({name, N, std::move(args)});
+    dR = -1e-3 * N * N;
+    dX = -2e-3 * N * N;
+    Ier = 0;
+    if (respond) respond(call, dR, dX, Ier);
+  }
+};
+
+}  // namespace veldo::test
