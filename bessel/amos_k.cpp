@@ -63,6 +63,12 @@ void ZBESK(double zr, double zi, double fnu, int kode, int n, double* cyr, doubl
   // Overflow test on the last member of the sequence.
   ufl = D1MACH(1) * 1.0e3;
   if (az < ufl) goto L180;
+  // With the subnormal underflow base, UFL no longer covers the arguments for which 2/z (the
+  // RZ of ZBKNU, whose logarithm the series takes) exceeds the overflow base: below
+  // 2/D1MACH(2) = 1.18e-308 the series would run on infinities and return NaN with IERR = 0.
+  // Such z are reported as overflow, as an underflow base of the smallest normal double
+  // (UFL = 2.2e-305) would have reported them.
+  if (az < 2.0 / D1MACH(2)) goto L180;
   if (fnu > fnul) goto L80;
   if (fn <= 1.0) goto L60;
   if (fn > 2.0) goto L50;

@@ -78,13 +78,13 @@ constexpr double kZsqrtDrt = 7.071067811865475244008443621e-1;  // 1/sqrt(2)
 }  // namespace
 
 // |z| as max(|x|,|y|)*sqrt(1 + q^2), q the ratio of the smaller to the larger part: no
-// overflow in the squares and no division by zero.
+// overflow in the squares and no division by zero. The zero test asks whether both parts are
+// zero rather than forming their sum, which overflows (and raises the flag) when both parts are
+// near the largest double although |z| itself is representable; the outcome is the same.
 double ZABS(double zr, double zi) {
   const double u = std::fabs(zr);
   const double v = std::fabs(zi);
-  double s = u + v;
-  s = s * 1.0;
-  if (s == 0.0) goto L20;
+  if (u == 0.0 && v == 0.0) goto L20;
   if (u > v) goto L10;
   {
     const double q = u / v;

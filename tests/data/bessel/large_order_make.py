@@ -5,6 +5,8 @@ Writes, next to this script:
   large_order_ijk.csv   I, J, K of complex argument, orders 0..200 (integer and fractional),
                         N = 1..5 members, |z| from 1e-3 to 1000 in all four quadrants, KODE 1, 2
   large_order_airy.csv  Ai(z), Ai'(z) of complex argument, KODE 1 and 2
+  large_order_limits.csv the routing cases of the large-order branches and calls on both sides
+                        of the overflow and underflow limits of the published routines
 
 All values come from mpmath (besseli, besselj, besselk, airyai) at 60 significant digits and are
 kept only when a second evaluation at 90 digits agrees to 1e-30 and every member of the row is a
@@ -133,6 +135,118 @@ def airy_rows():
     return rows
 
 
+# The limits of the published routines with this program's machine constants.
+ELIM = 2.303 * (1021 * 0.30103 - 3.0)          # 700.92180389, exp(-ELIM) = 1000 D1MACH(1)
+TOL = 2.220446e-16
+DENORM = mp.mpf(2) ** -1074
+
+
+def lead_i(nu, x):
+    """log of the leading term of the Debye expansion of I(nu, x), x > 0, as ZUOIK/ZUNI1 test
+    it: Re(ZETA2 - ZETA1) + ln |PHI|, PHI = (2 pi nu s)^(-1/2), s = sqrt(1 + (x/nu)^2)."""
+    t = x / nu
+    sq = mp.sqrt(1 + t * t)
+    return nu * sq - nu * mp.log((1 + sq) / t) - mp.log(2 * mp.pi * nu * sq) / 2
+
+
+def lead_k(nu, x):
+    """The same for K(nu, x): Re(ZETA1 - ZETA2) + ln |PHI|, PHI = sqrt(pi/2) (nu s)^(-1/2)."""
+    t = x / nu
+    sq = mp.sqrt(1 + t * t)
+    return -nu * sq + nu * mp.log((1 + sq) / t) + mp.log(mp.pi / (2 * nu * sq)) / 2
+
+
+def airy_test(z):
+    """ZAIRY's exponent test for KODE = 1: |Re zeta| + ln|z|/4 (both signs of Re zeta)."""
+    zeta = mp.mpf(2) / 3 * z * mp.sqrt(z)
+    return abs(mp.re(zeta)) + mp.log(abs(z)) / 4
+
+
+def side(f, level, delta, x0):
+    """A double x with f(x) = level + delta (delta small, the side of the limit)."""
+    return float(mp.findroot(lambda x: f(x) - (level + delta), x0))
+
+
+def limit_rows():
+    mp.mp.dps = 40
+    rows = []   # (case, func, kode, n, fnu, zr, zi, nz, ierr, values)
+
+    def bessel(case, func, kode, n, nu, zr, zi, nz, ierr):
+        z = mp.mpc(zr, zi)
+        vals = []
+        for k in range(n):
+            if ierr != 0 or (func in "IJ" and k >= n - nz) or (func == "K" and k < nz):
+                vals.append((mp.mpc(0), mp.mpf(0)))
+                continue
+            with mp.workdps(60):
+                w = scaled(func, mp.mpf(nu) + k, z, kode)
+            with mp.workdps(40):
+                c = cond(func, mp.mpf(nu) + k, z)
+            vals.append((w, c))
+        rows.append((case, func, kode, n, nu, zr, zi, nz, ierr, vals))
+
+    # The five routing cases of the large-order branches.
+    bessel("route-ZUNI1", "I", 1, 1, 100.0, 30.0, 0.0, 0, 0)
+    bessel("route-ZWRSK", "I", 1, 1, 50.0, 30.0, 0.0, 0, 0)
+    bessel("route-ZUNI2", "I", 1, 1, 100.0, 0.0, 30.0, 0, 0)
+    bessel("route-ZUNK1", "K", 1, 1, 100.0, 1.0, 0.0, 0, 0)
+    bessel("route-ZUOIK-K", "K", 1, 1, 2.5, 1.0, 0.0, 0, 0)
+    # I overflow at order 100 (ZUOIK, ZUNI1): IERR = 2 once the leading term passes exp(ELIM).
+    x = side(lambda x: lead_i(100, x), ELIM, -0.01, 650)
+    bessel("I-overflow-below", "I", 1, 1, 100.0, x, 0.0, 0, 0)
+    x = side(lambda x: lead_i(100, x), ELIM, 0.01, 650)
+    bessel("I-overflow-above", "I", 1, 1, 100.0, x, 0.0, 0, 2)
+    bessel("I-overflow-above-scaled", "I", 2, 2, 100.0, x, 0.0, 0, 0)
+    # I underflow at order 1000: the members below exp(-ELIM) are zero and counted in NZ.
+    x = side(lambda x: lead_i(1000, x), -ELIM, 0.01, 300)
+    bessel("I-underflow-above", "I", 1, 1, 1000.0, x, 0.0, 0, 0)
+    x = side(lambda x: lead_i(1000, x), -ELIM, -0.01, 300)
+    bessel("I-underflow-below", "I", 1, 1, 1000.0, x, 0.0, 1, 0)
+    d = lead_i(1000, 300) - lead_i(1002, 300)
+    x = side(lambda x: lead_i(1000, x), -ELIM, d / 2, 300)
+    nz = sum(1 for k in range(3) if lead_i(1000 + k, mp.mpf(x)) < -ELIM)
+    bessel("I-underflow-straddle", "I", 1, 3, 1000.0, x, 0.0, nz, 0)
+    # K at order 100 (ZBUNK, ZUNK1): overflow for small x, underflow for large x.
+    x = side(lambda x: lead_k(100, x), ELIM, 0.01, 0.065)
+    bessel("K-overflow-above", "K", 1, 1, 100.0, x, 0.0, 0, 2)
+    x = side(lambda x: lead_k(100, x), ELIM, -0.01, 0.065)
+    bessel("K-overflow-below", "K", 1, 1, 100.0, x, 0.0, 0, 0)
+    x = side(lambda x: lead_k(100, x), -ELIM, 0.01, 700)
+    bessel("K-underflow-above", "K", 1, 1, 100.0, x, 0.0, 0, 0)
+    x = side(lambda x: lead_k(100, x), -ELIM, -0.01, 700)
+    bessel("K-underflow-below", "K", 1, 1, 100.0, x, 0.0, 1, 0)
+    d = lead_k(101, 700) - lead_k(100, 700)
+    x = side(lambda x: lead_k(100, x), -ELIM, -d / 2, 700)
+    bessel("K-underflow-straddle", "K", 1, 2, 100.0, x, 0.0, 1, 0)
+    # K at order 50 (<= FNUL): the ZUOIK pre-test decides before ZBKNU.
+    x = side(lambda x: lead_k(50, x), ELIM, 0.01, 2.7e-5)
+    bessel("K50-overflow-above", "K", 1, 1, 50.0, x, 0.0, 0, 2)
+    x = side(lambda x: lead_k(50, x), ELIM, -0.01, 2.7e-5)
+    bessel("K50-overflow-below", "K", 1, 1, 50.0, x, 0.0, 0, 0)
+    x = side(lambda x: lead_k(50, x), -ELIM, -0.01, 700)
+    bessel("K50-underflow-below", "K", 1, 2, 50.0, x, 0.0, 2, 0)
+    # Airy: overflow (IERR = 2) in the left half plane, underflow (NZ = 1) on the right.
+    for case, th, level, delta, nz, ierr in [
+            ("Ai-overflow-below", 2.6, ELIM, -0.01, 0, 0),
+            ("Ai-overflow-above", 2.6, ELIM, 0.01, 0, 2),
+            ("Ai-underflow-above", 0.3, ELIM, -0.01, 0, 0),
+            ("Ai-underflow-below", 0.3, ELIM, 0.01, 1, 0)]:
+        r = side(lambda r: airy_test(r * mp.expj(th)), level, delta, 100)
+        zr, zi = float(r * mp.cos(th)), float(r * mp.sin(th))
+        z = mp.mpc(zr, zi)
+        vals = []
+        for did in (0, 1):
+            if nz or ierr:
+                vals.append((mp.mpc(0), mp.mpf(0)))
+            else:
+                with mp.workdps(60):
+                    w = mp.airyai(z, derivative=did)
+                c = abs(z) ** 1.5
+                vals.append((w, c))
+        rows.append((case, "A", 1, 2, 0.0, zr, zi, nz, ierr, vals))
+    return rows
+
+
 def fmt(x):
     return mp.nstr(x, 20, min_fixed=0, max_fixed=0) if x != 0 else "0"
 
@@ -161,7 +275,24 @@ def main():
         for name, kode, did, zr, zi, w, c in arows:
             f.write("%s,%d,%d,%r,%r,%s,%s,%s\n" % (name, kode, did, zr, zi,
                     fmt(mp.re(w)), fmt(mp.im(w)), mp.nstr(c, 6)))
-    print(len(rows), "I/J/K rows,", len(arows), "Airy rows", file=sys.stderr)
+    lrows = limit_rows()
+    with open(os.path.join(HERE, "large_order_limits.csv"), "w") as f:
+        f.write("# Routing cases of the large-order branches and calls on both sides of the\n")
+        f.write("# overflow/underflow limits (ELIM = 2.303 (1021 * 0.30103 - 3)) of the published\n")
+        f.write("# routines, placed 0.01 in the logarithm from the limit with the leading-term\n")
+        f.write("# estimates the routines use (lead_i, lead_k, airy_test in large_order_make.py).\n")
+        f.write("# Values from mpmath %s at 60 digits; func A: n = 2 means Ai (k = 1), Ai' (k = 2).\n"
+                % mp.__version__)
+        f.write("# Expected nz, ierr as the published limits define them; a zero value row is an\n")
+        f.write("# exact zero (or not computed when ierr != 0).\n")
+        f.write("case,func,kode,n,fnu,zr,zi,nz,ierr,k,re,im,cond\n")
+        for case, func, kode, n, nu, zr, zi, nz, ierr, vals in lrows:
+            for k, (w, c) in enumerate(vals, 1):
+                f.write("%s,%s,%d,%d,%r,%r,%r,%d,%d,%d,%s,%s,%s\n" % (
+                    case, func, kode, n, nu, zr, zi, nz, ierr, k, fmt(mp.re(w)), fmt(mp.im(w)),
+                    mp.nstr(c, 6)))
+    print(len(rows), "I/J/K rows,", len(arows), "Airy rows,", len(lrows), "limit cases",
+          file=sys.stderr)
 
 
 if __name__ == "__main__":
