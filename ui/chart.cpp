@@ -1,0 +1,211 @@
+#include "ui/chart.hpp"
+
+#include <QFileInfo>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "ui/emf_device.hpp"
+
+namespace veldo {
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+
+void StyleAxis(QValueAxis* axis, const char* title) {
+  axis->setTitleText(title);
+  axis->setLinePen(QPen(Qt::black, 1));
+  axis->setLabelsColor(Qt::black);
+  axis->setTitleBrush(QBrush(Qt::black));
+  axis->setGridLinePen(QPen(kSilver, 1, Qt::DotLine));
+  axis->setGridLineVisible(true);
+  axis->setMinorGridLineVisible(false);
+  axis->setLabelFormat("%g");
+  axis->setRange(0.0, 1.0);
+  axis->setTickCount(5);
+}
+
+struct Span {
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -std::numeric_limits<double>::infinity();
+  void add(double v) {
+    if (!std::isfinite(v)) return;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  bool empty() const { return lo > hi; }
+};
+
+void SetAxis(QValueAxis* axis, AxisState& state, const Span& data, bool zoomed) {
+  // Fixed ticks first: a dynamic tick type over a range about to change could ask for a
+  // great many ticks in between.
+  axis->setTickType(QValueAxis::TicksFixed);
+  if (!state.automatic) {
+    axis->setRange(state.minimum, state.maximum);
+  } else if (!zoomed) {
+    double lo = 0.0, hi = 1.0;
+    if (!data.empty()) {
+      lo = data.lo;
+      hi = data.hi;
+      if (!(hi > lo)) {
+        const double pad = std::max(std::abs(lo) * 0.05, 1e-3);
+        lo -= pad;
+        hi += pad;
+      }
+    }
+    axis->setTickCount(5);
+    axis->setRange(lo, hi);
+    axis->applyNiceNumbers();
+  }
+  state.minimum = axis->min();
+  state.maximum = axis->max();
+  const double interval = BoundedTickInterval(axis->min(), axis->max(), state.increment);
+  if (interval > 0) {
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(interval);
+    axis->setTickType(QValueAxis::TicksDynamic);
+  }
+  axis->setGridLineVisible(state.grid);
+}
+
+bool WriteEmf(QChart* chart, const QRectF& source, QIODevice& out) {
+  EmfDevice device(source.size().toSize());
+  {
+    QPainter painter(&device);
+    chart->scene()->render(&painter, QRectF(QPointF(0, 0), source.size()), source,
+                           Qt::IgnoreAspectRatio);
+  }
+  const auto& bytes = device.bytes();
+  return out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+         static_cast<qint64>(bytes.size());
+}
+
+bool WritePng(QChart* chart, const QRectF& source, QIODevice& out) {
+  QImage image(source.size().toSize(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    chart->scene()->render(&painter, QRectF(QPointF(0, 0), source.size()), source,
+                           Qt::IgnoreAspectRatio);
+  }
+  return image.save(&out, "PNG");
+}
+
+}  // namespace
+
+QChart* MakeImpedanceChart() {
+  auto* chart = new QChart();
+  chart->setTheme(QChart::ChartThemeLight);  // first: a theme overwrites colours and fonts
+  chart->setTitle(kChartTitle);
+  QFont titleFont("Arial");
+  titleFont.setPointSize(10);
+  titleFont.setWeight(QFont::Normal);
+  chart->setTitleFont(titleFont);
+  chart->setTitleBrush(QBrush(Qt::black));
+  chart->legend()->hide();
+  chart->setBackgroundBrush(QBrush(Qt::white));
+  chart->setBackgroundPen(QPen(QColor(128, 128, 128), 1));
+  chart->setBackgroundRoundness(0);
+  chart->setDropShadowEnabled(false);
+  chart->setPlotAreaBackgroundVisible(true);
+  chart->setPlotAreaBackgroundBrush(Qt::NoBrush);
+  chart->setPlotAreaBackgroundPen(QPen(kSilver, 1));
+  chart->setAnimationOptions(QChart::NoAnimation);
+
+  auto* x = new QValueAxis(chart);
+  x->setObjectName("BottomAxis");
+  StyleAxis(x, kBottomAxisTitle);
+  auto* y = new QValueAxis(chart);
+  y->setObjectName("LeftAxis");
+  StyleAxis(y, kLeftAxisTitle);
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  return chart;
+}
+
+QValueAxis* BottomAxis(const QChart* chart) {
+  const auto axes = chart->axes(Qt::Horizontal);
+  return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.front());
+}
+
+QValueAxis* LeftAxis(const QChart* chart) {
+  const auto axes = chart->axes(Qt::Vertical);
+  return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.front());
+}
+
+QLineSeries* AddCurve(QChart* chart, Rgb colour) {
+  const QColor c(colour.r, colour.g, colour.b);
+  auto* series = new QLineSeries();
+  QPen pen(c, 1);
+  pen.setCosmetic(true);
+  series->setPen(pen);
+  series->setBrush(QBrush(c));
+  series->setColor(c);
+  series->setPointsVisible(true);
+  series->setMarkerSize(3.0);  // a line series' marker size is its radius
+  chart->addSeries(series);    // the chart owns the series from here on
+  series->attachAxis(BottomAxis(chart));
+  series->attachAxis(LeftAxis(chart));
+  return series;
+}
+
+void ApplyAxes(QChart* chart, AxisState& x, AxisState& y) {
+  Span xs, ys;
+  for (QAbstractSeries* s : chart->series()) {
+    auto* xy = qobject_cast<QXYSeries*>(s);
+    if (xy == nullptr || !xy->isVisible()) continue;
+    for (const QPointF& p : xy->points()) {
+      if (!std::isfinite(p.x()) || !std::isfinite(p.y())) continue;
+      xs.add(p.x());
+      ys.add(p.y());
+    }
+  }
+  const bool zoomed = chart->isZoomed();
+  SetAxis(BottomAxis(chart), x, xs, zoomed);
+  SetAxis(LeftAxis(chart), y, ys, zoomed);
+}
+
+std::optional<PictureFormat> PictureFormatOf(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == "emf") return PictureFormat::Emf;
+  if (suffix == "png") return PictureFormat::Png;
+  return std::nullopt;
+}
+
+bool SaveChartPicture(QChart* chart, const QString& path, PictureFormat format) {
+  if (chart == nullptr || chart->scene() == nullptr) return false;
+  if (chart->size().isEmpty()) chart->resize(kChartWidth, kChartHeight);
+  const QRectF source(chart->pos(), chart->size());
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const bool written = format == PictureFormat::Emf ? WriteEmf(chart, source, file) : WritePng(chart, source, file);
+  if (!written) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+ImpedanceChartView::ImpedanceChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
+  setRubberBand(QChartView::RubberBands(QChartView::RectangleRubberBand) |
+                QChartView::ClickThroughRubberBand);
+  setRenderHint(QPainter::Antialiasing);
+}
+
+void ImpedanceChartView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    QGraphicsView::mouseReleaseEvent(event);  // reaches the curves, zooms nothing
+    return;
+  }
+  QChartView::mouseReleaseEvent(event);
+}
+
+}  // namespace veldo

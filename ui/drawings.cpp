@@ -1,0 +1,266 @@
+#include "ui/drawings.hpp"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace veldo {
+
+namespace {
+
+// Every picture is drawn on a canvas of this size and scaled to its panel.
+constexpr double kW = 353, kH = 345;
+constexpr double kAxisX = kW / 2;
+
+const QColor kCoilBlue(0, 0, 255);
+const QColor kLime(0, 255, 0);
+const QColor kYellow(255, 255, 0);
+
+void Label(QPainter& p, double x, double y, const QString& text) {
+  p.setPen(Qt::black);
+  p.drawText(QPointF(x, y), text);
+}
+
+// One cross-section of the winding: blue, back-diagonal hatching.
+void Winding(QPainter& p, const QRectF& r) {
+  p.setPen(QPen(kCoilBlue, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(r);
+  p.setBrush(QBrush(kCoilBlue, Qt::BDiagPattern));
+  p.drawRect(r);
+}
+
+// The coil seen in section: two windings joined by the white former across the coil's span.
+void CoilSection(QPainter& p, double top, double r1, double r2, double height) {
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(kAxisX - r1, top, 2 * r1, height));
+  Winding(p, QRectF(kAxisX - r2, top, r2 - r1, height));
+  Winding(p, QRectF(kAxisX + r1, top, r2 - r1, height));
+}
+
+// Names of the coil's dimensions: R1 and R2 measured from the axis above the coil, L beside it.
+void CoilLabels(QPainter& p, double top, double r1, double r2, double height) {
+  p.setPen(QPen(Qt::black, 1));
+  const double yR1 = top - 8, yR2 = top - 22;
+  p.drawLine(QPointF(kAxisX, yR1), QPointF(kAxisX + r1, yR1));
+  p.drawLine(QPointF(kAxisX + r1, yR1 - 3), QPointF(kAxisX + r1, top));
+  p.drawLine(QPointF(kAxisX, yR2), QPointF(kAxisX + r2, yR2));
+  p.drawLine(QPointF(kAxisX + r2, yR2 - 3), QPointF(kAxisX + r2, top));
+  Label(p, kAxisX + r1 / 2 - 6, yR1 - 2, "R1");
+  Label(p, kAxisX + r2 / 2 - 6, yR2 - 2, "R2");
+  const double xL = kAxisX + r2 + 8;
+  p.drawLine(QPointF(xL, top), QPointF(xL, top + height));
+  p.drawLine(QPointF(xL - 3, top), QPointF(xL + 3, top));
+  p.drawLine(QPointF(xL - 3, top + height), QPointF(xL + 3, top + height));
+  Label(p, xL + 5, top + height / 2 + 4, "L");
+}
+
+void SymmetryAxis(QPainter& p, double top, double bottom) {
+  p.setPen(QPen(Qt::black, 1, Qt::DashDotLine));
+  p.drawLine(QPointF(kAxisX, top), QPointF(kAxisX, bottom));
+}
+
+void Block(QPainter& p, const QRectF& r, const QColor& c) {
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(c);
+  p.drawRect(r);
+}
+
+// A vertical dimension between two heights, with its name to the right.
+void VerticalDimension(QPainter& p, double x, double y1, double y2, const QString& name) {
+  p.setPen(QPen(Qt::black, 1));
+  p.drawLine(QPointF(x, y1), QPointF(x, y2));
+  p.drawLine(QPointF(x - 3, y1), QPointF(x + 3, y1));
+  p.drawLine(QPointF(x - 3, y2), QPointF(x + 3, y2));
+  Label(p, x + 5, (y1 + y2) / 2 + 4, name);
+}
+
+// A radius from the axis to x at height y, named above the line.
+void Radius(QPainter& p, double y, double x, const QString& name) {
+  p.setPen(QPen(Qt::black, 1));
+  p.drawLine(QPointF(kAxisX, y), QPointF(x, y));
+  p.drawLine(QPointF(x, y - 3), QPointF(x, y + 3));
+  Label(p, (kAxisX + x) / 2 - 6, y - 3, name);
+}
+
+void MaterialLabels(QPainter& p, double x, double y, int layer) {
+  Label(p, x, y, layer == 1 ? "CON1" : "CON2");
+  Label(p, x, y + 14, layer == 1 ? "MR1" : "MR2");
+}
+
+// Coil above a plane (cases 1 and 2) or a sphere (7 and 8).
+void Planar(QPainter& p, int layers) {
+  const double coilTop = 100, coilH = 30, surface = 165, d1 = 35;
+  Block(p, QRectF(20, surface, kW - 40, 300 - surface), layers == 2 ? kYellow : kLime);
+  if (layers == 2) Block(p, QRectF(20, surface, kW - 40, d1), kLime);
+  SymmetryAxis(p, 55, 315);
+  CoilSection(p, coilTop, 30, 70, coilH);
+  CoilLabels(p, coilTop, 30, 70, coilH);
+  VerticalDimension(p, 70, coilTop + coilH, surface, "LO");
+  if (layers == 2) {
+    VerticalDimension(p, 290, surface, surface + d1, "D1");
+    MaterialLabels(p, 40, surface + 16, 1);
+    MaterialLabels(p, 40, surface + d1 + 30, 2);
+  } else {
+    MaterialLabels(p, 40, surface + 30, 1);
+  }
+}
+
+void Sphere(QPainter& p, int layers) {
+  const double coilTop = 80, coilH = 30, top = 140, radius = 85;
+  const QPointF centre(kAxisX, top + radius);
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(kLime);
+  p.drawEllipse(centre, radius, radius);
+  if (layers == 2) {
+    p.setBrush(kYellow);
+    p.drawEllipse(centre, radius - 30, radius - 30);
+  }
+  SymmetryAxis(p, 45, 325);
+  CoilSection(p, coilTop, 30, 70, coilH);
+  CoilLabels(p, coilTop, 30, 70, coilH);
+  VerticalDimension(p, 60, coilTop + coilH, top, "LO");
+  Radius(p, centre.y(), kAxisX + radius, "B1");
+  MaterialLabels(p, kAxisX - radius + 18, centre.y() - 40, 1);
+  if (layers == 2) {
+    Radius(p, centre.y() + 25, kAxisX + radius - 30, "B2");
+    MaterialLabels(p, kAxisX - 40, centre.y() + 10, 2);
+  }
+}
+
+// Coil in a bore: the walls stand left and right of the coil.
+void Inside(QPainter& p, int layers) {
+  const double top = 55, bottom = 320, b1 = 95, b2 = 130;
+  const double coilTop = 175, coilH = 30;
+  if (layers == 2) {
+    Block(p, QRectF(15, top, kAxisX - b2 - 15, bottom - top), kYellow);
+    Block(p, QRectF(kAxisX + b2, top, kW - 15 - kAxisX - b2, bottom - top), kYellow);
+    Block(p, QRectF(kAxisX - b2, top, b2 - b1, bottom - top), kLime);
+    Block(p, QRectF(kAxisX + b1, top, b2 - b1, bottom - top), kLime);
+  } else {
+    Block(p, QRectF(15, top, kAxisX - b1 - 15, bottom - top), kLime);
+    Block(p, QRectF(kAxisX + b1, top, kW - 15 - kAxisX - b1, bottom - top), kLime);
+  }
+  SymmetryAxis(p, top - 5, bottom + 5);
+  CoilSection(p, coilTop, 25, 60, coilH);
+  CoilLabels(p, coilTop, 25, 60, coilH);
+  Radius(p, 110, kAxisX + b1, "B1");
+  MaterialLabels(p, kAxisX + b1 + 6, 260, 1);
+  if (layers == 2) {
+    Radius(p, 90, kAxisX + b2, "B2");
+    MaterialLabels(p, kAxisX + b2 + 6, 290, 2);
+  }
+}
+
+// Coil round a rod: the rod (a lime shell round a yellow core for two layers) runs through it.
+void Outside(QPainter& p, int layers) {
+  const double top = 55, bottom = 320, b1 = 55, b2 = 30;
+  const double coilTop = 175, coilH = 30;
+  Block(p, QRectF(kAxisX - b1, top, 2 * b1, bottom - top), kLime);
+  if (layers == 2) Block(p, QRectF(kAxisX - b2, top, 2 * b2, bottom - top), kYellow);
+  SymmetryAxis(p, top - 5, bottom + 5);
+  // The coil's former would hide the rod: only the windings are drawn here.
+  Winding(p, QRectF(kAxisX - 130, coilTop, 60, coilH));
+  Winding(p, QRectF(kAxisX + 70, coilTop, 60, coilH));
+  CoilLabels(p, coilTop, 70, 130, coilH);
+  Radius(p, 110, kAxisX + b1, "B1");
+  MaterialLabels(p, kAxisX - b1 + 4, 250, 1);
+  if (layers == 2) {
+    Radius(p, 90, kAxisX + b2, "B2");
+    MaterialLabels(p, kAxisX - b2 + 4, 290, 2);
+  }
+}
+
+// Vertical coil: seen from the side (two windings one above the other) and face-on.
+void Vertical(QPainter& p) {
+  const double surface = 230;
+  Block(p, QRectF(15, surface, kW - 30, 300 - surface), kLime);
+  MaterialLabels(p, 30, surface + 30, 1);
+  // Side view: the coil's axis runs parallel to the surface.
+  const double sx = 70, sw = 30, cy = 140, r1 = 25, r2 = 60;
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(sx, cy - r1, sw, 2 * r1));
+  Winding(p, QRectF(sx, cy - r2, sw, r2 - r1));
+  Winding(p, QRectF(sx, cy + r1, sw, r2 - r1));
+  p.setPen(QPen(Qt::black, 1, Qt::DashDotLine));
+  p.drawLine(QPointF(sx - 30, cy), QPointF(sx + sw + 30, cy));
+  p.setPen(QPen(Qt::black, 1));
+  p.drawLine(QPointF(sx, cy - r2 - 6), QPointF(sx + sw, cy - r2 - 6));
+  Label(p, sx + sw / 2 - 3, cy - r2 - 9, "L");
+  p.drawLine(QPointF(sx - 12, cy), QPointF(sx - 12, cy - r1));
+  Label(p, sx - 32, cy - r1 / 2 + 4, "R1");
+  p.drawLine(QPointF(sx + sw + 12, cy), QPointF(sx + sw + 12, cy - r2));
+  Label(p, sx + sw + 15, cy - r2 / 2 + 4, "R2");
+  VerticalDimension(p, sx + sw + 12, cy + r2, surface, "LO");
+  // Face-on view: a hatched ring with a white centre.
+  const QPointF c(250, cy);
+  p.setPen(QPen(kCoilBlue, 1));
+  p.setBrush(Qt::white);
+  p.drawEllipse(c, r2, r2);
+  p.setBrush(QBrush(kCoilBlue, Qt::BDiagPattern));
+  p.drawEllipse(c, r2, r2);
+  p.setBrush(Qt::white);
+  p.drawEllipse(c, r1, r1);
+  p.setPen(QPen(Qt::black, 1, Qt::DashDotLine));
+  p.drawLine(QPointF(c.x() - r2 - 10, c.y()), QPointF(c.x() + r2 + 10, c.y()));
+  p.drawLine(QPointF(c.x(), c.y() - r2 - 10), QPointF(c.x(), c.y() + r2 + 10));
+  VerticalDimension(p, c.x() + r2 + 12, cy + r2, surface, "LO");
+}
+
+}  // namespace
+
+QString DrawingCaption(int testCase) {
+  switch (testCase) {
+    case 1: return "Axisymmetric view of a circular coil above a half-space (1 layer)";
+    case 2: return "Axisymmetric view of a circular coil above a half-space (2 layers)";
+    case 3: return "Axisymmetric view of a circular coil inside a cylinder (1 layer)";
+    case 4: return "Axisymmetric view of a circular coil inside a cylinder (2 layers)";
+    case 5: return "Axisymmetric view of a circular coil outside a cylinder (1 layer)";
+    case 6: return "Axisymmetric view of a circular coil outside a cylinder (2 layers)";
+    case 7: return "Axisymmetric view of a circular coil above a sphere (1 layer)";
+    case 8: return "Axisymmetric view of a circular coil above a sphere (2 layers)";
+    case 9: return "Views of the same vertical circular coil above a half-space (1 layer)";
+    default: return {};
+  }
+}
+
+TDrawing::TDrawing(int testCase, QWidget* parent) : QWidget(parent), testCase_(testCase) {
+  setAutoFillBackground(false);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void TDrawing::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  Paint(painter, QRectF(rect()), testCase_);
+}
+
+void TDrawing::Paint(QPainter& p, const QRectF& target, int testCase) {
+  p.save();
+  p.fillRect(target, Qt::white);
+  const double s = std::min(target.width() / kW, target.height() / kH);
+  p.translate(target.left() + (target.width() - kW * s) / 2, target.top() + (target.height() - kH * s) / 2);
+  p.scale(s, s);
+  QFont font = p.font();
+  font.setPointSizeF(8);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  p.drawText(QRectF(6, 4, kW - 12, 36), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+             DrawingCaption(testCase));
+  switch (testCase) {
+    case 1: Planar(p, 1); break;
+    case 2: Planar(p, 2); break;
+    case 3: Inside(p, 1); break;
+    case 4: Inside(p, 2); break;
+    case 5: Outside(p, 1); break;
+    case 6: Outside(p, 2); break;
+    case 7: Sphere(p, 1); break;
+    case 8: Sphere(p, 2); break;
+    case 9: Vertical(p); break;
+    default: break;
+  }
+  p.restore();
+}
+
+}  // namespace veldo

@@ -1,0 +1,625 @@
+#include "ui/main_window.hpp"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cfenv>
+#include <exception>
+
+#include "app/case_table.hpp"
+#include "ui/chart.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/drawings.hpp"
+#include "ui/messages.hpp"
+#include "ui/number_text.hpp"
+
+namespace veldo {
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Rows of a case group from top to bottom: in the two-layer groups the MR1 row stands above
+// the CON2 row, unlike the reading order.
+int DisplayRank(Param p) {
+  switch (p) {
+    case Param::LO:
+    case Param::B1: return 0;
+    case Param::D1:
+    case Param::B2: return 1;
+    case Param::CON1: return 2;
+    case Param::MR1: return 3;
+    case Param::CON2: return 4;
+    case Param::MR2: return 5;
+  }
+  return 6;
+}
+
+// The sphere groups (cases 7 and 8) carry fields of their own that nothing reads.
+struct SphereRow {
+  const char* caption;
+  const char* stem;
+  const char* from;
+  const char* to;
+  const char* step;
+};
+constexpr SphereRow kSphereRows[] = {
+    {"Lift-off LO [mm]", "lo", "0.1", "1.0", "0.1"},
+    {"Sphere radius B1 [mm]", "b1", "10.0", "20.0", "1.0"},
+    {"Layer radius B2 [mm]", "b2", "8.0", "9.0", "0.1"},
+    {"Conductivity CON1 [MS/m]", "con1", "1.0", "10.0", "1.0"},
+    {"Rel.magn.permeability MR1", "mr1", "1", "10", "1"},
+    {"Conductivity CON2 [MS/m]", "con2", "35.4", "50.0", "5.0"},
+    {"Rel.magn.permeability MR2", "mr2", "1.0", "10.0", "1.0"},
+};
+
+QLineEdit* Field(QWidget* parent, const QString& name, const QString& text) {
+  auto* e = new QLineEdit(text, parent);
+  e->setObjectName(name);
+  e->setFixedWidth(e->fontMetrics().horizontalAdvance("0000000") + 10);
+  return e;
+}
+
+QLabel* Caption(QWidget* parent, const QString& text) { return new QLabel(text, parent); }
+
+// The window's inputs as the Compute command reads them: fields and selectors by name.
+class WindowInput : public ComputeInput {
+public:
+  explicit WindowInput(const TForm1& form) : form_(form) {}
+  std::string FieldText(std::string_view name) const override {
+    const auto* e = form_.findChild<QLineEdit*>(Q(name));
+    return e != nullptr ? e->text().toStdString() : std::string();
+  }
+  bool IsSelected(std::string_view radioName) const override {
+    const auto* r = form_.findChild<QRadioButton*>(Q(radioName));
+    return r != nullptr && r->isChecked();
+  }
+
+private:
+  const TForm1& form_;
+};
+
+}  // namespace
+
+// What the Compute command writes to: labels, progress bar, curves and status bar.
+class WindowOutput : public ComputeOutput {
+public:
+  explicit WindowOutput(TForm1& form) : form_(form) { sinceRepaint_.start(); }
+
+  void ShowMessage(MessageKind kind, const std::string& text) override {
+    form_.RescaleAxes();
+    form_.sink_->Show(kind, text);
+  }
+  void SetAirCoilLabels(const std::string& reactance, const std::string& inductance) override {
+    form_.Labelinductivereactance->setText(QString::fromStdString(reactance));
+    form_.Labelinductance->setText(QString::fromStdString(inductance));
+  }
+  void SetProgressPosition(int position) override {
+    form_.PB1->setValue(std::clamp(position, form_.PB1->minimum(), form_.PB1->maximum()));
+  }
+  void SetProgressMaximum(int maximum) override {
+    form_.PB1->setMaximum(std::max(maximum, form_.PB1->minimum()));
+  }
+  void StepProgress() override {
+    form_.PB1->setValue(std::min(form_.PB1->value() + 1, form_.PB1->maximum()));
+    if (sinceRepaint_.elapsed() >= 40) {
+      form_.KeepPainting();
+      sinceRepaint_.restart();
+    }
+  }
+  int CurveCount() const override { return form_.CurveCount; }
+  void BeginCurve(Rgb colour) override { form_.current_ = form_.BeginCurve(colour); }
+  void AddPoint(double x, double y) override {
+    if (form_.current_ == nullptr) return;
+    form_.current_->append(x, y);
+    form_.axesDirty_ = true;
+  }
+  void CountCurve() override {
+    if (form_.current_ == nullptr || form_.CurveCount >= kCurveSlots) return;
+    if (form_.Curves[static_cast<std::size_t>(form_.CurveCount)] == form_.current_) ++form_.CurveCount;
+  }
+  void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
+    QString notice;
+    if (pointsShort > 0)
+      notice = QString("%1 of %2 points did not reach the requested accuracy").arg(pointsShort).arg(pointsTotal);
+    if (airCoilShort) {
+      if (!notice.isEmpty()) notice += "; ";
+      notice += "the coil's reactance in air did not reach the requested accuracy";
+    }
+    if (notice.isEmpty())
+      form_.statusBar()->clearMessage();
+    else
+      form_.statusBar()->showMessage(notice);
+  }
+
+private:
+  TForm1& form_;
+  QElapsedTimer sinceRepaint_;
+};
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("Form1");
+  setWindowTitle(kApplicationTitle);
+  ownSink_ = std::make_unique<MessageBoxSink>(this);
+  sink_ = ownSink_.get();
+#ifdef VELDO_UI_HAVE_COMPUTE
+  computeCommand_ = [](int testCase, const ComputeInput& in, ComputeOutput& out) {
+    veldo::ButtonComputeClick(testCase, in, out);
+  };
+#endif
+  AskSavePath = [this] {
+    QFileDialog SaveDialog1(this, QString(), QString(), "Enhanced Windows Metafile (*.emf)");
+    SaveDialog1.setObjectName("SaveDialog1");
+    SaveDialog1.setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1.setDefaultSuffix("emf");
+    SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
+    if (SaveDialog1.exec() != QDialog::Accepted || SaveDialog1.selectedFiles().isEmpty()) return QString();
+    return SaveDialog1.selectedFiles().front();
+  };
+
+  CreateMenus();
+  auto* central = new QWidget(this);
+  central->setObjectName("Central");
+  auto* left = new QVBoxLayout;
+  auto* coilRow = new QHBoxLayout;
+  coilRow->addWidget(CreateCoilGroup());
+  ButtonCompute = new QPushButton("Compute", central);
+  ButtonCompute->setObjectName("ButtonCompute");
+  ButtonCompute->setMinimumWidth(121);
+  coilRow->addWidget(ButtonCompute, 1, Qt::AlignBottom);
+  left->addLayout(coilRow);
+  left->addWidget(CreateOutputGroup());
+  for (int k = 1; k <= 9; ++k) left->addWidget(CreateCaseGroup(k));
+  left->addStretch(1);
+  left->addWidget(CreateAccuracyGroup());
+  auto* right = new QVBoxLayout;
+  right->addWidget(CreateViews(), 1);
+  PB1 = new QProgressBar(central);
+  PB1->setObjectName("PB1");
+  PB1->setRange(0, 1000);
+  PB1->setValue(0);
+  PB1->setTextVisible(false);
+  PB1->setFixedHeight(17);
+  right->addWidget(PB1);
+  auto* main = new QHBoxLayout(central);
+  main->addLayout(left, 0);
+  main->addLayout(right, 1);
+  setCentralWidget(central);
+  statusBar()->setObjectName("StatusBar1");
+  statusBar()->setSizeGripEnabled(true);
+
+  aboutBox_ = std::make_unique<TAboutBox>();
+  newDialog_ = std::make_unique<TOKBottomDlg>();
+  axesDialog_ = std::make_unique<TOKBottomDlg1>();
+  AboutBox = aboutBox_.get();
+  OKBottomDlg = newDialog_.get();
+  OKBottomDlg1 = axesDialog_.get();
+  for (QWidget* w : {static_cast<QWidget*>(AboutBox), static_cast<QWidget*>(OKBottomDlg),
+                     static_cast<QWidget*>(OKBottomDlg1)})
+    w->setAttribute(Qt::WA_QuitOnClose, false);
+  OKBottomDlg->Proceed = [this] { DeleteAllCurves(); };
+  OKBottomDlg1->ReadAxes = [this](AxisState& x, AxisState& y) {
+    x = xAxis_;
+    y = yAxis_;
+    x.minimum = BottomAxis(Chart1)->min();
+    x.maximum = BottomAxis(Chart1)->max();
+    y.minimum = LeftAxis(Chart1)->min();
+    y.maximum = LeftAxis(Chart1)->max();
+  };
+  OKBottomDlg1->ReadAxes = OKBottomDlg1->ReadAxes;
+  OKBottomDlg1->ApplyAxes = [this](const AxisForm& x, const AxisForm& y) {
+    AxisState xs, ys;
+    OKBottomDlg1->ReadAxes(xs, ys);
+    const auto error = ApplyAxesLimits(x, y, xs, ys);
+    xAxis_ = xs;
+    yAxis_ = ys;
+    RescaleAxes();  // what was applied before a failed check stays applied
+    if (error) ShowError(*error);
+    return !error;
+  };
+
+  resize(785, 564);
+  ConnectEvents();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetMessageSink(MessageSink* sink) { sink_ = sink != nullptr ? sink : ownSink_.get(); }
+
+void TForm1::CreateMenus() {
+  auto action = [this](QMenu* menu, const char* name, const char* caption, bool enabled = true) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    a->setEnabled(enabled);
+    return a;
+  };
+  auto submenu = [](QMenu* menu, const char* name, const char* caption) {
+    QMenu* m = menu->addMenu(caption);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(QString(name) + "Item");
+    return m;
+  };
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  QMenu* file = bar->addMenu("&File");
+  file->setObjectName("File1");
+  New1 = action(file, "New1", "&New");
+  SaveAs1 = action(file, "SaveAs1", "Save &As...");
+  Exit1 = action(file, "Exit1", "E&xit");
+  QMenu* edit = bar->addMenu("&Edit");
+  edit->setObjectName("Edit1");
+  AxesLimits1 = action(edit, "AxesLimits1", "Axes Limits...");
+  ZoomOut1 = action(edit, "ZoomOut1", "Zoom Out");
+  DeleteCurves1 = action(edit, "DeleteCurves1", "Delete Curves");
+  DeleteCurves1->setCheckable(true);
+  DeleteCurves1->setChecked(false);
+
+  QMenu* geo2 = bar->addMenu("&2D-Geometry");
+  geo2->setObjectName("N2DGeometry1");
+  QMenu* planar = submenu(geo2, "Planar1", "Planar");
+  Halfspace1 = action(planar, "Halfspace1", "1 Layer");
+  Layered1 = action(planar, "Layered1", "2 Layers");
+  QMenu* id = submenu(geo2, "CylindricalID1", "Cylindrical ID");
+  N1Layer1 = action(id, "N1Layer1", "1 Layer");
+  N2Layers1 = action(id, "N2Layers1", "2 Layers");
+  QMenu* od = submenu(geo2, "CylindricalOD1", "Cylindrical OD");
+  N1Layer2 = action(od, "N1Layer2", "1 Layer");
+  N2Layers2 = action(od, "N2Layers2", "2 Layers");
+  QMenu* sph = submenu(geo2, "Spherical1", "Spherical");
+  N1Layer3 = action(sph, "N1Layer3", "1 Layer", false);
+  N2Layers3 = action(sph, "N2Layers3", "2 Layers", false);
+
+  QMenu* geo3 = bar->addMenu("&3D-Geometry");
+  geo3->setObjectName("N3DGeometry1");
+  QMenu* planar2 = submenu(geo3, "Planar2", "PLanar");
+  N1Layer4 = action(planar2, "N1Layer4", "1 Layer");
+  N2Layers4 = action(planar2, "N2Layers4", "2 Layers", false);
+  CylindricalID2 = action(geo3, "CylindricalID2", "Cylindrical ID", false);
+  CylindricalOD2 = action(geo3, "CylindricalOD2", "Cylindrical OD", false);
+  Spherical2 = action(geo3, "Spherical2", "Spherical", false);
+
+  QMenu* help = bar->addMenu("Help");
+  help->setObjectName("Help1");
+  About1 = action(help, "About1", "&About");
+}
+
+QGroupBox* TForm1::CreateCoilGroup() {
+  GBcoil = new QGroupBox("COIL INPUT", this);
+  GBcoil->setObjectName("GBcoil");
+  auto* grid = new QGridLayout(GBcoil);
+  grid->setVerticalSpacing(2);
+  int row = 0;
+  for (const CommonField& f : kCommonFields) {
+    if (f.groupCaption != "COIL INPUT") continue;
+    grid->addWidget(Caption(GBcoil, Q(f.caption)), row, 0);
+    grid->addWidget(Field(GBcoil, Q(f.name), Q(f.defaultText)), row, 1);
+    ++row;
+  }
+  return GBcoil;
+}
+
+QGroupBox* TForm1::CreateOutputGroup() {
+  GBoutput = new QGroupBox("OUTPUT", this);
+  GBoutput->setObjectName("GBoutput");
+  auto* grid = new QGridLayout(GBoutput);
+  grid->setVerticalSpacing(2);
+  Labelinductance = new QLabel("0.0", GBoutput);
+  Labelinductance->setObjectName("Labelinductance");
+  Labelinductivereactance = new QLabel("0.0", GBoutput);
+  Labelinductivereactance->setObjectName("Labelinductivereactance");
+  for (QLabel* l : {Labelinductance, Labelinductivereactance}) {
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  grid->addWidget(Caption(GBoutput, "Inductance [Henry] :"), 0, 0);
+  grid->addWidget(Labelinductance, 0, 1);
+  grid->addWidget(Caption(GBoutput, "Inductive reactance [Ohm]"), 1, 0);
+  grid->addWidget(Labelinductivereactance, 1, 1);
+  grid->setColumnStretch(1, 1);
+  return GBoutput;
+}
+
+QGroupBox* TForm1::CreateAccuracyGroup() {
+  const CommonField& acc = kCommonFields[kFieldAcc];
+  GBaccuracy = new QGroupBox(Q(acc.groupCaption), this);
+  GBaccuracy->setObjectName("GBaccuracy");
+  auto* row = new QHBoxLayout(GBaccuracy);
+  row->addWidget(Caption(GBaccuracy, Q(acc.caption)));
+  row->addWidget(Field(GBaccuracy, Q(acc.name), Q(acc.defaultText)));
+  row->addStretch(1);
+  return GBaccuracy;
+}
+
+QGroupBox* TForm1::CreateCaseGroup(int testCase) {
+  const CaseSpec& spec = *FindCase(testCase);
+  auto* group = new QGroupBox(Q(kCaseGroupCaption), this);
+  group->setObjectName(Q(spec.group));
+  auto* grid = new QGridLayout(group);
+  grid->setVerticalSpacing(2);
+  for (int c = 0; c < 3; ++c) grid->addWidget(Caption(group, Q(kColumnCaptions[static_cast<std::size_t>(c)])), 0, c + 1);
+  grid->addWidget(Caption(group, Q(kFrequencyCaption)), 1, 0);
+  int row = 2;
+  if (!spec.params.empty()) {
+    grid->addWidget(Field(group, Q(spec.frequencyField), Q(spec.frequencyDefault)), 1, 1);
+    std::vector<const ParamSpec*> rows;
+    for (const ParamSpec& p : spec.params) rows.push_back(&p);
+    std::stable_sort(rows.begin(), rows.end(), [](const ParamSpec* a, const ParamSpec* b) {
+      return DisplayRank(a->id) < DisplayRank(b->id);
+    });
+    for (const ParamSpec* p : rows) {
+      auto* rb = new QRadioButton(Q(p->caption), group);
+      rb->setObjectName(Q(p->selector));
+      rb->setChecked(p == &spec.params.front());  // the first in reading order
+      grid->addWidget(rb, row, 0);
+      grid->addWidget(Field(group, Q(p->fromField), Q(p->fromDefault)), row, 1);
+      grid->addWidget(Field(group, Q(p->toField), Q(p->toDefault)), row, 2);
+      grid->addWidget(Field(group, Q(p->stepField), Q(p->stepDefault)), row, 3);
+      ++row;
+    }
+  } else {
+    // A sphere group: one layer has LO, B1, CON1, MR1; two layers add B2, CON2, MR2.
+    const QString prefix = testCase == 7 ? "sp1" : "sp2";
+    grid->addWidget(Field(group, "E" + prefix + "f", "100.0"), 1, 1);
+    bool first = true;
+    for (const SphereRow& r : kSphereRows) {
+      const QString stem = r.stem;
+      if (testCase == 7 && (stem == "b2" || stem == "con2" || stem == "mr2")) continue;
+      auto* rb = new QRadioButton(r.caption, group);
+      rb->setObjectName("RB" + prefix + stem);
+      rb->setChecked(first);
+      first = false;
+      grid->addWidget(rb, row, 0);
+      grid->addWidget(Field(group, "E" + prefix + stem + "a", r.from), row, 1);
+      grid->addWidget(Field(group, "E" + prefix + stem + "b", r.to), row, 2);
+      grid->addWidget(Field(group, "E" + prefix + stem + "c", r.step), row, 3);
+      ++row;
+    }
+  }
+  CaseGroups[static_cast<std::size_t>(testCase - 1)] = group;
+  return group;
+}
+
+QWidget* TForm1::CreateViews() {
+  static constexpr const char* kDrawingNames[9] = {"Ppr1", "Ppr2", "Pid1", "Pid2", "Pod1",
+                                                   "Pod2", "Psp1", "Psp2", "Pvpr1"};
+  TabControl1 = new QWidget(this);
+  TabControl1->setObjectName("TabControl1");
+  auto* layout = new QVBoxLayout(TabControl1);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  TabControl1Tabs = new QTabBar(TabControl1);
+  TabControl1Tabs->setObjectName("TabControl1Tabs");
+  TabControl1Tabs->addTab("Geometry");
+  TabControl1Tabs->addTab("Impedance Plane");
+  TabControl1Tabs->setDrawBase(true);
+  layout->addWidget(TabControl1Tabs);
+  // The tab control's page: every drawing and the chart share one cell; the handlers decide
+  // which of them is visible.
+  auto* page = new QWidget(TabControl1);
+  page->setObjectName("TabControl1Page");
+  page->setAutoFillBackground(true);
+  auto* cell = new QGridLayout(page);
+  cell->setContentsMargins(8, 8, 8, 8);
+  for (int k = 1; k <= 9; ++k) {
+    auto* d = new TDrawing(k, page);
+    d->setObjectName(kDrawingNames[k - 1]);
+    d->setMinimumSize(200, 200);
+    d->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    cell->addWidget(d, 0, 0);
+    Drawings[static_cast<std::size_t>(k - 1)] = d;
+  }
+  Chart1 = MakeImpedanceChart();
+  Chart1View = new ImpedanceChartView(Chart1, page);
+  Chart1View->setObjectName("Chart1");
+  Chart1View->setMinimumSize(200, 200);
+  Chart1View->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  cell->addWidget(Chart1View, 0, 0);
+  layout->addWidget(page, 1);
+  RescaleAxes();
+  return TabControl1;
+}
+
+void TForm1::ConnectEvents() {
+  connect(ButtonCompute, &QPushButton::clicked, this, &TForm1::ButtonComputeClick);
+  connect(Halfspace1, &QAction::triggered, this, &TForm1::Halfspace1Click);
+  connect(Layered1, &QAction::triggered, this, &TForm1::Layered1Click);
+  connect(N1Layer1, &QAction::triggered, this, &TForm1::N1Layer1Click);
+  connect(N2Layers1, &QAction::triggered, this, &TForm1::N2Layers1Click);
+  connect(N1Layer2, &QAction::triggered, this, &TForm1::N1Layer2Click);
+  connect(N2Layers2, &QAction::triggered, this, &TForm1::N2Layers2Click);
+  connect(N1Layer4, &QAction::triggered, this, &TForm1::N1Layer4Click);
+  connect(TabControl1Tabs, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
+  connect(About1, &QAction::triggered, this, &TForm1::About1Click);
+  connect(New1, &QAction::triggered, this, &TForm1::New1Click);
+  connect(SaveAs1, &QAction::triggered, this, &TForm1::SaveAs1Click);
+  connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+  connect(AxesLimits1, &QAction::triggered, this, &TForm1::AxesLimits1Click);
+  connect(ZoomOut1, &QAction::triggered, this, &TForm1::ZoomOut1Click);
+  // The action checks itself when triggered; the handler only has to agree with it.
+  connect(DeleteCurves1, &QAction::triggered, this, &TForm1::DeleteCurves1Click);
+}
+
+void TForm1::FormCreate() {
+  CurveCount = 0;
+  TestCase = 1;
+  for (std::size_t i = 0; i < Drawings.size(); ++i) Drawings[i]->setVisible(i == 0);
+  for (std::size_t i = 0; i < CaseGroups.size(); ++i) CaseGroups[i]->setVisible(i == 0);
+  for (QWidget* w : {static_cast<QWidget*>(ButtonCompute), static_cast<QWidget*>(GBcoil),
+                     static_cast<QWidget*>(GBoutput), static_cast<QWidget*>(GBaccuracy), TabControl1})
+    w->show();
+  Chart1View->hide();
+}
+
+int TForm1::ActiveTab() const { return TabControl1Tabs->currentIndex(); }
+
+void TForm1::SelectCase(int k) {
+  if (ActiveTab() == 0)
+    for (std::size_t i = 0; i < Drawings.size(); ++i) Drawings[i]->setVisible(static_cast<int>(i) == k - 1);
+  for (std::size_t i = 0; i < CaseGroups.size(); ++i) CaseGroups[i]->setVisible(static_cast<int>(i) == k - 1);
+  for (QWidget* w : {static_cast<QWidget*>(ButtonCompute), static_cast<QWidget*>(GBcoil),
+                     static_cast<QWidget*>(GBoutput), static_cast<QWidget*>(GBaccuracy), TabControl1})
+    w->show();
+  TestCase = k;
+}
+
+void TForm1::TabControl1Change() {
+  if (ActiveTab() == 1) {
+    for (TDrawing* d : Drawings) d->hide();
+    Chart1View->show();
+  }
+  if (ActiveTab() == 0) {
+    for (TDrawing* d : Drawings) d->hide();
+    Chart1View->hide();
+    if (TestCase >= 1 && TestCase <= 9) Drawings[static_cast<std::size_t>(TestCase - 1)]->show();
+  }
+}
+
+void TForm1::ButtonComputeClick() {
+  if (computing_) return;
+  if (!computeCommand_) {
+    ShowError("The computation is not available in this build");
+    return;
+  }
+  computing_ = true;
+  ButtonCompute->setEnabled(false);
+  statusBar()->clearMessage();
+  current_ = nullptr;
+  WindowInput in(*this);
+  WindowOutput out(*this);
+  try {
+    computeCommand_(TestCase, in, out);
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  }
+  current_ = nullptr;
+  computing_ = false;
+  ButtonCompute->setEnabled(true);
+  RescaleAxes();
+  if (closePending_) close();
+}
+
+QLineSeries* TForm1::BeginCurve(Rgb colour) {
+  QLineSeries* series = AddCurve(Chart1, colour);
+  connect(series, &QLineSeries::clicked, this, [this, series] { Chart1ClickSeries(series); });
+  if (CurveCount >= kCurveSlots) {
+    // Every slot is taken: the curve is drawn but cannot be registered; New removes it.
+    strays_.push_back(series);
+    return series;
+  }
+  auto& slot = Curves[static_cast<std::size_t>(CurveCount)];
+  // A curve left in this slot by a command that ended early was never counted; keep it where
+  // New will still find it.
+  if (slot != nullptr) strays_.push_back(slot);
+  slot = series;
+  return series;
+}
+
+void TForm1::KeepPainting() {
+  // Painting runs between sweep points without letting the user start anything; the
+  // floating-point flags the command watches must not pick up the toolkit's arithmetic.
+  std::fexcept_t flags;
+  std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+  if (axesDirty_) RescaleAxes();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+}
+
+void TForm1::RescaleAxes() {
+  axesDirty_ = false;
+  ApplyAxes(Chart1, xAxis_, yAxis_);
+}
+
+void TForm1::ShowError(const std::string& text) { sink_->Show(MessageKind::Error, ErrorText(text)); }
+
+void TForm1::About1Click() {
+  AboutBox->show();
+  AboutBox->raise();
+  AboutBox->activateWindow();
+}
+
+void TForm1::New1Click() {
+  OKBottomDlg->show();
+  OKBottomDlg->raise();
+  OKBottomDlg->activateWindow();
+}
+
+void TForm1::DeleteAllCurves() {
+  for (int i = 0; i < CurveCount; ++i) {
+    QLineSeries*& s = Curves[static_cast<std::size_t>(i)];
+    Chart1->removeSeries(s);
+    delete s;
+    s = nullptr;
+  }
+  CurveCount = 0;
+  // Uncounted curves (a command that ended early, or one past the last slot) go as well.
+  for (QLineSeries*& s : Curves)
+    if (s != nullptr) strays_.push_back(std::exchange(s, nullptr));
+  for (QLineSeries* s : strays_) {
+    if (s == current_) current_ = nullptr;
+    Chart1->removeSeries(s);
+    delete s;
+  }
+  strays_.clear();
+  RescaleAxes();
+}
+
+void TForm1::SaveAs1Click() {
+  const QString path = AskSavePath ? AskSavePath() : QString();
+  if (path.isEmpty()) return;
+  if (!SaveChartPicture(Chart1, path, PictureFormat::Emf))
+    ShowError(QString("Cannot create file %1").arg(path).toStdString());
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::AxesLimits1Click() {
+  OKBottomDlg1->show();  // FormShow runs when the dialog becomes visible
+  OKBottomDlg1->raise();
+  OKBottomDlg1->activateWindow();
+}
+
+void TForm1::ZoomOut1Click() {
+  if (Chart1->isZoomed()) Chart1->zoomReset();
+  RescaleAxes();
+}
+
+void TForm1::DeleteCurves1Click() {
+  // The menu entry carries the check mark and toggles it itself; nothing else to do.
+}
+
+void TForm1::Chart1ClickSeries(QLineSeries* series) {
+  if (!DeleteCurves1->isChecked() || series == nullptr) return;
+  series->clear();
+  RescaleAxes();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (computing_) {
+    // The command finishes its sweep first; the window closes right after it.
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  AboutBox->hide();
+  OKBottomDlg->hide();
+  OKBottomDlg1->hide();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace veldo

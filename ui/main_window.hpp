@@ -1,0 +1,137 @@
+// The main window: coil, output, case and accuracy groups on the left; the drawing or the
+// impedance-plane chart on the right with the progress bar under it; the menus that select
+// the geometry case and act on the chart.
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/compute.hpp"
+#include "ui/axes_limits.hpp"
+
+class QAction;
+class QChart;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QProgressBar;
+class QPushButton;
+class QTabBar;
+
+namespace veldo {
+
+class ImpedanceChartView;
+class MessageSink;
+class TAboutBox;
+class TDrawing;
+class TOKBottomDlg;
+class TOKBottomDlg1;
+
+class TForm1 : public QMainWindow {
+public:
+  using ComputeCommand = std::function<void(int testCase, const ComputeInput&, ComputeOutput&)>;
+
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Event handlers, one per control event.
+  void FormCreate();
+  void ButtonComputeClick();
+  void Halfspace1Click() { SelectCase(1); }
+  void Layered1Click() { SelectCase(2); }
+  void N1Layer1Click() { SelectCase(3); }
+  void N2Layers1Click() { SelectCase(4); }
+  void N1Layer2Click() { SelectCase(5); }
+  void N2Layers2Click() { SelectCase(6); }
+  void N1Layer4Click() { SelectCase(9); }
+  void TabControl1Change();
+  void About1Click();
+  void New1Click();
+  void SaveAs1Click();
+  void Exit1Click();
+  void AxesLimits1Click();
+  void ZoomOut1Click();
+  void DeleteCurves1Click();
+  void Chart1ClickSeries(QLineSeries* series);
+
+  // Seams: where messages go, what Compute runs, how Save As asks for a path (empty: cancelled).
+  void SetMessageSink(MessageSink* sink);
+  void SetComputeCommand(ComputeCommand command) { computeCommand_ = std::move(command); }
+  std::function<QString()> AskSavePath;
+
+  // The selected geometry case and the curve registry.
+  int TestCase = 1;
+  std::array<QLineSeries*, kCurveSlots> Curves{};
+  int CurveCount = 0;
+
+  // Controls, by the names the handlers use.
+  QPushButton* ButtonCompute = nullptr;
+  QGroupBox* GBcoil = nullptr;
+  QGroupBox* GBoutput = nullptr;
+  QGroupBox* GBaccuracy = nullptr;
+  QLabel* Labelinductance = nullptr;
+  QLabel* Labelinductivereactance = nullptr;
+  std::array<QGroupBox*, 9> CaseGroups{};  // GBpr1 ... GBvpr1, by TestCase - 1
+  std::array<TDrawing*, 9> Drawings{};     // Ppr1 ... Pvpr1, by TestCase - 1
+  QWidget* TabControl1 = nullptr;
+  QTabBar* TabControl1Tabs = nullptr;
+  ImpedanceChartView* Chart1View = nullptr;  // the widget named Chart1
+  QChart* Chart1 = nullptr;
+  QProgressBar* PB1 = nullptr;
+  QAction *New1 = nullptr, *SaveAs1 = nullptr, *Exit1 = nullptr;
+  QAction *AxesLimits1 = nullptr, *ZoomOut1 = nullptr, *DeleteCurves1 = nullptr;
+  QAction *Halfspace1 = nullptr, *Layered1 = nullptr, *N1Layer1 = nullptr, *N2Layers1 = nullptr;
+  QAction *N1Layer2 = nullptr, *N2Layers2 = nullptr, *N1Layer3 = nullptr, *N2Layers3 = nullptr;
+  QAction *N1Layer4 = nullptr, *N2Layers4 = nullptr, *CylindricalID2 = nullptr;
+  QAction *CylindricalOD2 = nullptr, *Spherical2 = nullptr, *About1 = nullptr;
+  TAboutBox* AboutBox = nullptr;
+  TOKBottomDlg* OKBottomDlg = nullptr;
+  TOKBottomDlg1* OKBottomDlg1 = nullptr;
+
+  int ActiveTab() const;
+  // Axis settings behind the chart (the range as last applied; the chart holds the live one).
+  AxisState& XAxis() { return xAxis_; }
+  AxisState& YAxis() { return yAxis_; }
+  // Re-ranges the axes to the data (or their manual limits).
+  void RescaleAxes();
+  // Message through the seam, as the error box shows it.
+  void ShowError(const std::string& text);
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  friend class WindowOutput;
+
+  void CreateMenus();
+  QGroupBox* CreateCoilGroup();
+  QGroupBox* CreateOutputGroup();
+  QGroupBox* CreateAccuracyGroup();
+  QGroupBox* CreateCaseGroup(int testCase);
+  QWidget* CreateViews();
+  void ConnectEvents();
+  void SelectCase(int k);
+  void DeleteAllCurves();
+  QLineSeries* BeginCurve(Rgb colour);
+  void KeepPainting();
+
+  ComputeCommand computeCommand_;
+  std::unique_ptr<MessageSink> ownSink_;
+  MessageSink* sink_ = nullptr;
+  std::vector<QLineSeries*> strays_;  // curves on the chart outside the counted slots
+  QLineSeries* current_ = nullptr;
+  AxisState xAxis_, yAxis_;
+  bool computing_ = false;
+  bool closePending_ = false;
+  bool axesDirty_ = false;
+  std::unique_ptr<TAboutBox> aboutBox_;
+  std::unique_ptr<TOKBottomDlg> newDialog_;
+  std::unique_ptr<TOKBottomDlg1> axesDialog_;
+};
+
+}  // namespace veldo
