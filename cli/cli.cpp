@@ -1,0 +1,186 @@
+#include "cli/cli.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/cli_output.hpp"
+
+namespace veldo {
+namespace {
+
+// The window's fields for one case: every text at its default until an option sets it.
+class CliInput : public ComputeInput {
+public:
+  explicit CliInput(const CaseSpec& spec) {
+    for (const CommonField& c : kCommonFields) texts[std::string(c.name)] = std::string(c.defaultText);
+    texts[std::string(spec.frequencyField)] = std::string(spec.frequencyDefault);
+    for (const ParamSpec& p : spec.params) {
+      texts[std::string(p.fromField)] = std::string(p.fromDefault);
+      texts[std::string(p.toField)] = std::string(p.toDefault);
+      texts[std::string(p.stepField)] = std::string(p.stepDefault);
+    }
+    selector = std::string(spec.params.front().selector);
+  }
+  std::string FieldText(std::string_view name) const override {
+    const auto it = texts.find(std::string(name));
+    return it == texts.end() ? std::string() : it->second;
+  }
+  bool IsSelected(std::string_view radioName) const override { return radioName == selector; }
+
+  std::map<std::string, std::string> texts;
+  std::string selector;
+};
+
+const CaseSpec* CaseByText(const std::string& text) {
+  for (const CaseSpec& c : kCases) {
+    if (c.model == ModelKind::None) continue;
+    if (text == c.cliName || text == std::to_string(c.testCase)) return &c;
+  }
+  return nullptr;
+}
+
+// Option names of the case parameters, in the order of Param.
+struct ParamOption {
+  Param id;
+  const char* name;
+  const char* option;
+  const char* help;
+};
+constexpr ParamOption kParamOptions[] = {
+    {Param::LO, "LO", "--lo", "Lift-off LO [mm] (planar1, planar2, vertical)"},
+    {Param::D1, "D1", "--d1", "Layer thickness D1 [mm] (planar2)"},
+    {Param::B1, "B1", "--b1", "Layer radius B1 [mm] (bore1, bore2, rod1, rod2)"},
+    {Param::B2, "B2", "--b2", "Layer radius B2 [mm] (bore2, rod2)"},
+    {Param::CON1, "CON1", "--con1", "Conductivity CON1 [MS/m]"},
+    {Param::CON2, "CON2", "--con2", "Conductivity CON2 [MS/m] (planar2, bore2, rod2)"},
+    {Param::MR1, "MR1", "--mr1", "Rel.magn.permeability MR1"},
+    {Param::MR2, "MR2", "--mr2", "Rel.magn.permeability MR2 (planar2, bore2, rod2)"},
+};
+
+constexpr const char* kFooter = R"(CASE is planar1 (1), planar2 (2), bore1 (3), bore2 (4), rod1 (5), rod2 (6) or
+vertical (9). Option values are read like the window's fields, in the window's units; an
+unset field keeps its window default. A case parameter given as FROM:TO:STEP is the swept
+one (at most one); a single value sets its From field. Without a sweep the case's first
+parameter is swept over its default range.
+
+Output on standard output:
+  # X0=<reactance of the coil in air, ohm>
+  # L0=<inductance of the coil in air, henry>
+  param,value,dR,dX,x,y,ier
+  one row per point: the swept parameter, its value in the window's unit, the impedance
+  change dR and dX [ohm], the normalised point x = dR/X0 and y = (dX + X0)/X0, and the
+  model's status ier (0: the requested accuracy was reached). Numbers have 17 significant
+  digits.
+Messages go to standard error. Exit status: 0 success; 2 the input was rejected; 3 an
+arithmetic fault ended the computation (the rows before it are printed).)";
+
+int Reject(std::FILE* messages, const std::string& text) {
+  std::fprintf(messages, "%s\n", text.c_str());
+  return kExitRejected;
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messages,
+           const ModelTable& models) {
+  CLI::App app{"VELDO eddy-current testing: the impedance change of a coil for one geometry case, "
+               "one parameter swept.",
+               "veldo-cli"};
+  app.footer(kFooter);
+  app.get_formatter()->column_width(24);
+
+  std::string caseText;
+  app.add_option("CASE", caseText, "Geometry case: a name or its number")->required();
+
+  std::map<std::string, std::string> common;  // field name -> text
+  auto commonOption = [&](const char* option, std::string_view field, std::string help) {
+    return app.add_option_function<std::string>(
+                  option, [&common, field](const std::string& v) { common[std::string(field)] = v; },
+                  help)
+        ->type_name("TEXT");
+  };
+  commonOption("--r1", "Editr1", "Inner radius R1 [mm] (default 2.0)");
+  commonOption("--r2", "Editr2", "Outer radius R2 [mm] (default 4.0)");
+  commonOption("--l", "Editl", "Height L [mm] (default 1.0)");
+  commonOption("--n", "EditN", "Wire turns N (default 200)");
+  commonOption("--acc", "Editacc", "Computation accuracy [%] (default 0.01)");
+  std::string frequency;
+  CLI::Option* frequencyOption =
+      app.add_option("--f", frequency, "Frequency f [kHz] (default: the case's)")->type_name("TEXT");
+
+  std::map<Param, std::string> params;
+  std::vector<CLI::Option*> paramOptions;
+  for (const ParamOption& p : kParamOptions)
+    app.add_option_function<std::string>(
+           p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)
+        ->type_name("VALUE|FROM:TO:STEP");
+
+  // Further outputs of the same run (a picture of the chart) register their options here.
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    std::fputs(app.help().c_str(), data);
+    return kExitOk;
+  } catch (const CLI::ParseError& e) {
+    return Reject(messages, e.what());
+  }
+
+  const CaseSpec* spec = CaseByText(caseText);
+  if (spec == nullptr)
+    return Reject(messages, "Unknown case '" + caseText +
+                                "': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or "
+                                "1 to 6, 9");
+
+  CliInput in(*spec);
+  for (const auto& [field, text] : common) in.texts[field] = text;
+  if (frequencyOption->count() > 0) in.texts[std::string(spec->frequencyField)] = frequency;
+
+  const ParamSpec* swept = nullptr;
+  for (const auto& [id, text] : params) {
+    const int index = ParamIndex(*spec, id);
+    if (index < 0) {
+      const char* name = "";
+      for (const ParamOption& p : kParamOptions)
+        if (p.id == id) name = p.name;
+      return Reject(messages, std::string("The case ") + std::string(spec->cliName) +
+                                  " has no parameter " + name);
+    }
+    const ParamSpec& p = spec->params[static_cast<std::size_t>(index)];
+    const std::size_t first = text.find(':');
+    if (first == std::string::npos) {
+      in.texts[std::string(p.fromField)] = text;
+      continue;
+    }
+    const std::size_t second = text.find(':', first + 1);
+    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
+      return Reject(messages, "'" + text + "' is not FROM:TO:STEP");
+    if (swept != nullptr)
+      return Reject(messages, "Only one parameter can be swept (" + std::string(swept->name) +
+                                  " and " + std::string(p.name) + " are given as FROM:TO:STEP)");
+    swept = &p;
+    in.texts[std::string(p.fromField)] = text.substr(0, first);
+    in.texts[std::string(p.toField)] = text.substr(first + 1, second - first - 1);
+    in.texts[std::string(p.stepField)] = text.substr(second + 1);
+    in.selector = std::string(p.selector);
+  }
+
+  CliOutput out(data, messages);
+  const ComputeStatus status = ButtonComputeClick(spec->testCase, in, out, models);
+  std::fflush(data);
+
+  // A picture of out.Curves() is written here when asked for.
+
+  switch (status) {
+    case ComputeStatus::Completed:
+    case ComputeStatus::NoComputation: return kExitOk;
+    case ComputeStatus::Rejected: return kExitRejected;
+    case ComputeStatus::Fault: return kExitFault;
+  }
+  return kExitOk;
+}
+
+}  // namespace veldo

@@ -1,0 +1,50 @@
+#include "cli/cli_output.hpp"
+
+#include <charconv>
+
+namespace veldo {
+
+std::string Number17(double v) {
+  char buffer[64];
+  const int n = std::snprintf(buffer, sizeof buffer, "%.17g", v);
+  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::string ShortestNumber(double v) {
+  char buffer[64];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, r.ptr);
+}
+
+void CliOutput::ShowMessage(MessageKind, const std::string& text) {
+  std::fprintf(messages_, "%s\n", text.c_str());
+}
+
+void CliOutput::AirCoilValues(double X0, double L0) {
+  std::fprintf(data_, "# X0=%s\n# L0=%s\n", Number17(X0).c_str(), Number17(L0).c_str());
+}
+
+void CliOutput::BeginCurve(Rgb colour) {
+  curves_.push_back({colour, {}});
+  std::fprintf(data_, "param,value,dR,dX,x,y,ier\n");
+}
+
+void CliOutput::AddPoint(double x, double y) {
+  if (!curves_.empty()) curves_.back().points.emplace_back(x, y);
+}
+
+void CliOutput::PointComputed(const PointDetails& p) {
+  std::fprintf(data_, "%.*s,%s,%s,%s,%s,%s,%d\n", static_cast<int>(p.param.size()), p.param.data(),
+               ShortestNumber(p.value).c_str(), Number17(p.dR).c_str(), Number17(p.dX).c_str(),
+               Number17(p.x).c_str(), Number17(p.y).c_str(), p.Ier);
+}
+
+void CliOutput::ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) {
+  if (airCoilShort)
+    std::fprintf(messages_, "The air-coil reference did not reach the requested accuracy\n");
+  if (pointsShort > 0)
+    std::fprintf(messages_, "%d of %d points did not reach the requested accuracy\n", pointsShort,
+                 pointsTotal);
+}
+
+}  // namespace veldo

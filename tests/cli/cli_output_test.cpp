@@ -1,0 +1,173 @@
+// The front end over fake models: the exact text it prints, its exit statuses and its option
+// handling, without the cost of the real models.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli.hpp"
+#include "cli/cli_output.hpp"
+
+namespace veldo {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+std::string Slurp(std::FILE* f) {
+  std::rewind(f);
+  std::string s;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) s.append(buffer, n);
+  std::fclose(f);
+  return s;
+}
+
+// Models with round numbers: X0 = 4 ohm whatever the inputs; each point returns dR = 1 and
+// dX = -2 ohm (so x = 0.25, y = 0.5) and records the swept argument list.
+struct Fakes {
+  std::vector<std::vector<double>> calls;
+  ModelTable Table() {
+    ModelTable t;
+    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
+      X0 = 4.0;
+      Ier = 0;
+    };
+    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
+    auto one = [this](int, double R1, double R2, double L, double f, double P, double CON1, double MR1,
+                      double Acc, double& dR, double& dX, int& Ier) {
+      calls.push_back({R1, R2, L, f, P, CON1, MR1, Acc});
+      dR = 1.0;
+      dX = -2.0;
+      Ier = calls.size() == 2 ? 1 : 0;
+    };
+    auto two = [this](int, double R1, double R2, double L, double f, double P1, double P2, double C1,
+                      double C2, double M1, double M2, double Acc, double& dR, double& dX, int& Ier) {
+      calls.push_back({R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc});
+      dR = 1.0;
+      dX = -2.0;
+      Ier = 0;
+    };
+    t.PlanarOneLayer = t.CylinderInsideOneLayer = t.CylinderOutsideOneLayer =
+        t.VerticalCoilHalfSpace = one;
+    t.PlanarTwoLayers = t.CylinderInsideTwoLayers = t.CylinderOutsideTwoLayers = two;
+    return t;
+  }
+};
+
+CliRun RunWith(std::vector<const char*> args, Fakes& fakes) {
+  args.insert(args.begin(), "veldo-cli");
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, fakes.Table());
+  std::fflush(out);
+  std::fflush(err);
+  return {status, Slurp(out), Slurp(err)};
+}
+
+TEST(CliOutput, PrintsTheDocumentedShape) {
+  Fakes fakes;
+  const CliRun r = RunWith({"planar1", "--lo", "0.1:0.3:0.1"}, fakes);
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out,
+            "# X0=4\n"
+            "# L0=6.3661977236758133e-06\n"  // the double nearest 4 / (2 pi 100 kHz)
+            "param,value,dR,dX,x,y,ier\n"
+            "LO,0.1,1,-2,0.25,0.5,0\n"
+            "LO,0.2,1,-2,0.25,0.5,1\n"
+            "LO,0.3,1,-2,0.25,0.5,0\n");  // the last value is To itself
+  // The one short point is reported on standard error.
+  EXPECT_EQ(r.err, "1 of 3 points did not reach the requested accuracy\n");
+}
+
+TEST(CliOutput, NumbersKeepSeventeenDigits) {
+  EXPECT_EQ(Number17(0.1), "0.10000000000000001");
+  EXPECT_EQ(Number17(-1.0 / 3.0), "-0.33333333333333331");
+  EXPECT_EQ(ShortestNumber(0.1), "0.1");
+  EXPECT_EQ(ShortestNumber(10.5), "10.5");
+}
+
+TEST(CliOptions, CaseNamesAndNumbersAndWindowDefaults) {
+  for (const char* name : {"rod2", "6"}) {
+    Fakes fakes;
+    const CliRun r = RunWith({name, "--r1", "12", "--r2", "14"}, fakes);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    ASSERT_EQ(fakes.calls.size(), 6u);  // B1 10 .. 10.5 mm by 0.1
+    const std::vector<double>& c = fakes.calls.front();
+    EXPECT_EQ(c[0], 12 * 0.001);
+    EXPECT_EQ(c[1], 14 * 0.001);
+    EXPECT_EQ(c[2], 1.0 * 0.001);
+    EXPECT_EQ(c[3], 100.0 * 1000.0);
+    EXPECT_EQ(c[4], 10 * 0.001);    // B1 From
+    EXPECT_EQ(c[5], 9 * 0.001);     // B2 From
+    EXPECT_EQ(c[6], 1 * 1000000.0);  // CON1
+    EXPECT_EQ(c[7], 35.4 * 1000000.0);
+    EXPECT_EQ(c.back(), 0.01 / 100);
+  }
+}
+
+TEST(CliOptions, SingleValueSetsFromAndRangeSelectsTheSweep) {
+  Fakes fakes;
+  const CliRun r =
+      RunWith({"planar2", "--f", "50", "--n", "$10", "--acc", "0.1", "--lo", "2", "--mr2", "1:3:0.5"},
+              fakes);
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  ASSERT_EQ(fakes.calls.size(), 5u);
+  EXPECT_EQ(fakes.calls[0][3], 50 * 1000.0);
+  EXPECT_EQ(fakes.calls[0][4], 2 * 0.001);
+  EXPECT_EQ(fakes.calls[4][9], 3.0);
+  EXPECT_EQ(fakes.calls[0][10], 0.1 / 100);
+  EXPECT_NE(r.out.find("\nMR2,3,"), std::string::npos);
+}
+
+TEST(CliOptions, RejectedInputGivesTheMessageAndStatusTwo) {
+  const std::pair<std::vector<const char*>, std::string> cases[] = {
+      {{"planar1", "--f", "abc"}, "'abc' is not a valid floating point value.\n"},
+      {{"planar1", "--n", "2.5"}, "'2.5' is not a valid integer value.\n"},
+      {{"planar1", "--r1", "-1"}, "Check for negative data values\n"},
+      {{"planar1", "--lo", "1:0.5:0.1"}, "Check if (From <= To) and if (Step > 0)\n"},
+      {{"planar1", "--lo", "1:2"}, "'1:2' is not FROM:TO:STEP\n"},
+      {{"planar1", "--lo", "0:1:0.1", "--mr1", "1:2:1"},
+       "Only one parameter can be swept (LO and MR1 are given as FROM:TO:STEP)\n"},
+      {{"bore1", "--d1", "1"}, "The case bore1 has no parameter D1\n"},
+      {{"sphere"}, "Unknown case 'sphere': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or 1 to 6, 9\n"},
+      {{"7"}, "Unknown case '7': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or 1 to 6, 9\n"},
+      {{"rod1"}, "Check the geometry: the rod must fit inside the coil (B1 <= R1)\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    Fakes fakes;
+    const CliRun r = RunWith(args, fakes);
+    EXPECT_EQ(r.status, kExitRejected) << message;
+    EXPECT_EQ(r.err, message);
+    EXPECT_TRUE(fakes.calls.empty()) << message;
+  }
+  Fakes fakes;
+  const CliRun bad = RunWith({"planar1", "--bogus", "1"}, fakes);
+  EXPECT_EQ(bad.status, kExitRejected);
+  EXPECT_FALSE(bad.err.empty());
+  EXPECT_EQ(RunWith({}, fakes).status, kExitRejected);  // CASE is required
+}
+
+TEST(CliOptions, ArithmeticFaultGivesStatusThree) {
+  Fakes fakes;
+  const CliRun r = RunWith({"planar1", "--f", "0"}, fakes);
+  EXPECT_EQ(r.status, kExitFault);
+  EXPECT_EQ(r.err, "Floating point division by zero.\n");  // X0 / (2 pi f) with X0 = 4
+}
+
+TEST(CliOptions, HelpDocumentsOptionsAndOutput) {
+  Fakes fakes;
+  const CliRun r = RunWith({"--help"}, fakes);
+  EXPECT_EQ(r.status, kExitOk);
+  for (const char* text : {"--r1", "--r2", "--l ", "--n ", "--acc", "--f ", "--lo", "--d1", "--b1",
+                           "--b2", "--con1", "--con2", "--mr1", "--mr2", "FROM:TO:STEP", "planar1",
+                           "vertical", "param,value,dR,dX,x,y,ier", "# X0=", "# L0=", "Exit status"})
+    EXPECT_NE(r.out.find(text), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace veldo

@@ -1,0 +1,131 @@
+// The built veldo-cli over the real models: every case's default sweep prints the documented
+// shape, and bad input gives its message and status 2.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+CliRun RunCli(const std::string& args) {
+  const std::string base = ::testing::TempDir() + "veldo_cli_run";
+  const std::string command =
+      std::string(VELDO_CLI_PATH) + " " + args + " > " + base + ".out 2> " + base + ".err";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(base + ".out"), ReadAll(base + ".err")};
+}
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(s);
+  while (std::getline(in, part, sep)) parts.push_back(part);
+  return parts;
+}
+
+// A whole cell that reads as a finite number.
+double Number(const std::string& cell) {
+  char* end = nullptr;
+  const double v = std::strtod(cell.c_str(), &end);
+  EXPECT_TRUE(end != cell.c_str() && *end == '\0') << '"' << cell << '"';
+  EXPECT_TRUE(std::isfinite(v)) << cell;
+  return v;
+}
+
+struct DefaultSweep {
+  const char* args;
+  const char* param;
+  int rows;
+  double first, last;
+};
+
+class CliDefaultSweep : public ::testing::TestWithParam<DefaultSweep> {};
+
+TEST_P(CliDefaultSweep, PrintsTheDocumentedShape) {
+  const DefaultSweep& d = GetParam();
+  const CliRun r = RunCli(d.args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = Split(r.out, '\n');
+  ASSERT_EQ(lines.size(), 3u + static_cast<std::size_t>(d.rows)) << r.out;
+  ASSERT_EQ(lines[0].rfind("# X0=", 0), 0u);
+  ASSERT_EQ(lines[1].rfind("# L0=", 0), 0u);
+  const double X0 = Number(lines[0].substr(5));
+  const double L0 = Number(lines[1].substr(5));
+  EXPECT_GT(X0, 0);
+  EXPECT_GT(L0, 0);
+  EXPECT_EQ(lines[2], "param,value,dR,dX,x,y,ier");
+  for (int i = 0; i < d.rows; ++i) {
+    const std::vector<std::string> cells = Split(lines[3 + static_cast<std::size_t>(i)], ',');
+    ASSERT_EQ(cells.size(), 7u) << lines[3 + static_cast<std::size_t>(i)];
+    EXPECT_EQ(cells[0], d.param);
+    const double value = Number(cells[1]), dR = Number(cells[2]), dX = Number(cells[3]);
+    const double x = Number(cells[4]), y = Number(cells[5]);
+    if (i == 0) {
+      EXPECT_EQ(value, d.first);
+    }
+    if (i == d.rows - 1) {
+      EXPECT_EQ(value, d.last);
+    }
+    // A conducting, non-magnetic test piece adds resistance and lowers the inductance.
+    EXPECT_GT(dR, 0);
+    EXPECT_LT(dX, 0);
+    EXPECT_EQ(x, dR / X0);
+    EXPECT_EQ(y, (dX + X0) / X0);
+    EXPECT_TRUE(cells[6] == "0" || cells[6] == "1" || cells[6] == "2" || cells[6] == "3");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllCases, CliDefaultSweep,
+    ::testing::Values(DefaultSweep{"planar1", "LO", 10, 0.1, 1.0},
+                      DefaultSweep{"planar2", "LO", 10, 0.1, 1.0},
+                      DefaultSweep{"bore1", "B1", 11, 10.0, 11.0},
+                      DefaultSweep{"bore2", "B1", 6, 10.0, 11.0},
+                      DefaultSweep{"rod1 --r1 12 --r2 14", "B1", 9, 9.0, 9.8},
+                      DefaultSweep{"rod2 --r1 12 --r2 14", "B1", 6, 10.0, 10.5},
+                      DefaultSweep{"9", "LO", 10, 0.1, 1.0}),
+    [](const auto& p) { return std::to_string(p.index); });
+
+TEST(CliProgram, RodsInsideTheDefaultCoilAreRefused) {
+  for (const char* c : {"rod1", "rod2"}) {
+    const CliRun r = RunCli(c);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Check the geometry: the rod must fit inside the coil (B1 <= R1)\n");
+    EXPECT_EQ(r.out.find("param,value"), std::string::npos);  // no rows
+  }
+}
+
+TEST(CliProgram, BadInputGivesTheMessageAndStatusTwo) {
+  const CliRun r = RunCli("planar1 --con1 1,5");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "'1,5' is not a valid floating point value.\n");
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(RunCli("nosuchcase").status, 2);
+}
+
+TEST(CliProgram, ZeroTurnsEndsWithAFaultAfterTheHeader) {
+  const CliRun r = RunCli("planar1 --n 0");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Invalid floating point operation.\n");
+  EXPECT_EQ(r.out, "# X0=0\n# L0=0\nparam,value,dR,dX,x,y,ier\n");
+}
+
+}  // namespace
