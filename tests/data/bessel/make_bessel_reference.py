@@ -137,6 +137,27 @@ def main():
         "group fractional: I, J, K of orders 0.25, 1/3, 0.5, 0.75, 0.001 and those plus one,",
         "KODE 1."], rows)
 
+    # 4. Single points of the status and underflow tests.
+    rows = []
+    for nu in (0, 1):
+        for z in (complex(710.0, 0.0), complex(705.0, 300.0)):
+            rows.append(row("scaled_overflow", "I", nu, z, 2))
+        rows.append(row("scaled_overflow", "J", nu, complex(300.0, 705.0), 2))
+        rows.append(row("tiny_k", "K", nu, complex(1.2e-308, 0.0), 1))
+        for x in (32768.0, 1073741823.5):
+            rows.append(row("range", "K", nu, complex(x, 0.0), 2))
+    # K0 crosses exp(-ELIM) at x0; a little beyond, K0 underflows in the exp(z)-scaled
+    # recurrence while K1 (larger by about 1/(2x)) stays on scale: NZ = 1 for N = 2.
+    elim = mp.mpf("700.92180389")
+    x0 = mp.findroot(lambda x: mp.log(mp.besselk(0, x)) + elim, 695)
+    x = float(x0) + 3.0e-4
+    for nu in (0, 1):
+        rows.append(row("nz1", "K", nu, complex(x, 0.0), 1))
+    write("edges.csv", common + [
+        "Single points of the status tests: scaled values where the plain ones overflow",
+        "(scaled_overflow), K at |z| = 1.2e-308 (tiny_k), K at the range limits (range), and",
+        "K0, K1 just past the point where ln K0(x) = -ELIM = -700.92180389 (nz1)."], rows)
+
 
 if __name__ == "__main__":
     main()
