@@ -183,6 +183,10 @@ struct WiringCase {
   int param;
 };
 
+void PrintTo(const WiringCase& w, std::ostream* os) {
+  *os << "case " << w.testCase << " parameter " << w.param;
+}
+
 class Wiring : public ::testing::TestWithParam<WiringCase> {};
 
 std::string ModelName(ModelKind m) {

@@ -57,6 +57,8 @@ struct DefaultSweep {
   double first, last;
 };
 
+void PrintTo(const DefaultSweep& d, std::ostream* os) { *os << d.args; }
+
 class CliDefaultSweep : public ::testing::TestWithParam<DefaultSweep> {};
 
 TEST_P(CliDefaultSweep, PrintsTheDocumentedShape) {
