@@ -109,6 +109,14 @@ TEST(BesselStatus, RangeLimitsStraddled) {
   EXPECT_EQ(above.nz, 0);
   EXPECT_LT(Rel(above[1], Edge("range", "K", 0, 32768.0, 0.0)), 1e-12);
   EXPECT_LT(Rel(above[2], Edge("range", "K", 1, 32768.0, 0.0)), 1e-12);
+  // I at the same |z| through the asymptotic expansion: exp(-x) I0(x) and exp(-x) I1(x) from
+  // their expansions in 1/(8x), whose next terms are below 1e-14 here.
+  const double big = 32768.0, t = 1.0 / (8.0 * big);
+  const Result i = Eval(&ZBESI, big, 0.0, 0.0, 2, 2);
+  EXPECT_EQ(i.ierr, 3);
+  const double lead = 1.0 / std::sqrt(2.0 * M_PI * big);
+  EXPECT_LT(Rel(i[1], lead * (1.0 + t + 4.5 * t * t)), 1e-12);
+  EXPECT_LT(Rel(i[2], lead * (1.0 - 3.0 * t - 7.5 * t * t)), 1e-12);
   // Range limit 1073741823.5: values (IERR = 3) at it, nothing beyond (IERR = 4).
   const double range = 1073741823.5;
   const Result at = Eval(&ZBESK, range, 0.0, 0.0, 2, 2);
@@ -288,6 +296,21 @@ TEST(BesselIdentities, IOfZIsJOfIz) {
     ASSERT_EQ(j.ierr, 0);
     EXPECT_LT(Rel(j[1], i[1]), 4e-15) << z;
     EXPECT_LT(Rel(cd(0.0, -1.0) * j[2], i[2]), 4e-15) << z;
+  }
+}
+
+TEST(BesselIdentities, ConjugateArgumentGivesConjugateValue) {
+  // f(conj z) = conj f(z) for I, J and K off the negative real axis: the Im z < 0 branches
+  // (the CII = -1 rotation of ZBESJ, the sign of the reflection and continuation factors)
+  // must mirror the Im z > 0 ones.
+  for (const cd z : Grid(0.05, M_PI - 0.05, 12, -3.0, 2.0, 0.25)) {
+    for (Entry f : {&ZBESI, &ZBESJ, &ZBESK}) {
+      const Result up = Eval(f, z.real(), z.imag(), 0.0, 1, 2);
+      const Result down = Eval(f, z.real(), -z.imag(), 0.0, 1, 2);
+      if (up.ierr != 0) continue;
+      ASSERT_EQ(down.ierr, 0);
+      for (int k = 1; k <= 2; ++k) EXPECT_LT(Rel(down[k], std::conj(up[k])), 1e-15) << z;
+    }
   }
 }
 
