@@ -437,7 +437,10 @@ TEST_F(Compute, AccuracyTheQuadratureRefusesEndsTheCommandFirst) {
   in.Set("Editacc", "-0.01");
   RecordingOutput o;
   EXPECT_EQ(ButtonComputeClick(1, in, o, models.Table()), ComputeStatus::Rejected);
-  in.Set("Editacc", "1.2e-12");
+  in.Set("Editacc", "1.110222e-12");
+  RecordingOutput below;
+  EXPECT_EQ(ButtonComputeClick(1, in, below, models.Table()), ComputeStatus::Rejected);
+  in.Set("Editacc", "1.110223e-12");  // the boundary the message names
   RecordingOutput ok;
   EXPECT_EQ(ButtonComputeClick(1, in, ok, models.Table()), ComputeStatus::Completed);
 }
