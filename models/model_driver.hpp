@@ -1,0 +1,82 @@
+// Shared pieces of the eddy-current models: physical constants, the integer power, the two
+// quadrature runs over the real and imaginary part of a complex kernel, and the status code.
+#pragma once
+
+#include <cmath>
+
+#include "bessel/amos.hpp"
+#include "models/models_counted.hpp"
+#include "numerics/complex.hpp"
+#include "numerics/quadpack.hpp"
+
+namespace veldo::models_detail {
+
+// Permeability of free space 4*pi*1e-7 H/m, as a double.
+inline constexpr double kMu0 = 1.2566370614359173e-06;
+// pi and 2*pi to the full extended precision: omega = 2*pi*f and the prefactors are formed with
+// them before rounding to double.
+inline constexpr long double kPi = 3.14159265358979323851L;
+inline constexpr long double kTwoPi = 6.28318530717958647703L;
+
+// x^n for n >= 0 by binary powering (square-and-multiply), in extended precision: the kernels
+// divide by k^5 or k^6, which overflows a double once k exceeds about 1e51 while the quotient
+// is still representable.
+inline long double IntPow(long double x, int n) {
+  long double y = 1.0L;
+  while (n > 0) {
+    if (n & 1) y *= x;
+    n >>= 1;
+    if (n > 0) x *= x;
+  }
+  return y;
+}
+
+// Status of a model from the IER codes of its two runs: 0 both fine, 1 only the real-part run
+// failed, 2 only the imaginary-part run, 3 both.
+inline int CombineIer(int ierImag, int ierReal) { return (ierReal != 0 ? 1 : 0) + (ierImag != 0 ? 2 : 0); }
+
+// The integral S = int_0^inf K(k) dk of a complex kernel as two real quadratures to the relative
+// accuracy Acc: first the imaginary part (run 1), then the real part (run 2), each evaluating the
+// whole complex kernel at its own nodes. `evals` counts the kernel evaluations of both runs.
+template <class Kernel>
+TComplex IntegrateKernel(const Kernel& kernel, double Acc, int& Ier, long long& evals) {
+  double imag = 0.0, real = 0.0, abserr = 0.0;
+  int neval = 0, ierImag = 0, ierReal = 0;
+  QAGI([&](double k) { ++evals; return CIm(kernel(k)); }, 0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
+  QAGI([&](double k) { ++evals; return CRe(kernel(k)); }, 0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+  Ier = CombineIer(ierImag, ierReal);
+  return Cmplx(real, imag);
+}
+
+// omega = 2*pi*f, formed in extended precision and stored as a double.
+inline double Omega(double f) { return static_cast<double>(kTwoPi * f); }
+
+// s = omega*MR*mu0*CON [1/m^2], in this order: the square of the complex wave number's
+// conductive part.
+inline double SProduct(double omega, double MR, double CON) {
+  return static_cast<double>(static_cast<long double>(omega) * MR * kMu0 * CON);
+}
+
+// q = N^2 / (L^2 (R2 - R1)^2): the turns density squared of the winding's cross-section.
+inline double TurnsFactor(int N, double R1, double R2, double L) {
+  const long double n = N;
+  const long double w = static_cast<long double>(R2) - R1;
+  return static_cast<double>(n * n / (static_cast<long double>(L) * L * w * w));
+}
+
+// ELIM = 2.303 (K log10(2) - 3), K the smaller exponent bound of the Bessel unit's table (about
+// 700.92): above it the unscaled I0 of a real argument overflows in ZBESI, so CoilIntI has no
+// value there.
+inline double BesselElim() {
+  const int K = -I1MACH(15) < I1MACH(16) ? -I1MACH(15) : I1MACH(16);
+  return static_cast<double>(2.303L * (K * static_cast<long double>(D1MACH(5)) - 3.0L));
+}
+
+inline void AddCount(KernelCount* Count, long long outer, long long inner) {
+  if (Count != nullptr) {
+    Count->Outer += outer;
+    Count->Inner += inner;
+  }
+}
+
+}  // namespace veldo::models_detail

@@ -1,0 +1,78 @@
+// Coil lying with its axis parallel to the surface of a conducting, magnetic half-space (case 9).
+// The field is not axisymmetric about the surface normal, so the impedance change is a double
+// integral over two surface wave numbers: u along the coil axis and v across it, with
+// kappa = sqrt(u^2 + v^2) the radial wave number of the plane-wave component that meets the
+// surface.
+#include <cmath>
+
+#include "coilint/coilint.hpp"
+#include "models/model_driver.hpp"
+
+namespace veldo {
+
+using namespace models_detail;
+
+// Delta Z = j*omega*mu0*2N^2/((L/2)^2 (R2-R1)^2) * int_0^inf G(u) du with
+//   G(u) = W(u) Ic(u)^2 sin^2(uL/2) / u^6,  Ic(u) = int_{uR1}^{uR2} t I1(t) dt,
+//   W(u) = int_0^inf rho(kappa) e^{-2 kappa h} / kappa dv,  h = R2 + LO the height of the axis,
+// and rho the half-space reflection coefficient of the planar model at wave number kappa.
+// Every outer node runs a complete inner quadrature, once for each part.
+void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
+                           double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count) {
+  const double h = R2 + LO;
+  const double omega = Omega(f);
+  const double s1 = SProduct(omega, MR1, CON1);
+  const double sqrtXmax = std::sqrt(QMACH(2));
+  // Above ELIM the unscaled I0 in CoilIntI overflows and Ic has no value; G is negligible
+  // there long before.
+  const double elim = BesselElim();
+  long long outer = 0, inner = 0;
+
+  // part 1: imaginary part of the inner kernel, part 2: real part.
+  auto G = [&](double u, int part) -> double {
+    ++outer;
+    if (u * R2 > elim) return 0.0;
+    const double Ic = CoilIntI(u * R1, u * R2);
+    if (Ic > sqrtXmax) return 0.0;
+    auto g = [&](double v) -> double {
+      ++inner;
+      const double kappa = std::sqrt(v * v + u * u);
+      const TComplex alpha1 = CSqrt(Cmplx(kappa * kappa, s1));
+      const TComplex kmu = Cmplx(kappa * MR1, 0.0);
+      const TComplex rho = CDiv(CSub(kmu, alpha1), CAdd(kmu, alpha1));
+      const long double kk = kappa;
+      const TComplex gv = CScale(rho, static_cast<double>(std::exp(-2.0f * kk * h) / kk));
+      return part == 2 ? CRe(gv) : CIm(gv);
+    };
+    double W = 0.0, abserr = 0.0;
+    int neval = 0, ier = 0;
+    QAGI(g, 0.0, 1, 0.0, Acc, W, abserr, neval, ier);  // the inner status is not reported
+    // sin^2(uL/2) and u^6 in extended precision; the numerator stays extended until the division.
+    const long double uu = u;
+    const long double s = std::sin(uu * L / 2.0L);
+    return static_cast<double>(static_cast<long double>(W) * Ic * Ic * (s * s) / IntPow(uu, 6));
+  };
+
+  double imag = 0.0, real = 0.0, abserr = 0.0;
+  int neval = 0, ierImag = 0, ierReal = 0;
+  QAGI([&](double u) { return G(u, 1); }, 0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
+  QAGI([&](double u) { return G(u, 2); }, 0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+  Ier = CombineIer(ierImag, ierReal);
+  const TComplex S = Cmplx(real, imag);
+
+  const long double n = N;
+  const long double w = static_cast<long double>(R2) - R1;
+  const long double halfL = static_cast<long double>(L) / 2.0L;
+  const double q = static_cast<double>(2.0f * n * n / (halfL * halfL * w * w));
+  const TComplex dZ = CScale(CMulI(CScale(S, q)), omega * kMu0);
+  dR = CRe(dZ);
+  dX = CIm(dZ);
+  AddCount(Count, outer, inner);
+}
+
+void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
+                           double MR1, double Acc, double& dR, double& dX, int& Ier) {
+  VerticalCoilHalfSpace(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr);
+}
+
+}  // namespace veldo
