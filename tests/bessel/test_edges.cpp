@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bessel/amos.hpp"
+#include "bessel/amos_tables.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace veldo {
@@ -404,6 +405,58 @@ TEST(BesselSupport, MachineConstantTables) {
   EXPECT_EQ(I1MACH(14), 53);
   EXPECT_EQ(I1MACH(15), -1021);
   EXPECT_EQ(I1MACH(16), 1023);
+}
+
+TEST(BesselSupport, DerivedLimitsHaveTheirDocumentedValues) {
+  double tol, elim, alim, rl, fnul;
+  amos_detail::MachineLimits(tol, elim, alim, rl, fnul);
+  EXPECT_EQ(tol, 2.220446e-16);
+  EXPECT_NEAR(elim, 700.92180389, 5e-9);
+  EXPECT_NEAR(alim, 664.87165521, 5e-9);
+  EXPECT_NEAR(rl, 21.784272, 1e-12);
+  EXPECT_NEAR(fnul, 85.92136, 1e-12);
+  EXPECT_EQ(amos_detail::RangeLimit(tol), 1073741823.5);
+  EXPECT_NEAR(std::sqrt(amos_detail::RangeLimit(tol)), 32767.999992370605, 1e-11);
+  // Underflow bounds from the subnormal D1MACH(1), and the scaling levels of ZBKNU/ZACON.
+  EXPECT_EQ(1.0e3 * D1MACH(1), 4.94065645841246544e-321);
+  EXPECT_NEAR(1.0e3 * D1MACH(1) / tol / 2.2250739078601621e-305, 1.0, 1e-15);
+  EXPECT_NEAR(tol / (1.0e3 * D1MACH(1)) / 4.494232737472046e304, 1.0, 1e-15);
+}
+
+// The region switches of ZBINU pick the documented method: the entry point's values equal,
+// bit for bit, those of the method called directly, on either side of each switch.
+TEST(BesselRegions, SwitchesTakeTheDocumentedMethod) {
+  double tol, elim, alim, rl, fnul;
+  amos_detail::MachineLimits(tol, elim, alim, rl, fnul);
+  auto same = [](const Result& r, const double* yr, const double* yi, int n) {
+    for (int k = 1; k <= n; ++k)
+      if (r.cyr[k] != yr[k] || r.cyi[k] != yi[k]) return false;
+    return true;
+  };
+  for (double x : {2.0, std::nextafter(2.0, 3.0), std::nextafter(rl, 0.0), rl}) {
+    for (int n = 1; n <= 2; ++n) {
+      double yr[3], yi[3];
+      int nz;
+      // N = 1: series up to |z| = 2; N = 2: also while |z|^2/4 <= 2; Miller below RL;
+      // asymptotic expansion from RL on.
+      const bool series = x <= 2.0 || (n == 2 && x * x * 0.25 <= 2.0);
+      if (series) {
+        ZSERI(x, 0.0, 0.0, 1, n, yr, yi, nz, tol, elim, alim);
+      } else if (x < rl) {
+        ZMLRI(x, 0.0, 0.0, 1, n, yr, yi, nz, tol);
+      } else {
+        ZASYI(x, 0.0, 0.0, 1, n, yr, yi, nz, rl, tol, elim, alim);
+      }
+      const Result r = Eval(&ZBESI, x, 0.0, 0.0, 1, n);
+      EXPECT_TRUE(same(r, yr, yi, n)) << "x = " << x << " n = " << n;
+    }
+  }
+  // The methods do differ in the last bits at these points, so the comparison has teeth.
+  double ar[2], ai[2], br[2], bi[2];
+  int nz;
+  ZMLRI(rl, 0.0, 0.0, 1, 1, ar, ai, nz, tol);
+  ZASYI(rl, 0.0, 0.0, 1, 1, br, bi, nz, rl, tol, elim, alim);
+  EXPECT_NE(ar[1], br[1]);
 }
 
 TEST(BesselSupport, LogGammaTableSeriesAndErrors) {
