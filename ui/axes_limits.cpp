@@ -45,6 +45,7 @@ double BoundedTickInterval(double minimum, double maximum, double increment, int
   if (!(increment > 0) || !(span > 0) || !std::isfinite(span)) return 0.0;
   const double ticks = span / increment;
   if (ticks <= maxTicks) return increment;
+  if (!std::isfinite(ticks)) return span / maxTicks;  // no whole multiple is representable
   return increment * std::ceil(ticks / maxTicks);
 }
 

@@ -105,6 +105,12 @@ bool IsAxisRect(const QPainterPath& path, QRectF* rect) {
   return true;
 }
 
+bool HasCurves(const QPainterPath& path) {
+  for (int i = 0; i < path.elementCount(); ++i)
+    if (path.elementAt(i).type == QPainterPath::CurveToElement) return true;
+  return false;
+}
+
 }  // namespace
 
 class EmfPaintEngine : public QPaintEngine {
@@ -414,6 +420,17 @@ private:
   void DrawDevicePath(const QPainterPath& path, bool fill, bool stroke) {
     if (!fill && !stroke) return;
     Prepare();
+    if (!fill && !HasCurves(path)) {
+      // Straight outlines are plain polylines, one per subpath.
+      SelectPen();
+      for (const QPolygonF& poly : path.toSubpathPolygons()) {
+        std::vector<emf::Point> pts;
+        pts.reserve(static_cast<std::size_t>(poly.size()));
+        for (const QPointF& q : poly) pts.push_back(ToPoint(q));
+        if (!pts.empty()) enc_->Polyline(pts);
+      }
+      return;
+    }
     const emf::Rect bounds = ToRect(path.boundingRect());
     if (fill) {
       SetFillMode(path.fillRule() == Qt::WindingFill ? emf::WINDING : emf::ALTERNATE);

@@ -1,0 +1,98 @@
+#include "tests/ui/emf_reader.hpp"
+
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+
+extern "C" {
+#include <uemf.h>
+#include <uemf_endian.h>
+#include <uemf_safe.h>
+}
+
+namespace veldo::test {
+
+std::uint32_t EmfRecord::u32(std::size_t offset) const {
+  std::uint32_t v = 0;
+  if (offset + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + offset, 4);
+  return v;
+}
+
+int EmfFile::count(std::uint32_t type) const {
+  return static_cast<int>(std::count_if(records.begin(), records.end(),
+                                        [type](const EmfRecord& r) { return r.type == type; }));
+}
+
+std::vector<std::string> EmfFile::texts() const {
+  std::vector<std::string> out;
+  for (const EmfRecord& r : records) {
+    if (r.type != U_EMR_EXTTEXTOUTW) continue;
+    const std::uint32_t n = r.u32(44), off = r.u32(48);
+    std::u16string s;
+    for (std::uint32_t i = 0; i < n && off + 2 * i + 2 <= r.bytes.size(); ++i) {
+      char16_t c;
+      std::memcpy(&c, r.bytes.data() + off + 2 * i, 2);
+      s.push_back(c);
+    }
+    std::string utf8;
+    for (char16_t c : s) {  // the texts of these tests stay in the Basic Multilingual Plane
+      if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+      } else if (c < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (c >> 6));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        utf8 += static_cast<char>(0xE0 | (c >> 12));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+    out.push_back(utf8);
+  }
+  return out;
+}
+
+EmfFile ReadEmf(const std::string& path) {
+  EmfFile file;
+  char* contents = nullptr;
+  size_t length = 0;
+  if (emf_readdata(path.c_str(), &contents, &length) != 0 || contents == nullptr) {
+    file.error = "emf_readdata failed";
+    return file;
+  }
+  const char* limit = contents + length;
+  size_t offset = 0;
+  while (offset < length) {
+    const char* record = contents + offset;
+    uint32_t size = 0, type = 0;
+    // The last argument tells libUEMF the record is in this machine's byte order (little
+    // endian): with 0 it reads every field byte-swapped.
+    if (!U_emf_record_sizeok(record, limit, &size, &type, 1)) {
+      file.error = "record at " + std::to_string(offset) + " has a bad size";
+      break;
+    }
+    if (!U_emf_record_safe(record)) {
+      file.error = "record at " + std::to_string(offset) + " (type " + std::to_string(type) + ") is not safe";
+      break;
+    }
+    file.records.push_back({type, std::vector<char>(record, record + size)});
+    offset += size;
+    if (type == U_EMR_EOF) break;
+  }
+  if (file.error.empty()) {
+    if (file.records.empty() || file.records.front().type != U_EMR_HEADER)
+      file.error = "no header first";
+    else if (file.records.back().type != U_EMR_EOF || offset != length)
+      file.error = "EOF is not the last record";
+    else if (file.records.front().u32(48) != length)
+      file.error = "header nBytes " + std::to_string(file.records.front().u32(48)) + " != " + std::to_string(length);
+    else if (file.records.front().u32(52) != file.records.size())
+      file.error = "header nRecords does not match";
+    else if (file.records.front().u32(40) != U_ENHMETA_SIGNATURE)
+      file.error = "bad signature";
+  }
+  std::free(contents);
+  return file;
+}
+
+}  // namespace veldo::test

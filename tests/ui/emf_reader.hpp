@@ -1,0 +1,29 @@
+// Reads an Enhanced Metafile back with libUEMF's own checks (tests only) and lists its records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace veldo::test {
+
+struct EmfRecord {
+  std::uint32_t type = 0;
+  std::vector<char> bytes;  // the whole record
+  std::uint32_t u32(std::size_t offset) const;
+  std::int32_t i32(std::size_t offset) const { return static_cast<std::int32_t>(u32(offset)); }
+};
+
+struct EmfFile {
+  std::string error;  // empty when every check passed
+  std::vector<EmfRecord> records;
+  int count(std::uint32_t type) const;
+  // The UTF-8 text of every EMR_EXTTEXTOUTW record, in order.
+  std::vector<std::string> texts() const;
+};
+
+// emf_readdata, then U_emf_record_sizeok and U_emf_record_safe on every record; also checks
+// that the header's byte and record totals match the file and that EOF comes last.
+EmfFile ReadEmf(const std::string& path);
+
+}  // namespace veldo::test

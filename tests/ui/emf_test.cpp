@@ -1,0 +1,193 @@
+// The metafile writer: what QPainter draws comes out as well-formed vector records that
+// libUEMF accepts, and the chart renderer writes the picture the command-line front end uses.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/ui/emf_reader.hpp"
+#include "tests/ui/qt_app.hpp"
+#include "ui/chart.hpp"
+#include "ui/chart_render.hpp"
+#include "ui/emf_device.hpp"
+#include "ui/emf_encoder.hpp"
+
+namespace veldo {
+namespace {
+
+using test::EmfFile;
+using test::ReadEmf;
+
+class EmfTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { test::EnsureQtApp(); }
+  std::string Write(const EmfDevice& device, const char* name) {
+    const QString path = dir_.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(device.bytes().data()), static_cast<qint64>(device.bytes().size()));
+    return path.toStdString();
+  }
+  QTemporaryDir dir_;
+};
+
+// Which pen colour (COLORREF) each drawing record was made with.
+std::map<std::uint32_t, int> PolylinesByPenColour(const EmfFile& f) {
+  std::map<std::uint32_t, std::uint32_t> penColour;  // handle -> colour
+  std::map<std::uint32_t, int> out;
+  std::uint32_t current = 0;
+  for (const auto& r : f.records) {
+    if (r.type == emf::EMR_EXTCREATEPEN) penColour[r.u32(8)] = r.u32(40);
+    if (r.type == emf::EMR_SELECTOBJECT && penColour.count(r.u32(8))) current = penColour[r.u32(8)];
+    if (r.type == emf::EMR_SELECTOBJECT && r.u32(8) == emf::kNullPen) current = 0xFFFFFFFF;
+    if (r.type == emf::EMR_POLYLINE) ++out[current];
+  }
+  return out;
+}
+
+TEST_F(EmfTest, ShapesTextAndClipsBecomeVectorRecords) {
+  EmfDevice device(QSize(200, 100));
+  {
+    QPainter p(&device);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(0, 255, 0));
+    p.drawRect(10, 10, 30, 20);  // filled rectangle
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(50, 10, 30, 20);  // outline only: written as a polyline
+    p.setBrush(Qt::blue);
+    p.drawEllipse(QPointF(100, 50), 3, 3);
+    QPainterPath curve;
+    curve.moveTo(0, 90);
+    curve.cubicTo(50, 0, 100, 100, 150, 50);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(curve);
+    p.save();
+    p.setClipRect(QRect(0, 0, 100, 100));
+    p.setPen(QColor(255, 0, 0, 128));  // half-transparent red, flattened onto white
+    p.drawLine(0, 0, 199, 99);
+    p.restore();
+    p.setPen(Qt::black);
+    QFont f("DejaVu Sans");
+    f.setPixelSize(12);
+    p.setFont(f);
+    p.drawText(QPointF(20, 80), QString::fromUtf8("ΔZ/ωL Ω"));
+    p.translate(190, 90);
+    p.rotate(-90);
+    p.drawText(QPointF(0, 0), "Rotated");
+  }
+  EXPECT_EQ(device.bitmapCount(), 0);
+  const EmfFile f = ReadEmf(Write(device, "shapes.emf"));
+  ASSERT_EQ(f.error, "");
+  EXPECT_EQ(f.count(emf::EMR_RECTANGLE), 1);
+  EXPECT_EQ(f.count(emf::EMR_ELLIPSE), 1);
+  EXPECT_EQ(f.count(emf::EMR_POLYGON), 0);
+  EXPECT_GE(f.count(emf::EMR_POLYLINE), 2);  // the outline rectangle and the line
+  EXPECT_EQ(f.count(emf::EMR_POLYBEZIERTO), 1);
+  EXPECT_EQ(f.count(emf::EMR_STROKEPATH), 1);
+  EXPECT_EQ(f.count(emf::EMR_SAVEDC), 1);
+  EXPECT_EQ(f.count(emf::EMR_RESTOREDC), 1);
+  EXPECT_EQ(f.count(emf::EMR_INTERSECTCLIPRECT), 1);
+  // Qt hands text over in runs of one script each; together they are the text drawn.
+  std::string all;
+  for (const std::string& t : f.texts()) all += t;
+  EXPECT_EQ(all, "ΔZ/ωL ΩRotated");
+  EXPECT_EQ(PolylinesByPenColour(f).count(emf::ColorRef(255, 127, 127)) +
+                PolylinesByPenColour(f).count(emf::ColorRef(255, 128, 128)),
+            1u);
+
+  // Header: one device pixel is ten logical units; the frame is the picture in 0.01 mm.
+  const auto& header = f.records.front();
+  EXPECT_EQ(header.i32(16), 1999);  // rclBounds.right
+  EXPECT_EQ(header.i32(20), 999);
+  EXPECT_EQ(header.i32(32), 5291);  // rclFrame.right: 200 px at 96 dpi
+  bool rotatedFont = false;
+  for (const auto& r : f.records) {
+    if (r.type != emf::EMR_EXTCREATEFONTINDIRECTW) continue;
+    EXPECT_EQ(r.i32(12), -120);  // 12 px, negative: character height
+    rotatedFont = rotatedFont || r.i32(20) == 900;
+    EXPECT_EQ(static_cast<char>(r.bytes[40]), 'D');  // face name, UTF-16
+  }
+  EXPECT_TRUE(rotatedFont);
+  // Every text record carries one advance per character, summing to the text's width.
+  for (const auto& r : f.records) {
+    if (r.type != emf::EMR_EXTTEXTOUTW) continue;
+    const std::uint32_t n = r.u32(44), offDx = r.u32(72);
+    ASSERT_LE(offDx + 4 * n, r.bytes.size());
+    std::int64_t total = 0;
+    for (std::uint32_t i = 0; i < n; ++i) total += r.i32(offDx + 4 * i);
+    EXPECT_GT(total, 10 * 4 * static_cast<std::int64_t>(n));
+  }
+}
+
+TEST_F(EmfTest, ChartRendersAsTextAndPolylinesInTheCurveColours) {
+  const std::string path = dir_.filePath("chart.emf").toStdString();
+  const std::vector<ChartCurve> curves{
+      {kBlue, {{0.0, 1.0}, {0.05, 0.95}, {0.1, 0.9}}},
+      {kRed, {{0.02, 0.97}, {0.03, 0.93}}},
+      {kGreen, {{0.04, 0.96}}},  // one point: a marker and no line
+  };
+  ASSERT_EQ(RenderChartFile(curves, path), "");
+  const EmfFile f = ReadEmf(path);
+  ASSERT_EQ(f.error, "");
+  const auto texts = f.texts();
+  for (const char* t : {"Impedance Plane", "Normalized Resistance", "Normalized Inductive Reactance"})
+    EXPECT_NE(std::find(texts.begin(), texts.end(), t), texts.end()) << t;
+  const auto lines = PolylinesByPenColour(f);
+  EXPECT_GE(lines.count(emf::ColorRef(0, 0, 255)) ? lines.at(emf::ColorRef(0, 0, 255)) : 0, 1);
+  EXPECT_GE(lines.count(emf::ColorRef(255, 0, 0)) ? lines.at(emf::ColorRef(255, 0, 0)) : 0, 1);
+  EXPECT_GE(f.count(emf::EMR_ELLIPSE), 6);  // a marker per point
+  EXPECT_EQ(f.count(emf::EMR_SAVEDC), f.count(emf::EMR_RESTOREDC));
+  const auto& header = f.records.front();
+  EXPECT_EQ(header.i32(16), 3499);
+  EXPECT_EQ(header.i32(20), 3999);
+}
+
+TEST_F(EmfTest, ChartNeedsNoBitmaps) {
+  QGraphicsScene scene;
+  QChart* chart = MakeImpedanceChart();
+  scene.addItem(chart);
+  chart->resize(350, 400);
+  AddCurve(chart, kAqua)->append(QList<QPointF>{{0.1, 0.9}, {0.2, 0.8}});
+  AxisState x, y;
+  ApplyAxes(chart, x, y);
+  EmfDevice device(QSize(350, 400));
+  {
+    QPainter p(&device);
+    scene.render(&p, QRectF(0, 0, 350, 400), QRectF(0, 0, 350, 400));
+  }
+  EXPECT_EQ(device.bitmapCount(), 0);
+  EXPECT_GT(device.bytes().size(), 1000u);
+}
+
+TEST_F(EmfTest, RendererWritesPngAndRefusesWhatItCannotWrite) {
+  const std::string png = dir_.filePath("chart.png").toStdString();
+  ASSERT_EQ(RenderChartFile({{kBlue, {{0.0, 1.0}, {0.1, 0.9}}}}, png), "");
+  const QImage image(QString::fromStdString(png));
+  EXPECT_EQ(image.size(), QSize(350, 400));
+
+  const std::string missing = dir_.filePath("no/such/folder/chart.emf").toStdString();
+  EXPECT_EQ(RenderChartFile({}, missing), "Cannot create file " + missing);
+  EXPECT_NE(RenderChartFile({}, dir_.filePath("chart.bmp").toStdString()), "");
+}
+
+TEST_F(EmfTest, ReplacesAnExistingFileOnlyWithACompletePicture) {
+  const QString path = dir_.filePath("old.emf");
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a metafile");
+  }
+  ASSERT_EQ(RenderChartFile({{kYellow, {{0.0, 1.0}}}}, path.toStdString()), "");
+  EXPECT_EQ(ReadEmf(path.toStdString()).error, "");
+  // Nothing beside the target is left over.
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 1);
+}
+
+}  // namespace
+}  // namespace veldo
