@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #ifndef VELDO_TEST_DATA_DIR
-#define VELDO_TEST_DATA_DIR "tests/data"
+#error "VELDO_TEST_DATA_DIR must name the test data folder"
 #endif
 
 namespace veldo::test {
