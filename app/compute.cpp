@@ -49,7 +49,8 @@ public:
       : in_(in), out_(out), separator_(in.DecimalSeparator()) {}
 
   // A case field: strict parser, then the unit factor. `window` receives the parsed number.
-  ComputeStatus Strict(std::string_view field, double factor, double& si, double* window = nullptr) {
+  ComputeStatus Strict(std::string_view field, double factor, double& si,
+                       double* window = nullptr) {
     const std::string text = in_.FieldText(field);
     const std::optional<double> v = ParseStrictReal(text, separator_);
     if (!v) return Error(Substitute(kNotAFloat, text), ComputeStatus::Rejected);
@@ -124,8 +125,7 @@ std::optional<std::string_view> GeometryRefusal(ModelKind model, double R1, doub
       if (v[0] < R2) return kBoreMessage;
       if (model == ModelKind::CylinderInsideTwoLayers && v[1] < v[0]) return kBoreLayerMessage;
       return std::nullopt;
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 
@@ -197,9 +197,12 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
   plan = SweepPlan{};
   plan.spec = spec;
   if ((st = read.LenientReal(kCommonFields[kFieldAcc].name, 0, true, plan.Acc)) != kOk) return st;
-  if ((st = read.LenientReal(kCommonFields[kFieldR1].name, kFactorMm, false, plan.R1)) != kOk) return st;
-  if ((st = read.LenientReal(kCommonFields[kFieldR2].name, kFactorMm, false, plan.R2)) != kOk) return st;
-  if ((st = read.LenientReal(kCommonFields[kFieldL].name, kFactorMm, false, plan.L)) != kOk) return st;
+  if ((st = read.LenientReal(kCommonFields[kFieldR1].name, kFactorMm, false, plan.R1)) != kOk)
+    return st;
+  if ((st = read.LenientReal(kCommonFields[kFieldR2].name, kFactorMm, false, plan.R2)) != kOk)
+    return st;
+  if ((st = read.LenientReal(kCommonFields[kFieldL].name, kFactorMm, false, plan.L)) != kOk)
+    return st;
   if ((st = read.LenientInt(kCommonFields[kFieldN].name, plan.N)) != kOk) return st;
   if (plan.R1 < 0 || plan.R2 < 0 || plan.L < 0) return read.Check(kNegativeDataMessage);
   // The quadrature refuses a finer accuracy and would return zeros for every point.
@@ -223,15 +226,16 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
   // The air-coil reference and the inductance, shown before any sweep input is read.
   int airIer = 0;
   if ((st = read.Guarded([&] {
-         models.AirCoilReactance(plan.N, plan.R1, plan.R2, plan.L, plan.f, plan.Acc, plan.X0, airIer);
-         Settle(plan.X0);
-       })) != kOk)
+        models.AirCoilReactance(plan.N, plan.R1, plan.R2, plan.L, plan.f, plan.Acc, plan.X0,
+                                airIer);
+        Settle(plan.X0);
+      })) != kOk)
     return st;
   plan.airCoilShort = airIer != 0;
   if ((st = read.Guarded([&] {
-         plan.L0 = static_cast<double>(plan.X0 / (kTwoPi * plan.f));
-         Settle(plan.L0);
-       })) != kOk)
+        plan.L0 = static_cast<double>(plan.X0 / (kTwoPi * plan.f));
+        Settle(plan.L0);
+      })) != kOk)
     return st;
   out.AirCoilValues(plan.X0, plan.L0);
   out.SetAirCoilLabels(LabelNumberText(plan.X0), LabelNumberText(plan.L0));
@@ -252,8 +256,8 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
   const std::optional<SweepRange> range = MakeSweep(from, to, step);
   if (!range) return read.Check(kTooManyPointsMessage);
   plan.range = *range;
-  plan.windowRange = SweepRange{fromWindow[static_cast<std::size_t>(swept)], toWindow, stepWindow,
-                                range->count};
+  plan.windowRange =
+      SweepRange{fromWindow[static_cast<std::size_t>(swept)], toWindow, stepWindow, range->count};
 
   // The values are monotonic in the sweep: its two ends bound every point's geometry.
   for (int i : {0, range->count - 1}) {

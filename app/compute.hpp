@@ -38,9 +38,9 @@ using AirCoilFn = std::function<void(int N, double R1, double R2, double L, doub
                                      double& X0, int& Ier)>;
 using CheckRangeFn = std::function<int(double From, double To, double Step)>;
 // One-layer models: (N, R1, R2, L, f, LO or B1, CON1, MR1, Acc, dR, dX, Ier).
-using OneLayerFn = std::function<void(int N, double R1, double R2, double L, double f, double P,
-                                      double CON1, double MR1, double Acc, double& dR, double& dX,
-                                      int& Ier)>;
+using OneLayerFn =
+    std::function<void(int N, double R1, double R2, double L, double f, double P, double CON1,
+                       double MR1, double Acc, double& dR, double& dX, int& Ier)>;
 // Two-layer models: (N, R1, R2, L, f, LO or B1, D1 or B2, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier).
 using TwoLayerFn = std::function<void(int N, double R1, double R2, double L, double f, double P1,
                                       double P2, double CON1, double CON2, double MR1, double MR2,
@@ -90,23 +90,23 @@ FpFault RunGuarded(const std::function<void()>& step);
 
 struct SweepPlan {
   const CaseSpec* spec = nullptr;
-  int swept = 0;                 // index of the swept parameter in spec->params
+  int swept = 0;  // index of the swept parameter in spec->params
   int N = 0;
   double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI
   std::array<double, 6> fixed{};  // SI working values of the case's parameters (From values)
-  SweepRange range;              // of the swept parameter, SI
-  SweepRange windowRange;        // the same sweep in the window's unit (the typed numbers)
+  SweepRange range;               // of the swept parameter, SI
+  SweepRange windowRange;         // the same sweep in the window's unit (the typed numbers)
   double X0 = 0, L0 = 0;
-  bool airCoilShort = false;     // the air-coil reference's Ier was not 0
+  bool airCoilShort = false;  // the air-coil reference's Ier was not 0
   Rgb colour{};
   // The case model at one value of the swept parameter (SI), the others at their From values.
   std::function<void(double P, double& dR, double& dX, int& Ier)> model;
 };
 
 struct PointResult {
-  double value = 0;        // swept value, SI
-  double dR = 0, dX = 0;   // ohms
-  double x = 0, y = 0;     // normalised
+  double value = 0;       // swept value, SI
+  double dR = 0, dX = 0;  // ohms
+  double x = 0, y = 0;    // normalised
   int Ier = 0;
   FpFault fault = FpFault::None;
 };

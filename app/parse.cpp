@@ -10,8 +10,12 @@
 namespace veldo {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view SkipLeadingSpaces(std::string_view s) {
   std::size_t i = 0;
@@ -79,8 +83,8 @@ std::optional<double> ParseDecimal(std::string_view s) {
     if (firstNonZero < 0) return negative ? -0.0 : 0.0;  // all zeros: never out of range
     const long long point = pointAt < 0 ? digitsSeen : pointAt;
     const long long order = exponent + point - firstNonZero - 1;  // decimal exponent of the value
-    if (order >= 0) return std::nullopt;                        // too large for a double
-    return negative ? -0.0 : 0.0;                                // below the subnormals
+    if (order >= 0) return std::nullopt;                          // too large for a double
+    return negative ? -0.0 : 0.0;                                 // below the subnormals
   }
   if (r.ec != std::errc()) return std::nullopt;
   return negative ? -value : value;
@@ -116,7 +120,8 @@ std::optional<int> ParseLenientInt(std::string_view text) {
   if (s[i] == '+' || s[i] == '-') return std::nullopt;
   const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
   if (magnitude > limit) return std::nullopt;
-  const long long v = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+  const long long v =
+      negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
   return static_cast<int>(v);
 }
 

@@ -15,7 +15,8 @@ namespace {
 class CliInput : public ComputeInput {
 public:
   explicit CliInput(const CaseSpec& spec) {
-    for (const CommonField& c : kCommonFields) texts[std::string(c.name)] = std::string(c.defaultText);
+    for (const CommonField& c : kCommonFields)
+      texts[std::string(c.name)] = std::string(c.defaultText);
     texts[std::string(spec.frequencyField)] = std::string(spec.frequencyDefault);
     for (const ParamSpec& p : spec.params) {
       texts[std::string(p.fromField)] = std::string(p.fromDefault);
@@ -60,7 +61,8 @@ constexpr ParamOption kParamOptions[] = {
     {Param::MR2, "MR2", "--mr2", "Rel.magn.permeability MR2 (planar2, bore2, rod2)"},
 };
 
-constexpr const char* kFooter = R"(CASE is planar1 (1), planar2 (2), bore1 (3), bore2 (4), rod1 (5), rod2 (6) or
+constexpr const char* kFooter =
+    R"(CASE is planar1 (1), planar2 (2), bore1 (3), bore2 (4), rod1 (5), rod2 (6) or
 vertical (9). Option values are read like the window's fields, in the window's units; an
 unset field keeps its window default. A case parameter given as FROM:TO:STEP is the swept
 one (at most one); a single value sets its From field. Without a sweep the case's first
@@ -86,9 +88,10 @@ int Reject(std::FILE* messages, const std::string& text) {
 
 int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messages,
            const ModelTable& models) {
-  CLI::App app{"VELDO eddy-current testing: the impedance change of a coil for one geometry case, "
-               "one parameter swept.",
-               "veldo-cli"};
+  CLI::App app{
+      "VELDO eddy-current testing: the impedance change of a coil for one geometry case, "
+      "one parameter swept.",
+      "veldo-cli"};
   app.footer(kFooter);
   app.get_formatter()->column_width(24);
 
@@ -97,9 +100,10 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
 
   std::map<std::string, std::string> common;  // field name -> text
   auto commonOption = [&](const char* option, std::string_view field, std::string help) {
-    return app.add_option_function<std::string>(
-                  option, [&common, field](const std::string& v) { common[std::string(field)] = v; },
-                  help)
+    return app
+        .add_option_function<std::string>(
+            option, [&common, field](const std::string& v) { common[std::string(field)] = v; },
+            help)
         ->type_name("TEXT");
   };
   commonOption("--r1", "Editr1", "Inner radius R1 [mm] (default 2.0)");
@@ -109,7 +113,8 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   commonOption("--acc", "Editacc", "Computation accuracy [%] (default 0.01)");
   std::string frequency;
   CLI::Option* frequencyOption =
-      app.add_option("--f", frequency, "Frequency f [kHz] (default: the case's)")->type_name("TEXT");
+      app.add_option("--f", frequency, "Frequency f [kHz] (default: the case's)")
+          ->type_name("TEXT");
 
   std::map<Param, std::string> params;
   std::vector<CLI::Option*> paramOptions;

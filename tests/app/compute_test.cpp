@@ -20,9 +20,7 @@ constexpr std::string_view kRangeMessage = "Check if (From <= To) and if (Step >
 
 class Compute : public ::testing::Test {
 protected:
-  ComputeStatus Run(int testCase) {
-    return ButtonComputeClick(testCase, in, out, models.Table());
-  }
+  ComputeStatus Run(int testCase) { return ButtonComputeClick(testCase, in, out, models.Table()); }
   // A coil that encloses the default rods of cases 5 and 6.
   void WideCoil() {
     in.Set("Editr1", "12");
@@ -66,7 +64,7 @@ TEST_F(Compute, DefaultLiftOffSweepOfCaseOne) {
   EXPECT_EQ(out.accuracy[0].pointsShort, 0);
   EXPECT_EQ(out.accuracy[0].pointsTotal, 10);
   EXPECT_FALSE(out.accuracy[0].airCoilShort);
-  const std::vector<std::string> order{"position 0", "maximum 1", "labels", "maximum 10",
+  const std::vector<std::string> order{"position 0", "maximum 1", "labels",  "maximum 10",
                                        "begin",      "count",     "accuracy"};
   EXPECT_EQ(out.log, order);
 }
@@ -75,9 +73,9 @@ TEST_F(Compute, ReadsCommonFieldsThenFrequencyAndFromsThenSweptToAndStepOnly) {
   in.Set("Epr1con1b", "not a number");  // To of a parameter that is not swept: never read
   in.Set("Epr1mr1c", "");
   EXPECT_EQ(Run(1), ComputeStatus::Completed);
-  const std::vector<std::string> reads{"Editacc", "Editr1",    "Editr2",   "Editl",
-                                       "EditN",   "Epr1f",     "Epr1loa",  "Epr1con1a",
-                                       "Epr1mr1a", "Epr1lob",  "Epr1loc"};
+  const std::vector<std::string> reads{"Editacc",  "Editr1",  "Editr2",  "Editl",
+                                       "EditN",    "Epr1f",   "Epr1loa", "Epr1con1a",
+                                       "Epr1mr1a", "Epr1lob", "Epr1loc"};
   EXPECT_EQ(in.reads, reads);
   EXPECT_TRUE(out.messages.empty());
 }
@@ -223,11 +221,13 @@ TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
     // Radii chosen to pass every geometry check: rods below R1, bores above R2, and the layer
     // interface on the conductor's side of B1.
     double v = 0.25 + 0.125 * static_cast<double>(i);
-    if (spec.params[i].id == Param::B1) v = spec.model == ModelKind::CylinderOutsideOneLayer ||
-                                                   spec.model == ModelKind::CylinderOutsideTwoLayers
-                                               ? 2.0
-                                               : 4.0;
-    if (spec.params[i].id == Param::B2) v = spec.model == ModelKind::CylinderOutsideTwoLayers ? 1.0 : 5.0;
+    if (spec.params[i].id == Param::B1)
+      v = spec.model == ModelKind::CylinderOutsideOneLayer ||
+                  spec.model == ModelKind::CylinderOutsideTwoLayers
+              ? 2.0
+              : 4.0;
+    if (spec.params[i].id == Param::B2)
+      v = spec.model == ModelKind::CylinderOutsideTwoLayers ? 1.0 : 5.0;
     from[i] = v;
     in.Set(spec.params[i].fromField, std::to_string(v));
   }
@@ -264,7 +264,8 @@ TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
 std::vector<WiringCase> AllWirings() {
   std::vector<WiringCase> v;
   for (const CaseSpec& c : kCases)
-    for (std::size_t j = 0; j < c.params.size(); ++j) v.push_back({c.testCase, static_cast<int>(j)});
+    for (std::size_t j = 0; j < c.params.size(); ++j)
+      v.push_back({c.testCase, static_cast<int>(j)});
   return v;
 }
 
@@ -272,7 +273,8 @@ INSTANTIATE_TEST_SUITE_P(AllCasesAllParameters, Wiring, ::testing::ValuesIn(AllW
                          [](const auto& p) {
                            const CaseSpec& c = *FindCase(p.param.testCase);
                            return std::string(c.cliName) + "_" +
-                                  std::string(c.params[static_cast<std::size_t>(p.param.param)].name);
+                                  std::string(
+                                      c.params[static_cast<std::size_t>(p.param.param)].name);
                          });
 
 // ---- Geometry refusals --------------------------------------------------------------------------
@@ -280,7 +282,8 @@ INSTANTIATE_TEST_SUITE_P(AllCasesAllParameters, Wiring, ::testing::ValuesIn(AllW
 TEST_F(Compute, RodMustFitInsideTheCoil) {
   // The default coil (R1 = 2 mm) and the default rod (9 mm) of case 5.
   EXPECT_EQ(Run(5), ComputeStatus::Rejected);
-  ExpectOnlyMessage(MessageKind::Plain, "Check the geometry: the rod must fit inside the coil (B1 <= R1)");
+  ExpectOnlyMessage(MessageKind::Plain,
+                    "Check the geometry: the rod must fit inside the coil (B1 <= R1)");
   EXPECT_TRUE(models.ModelCalls().empty());
   EXPECT_TRUE(out.curves.empty());
 
@@ -290,7 +293,8 @@ TEST_F(Compute, RodMustFitInsideTheCoil) {
   i.Set("Editr1", "9.7");
   i.Set("Editr2", "14");
   EXPECT_EQ(ButtonComputeClick(5, i, o, models.Table()), ComputeStatus::Rejected);
-  EXPECT_EQ(o.messages.at(0).text, "Check the geometry: the rod must fit inside the coil (B1 <= R1)");
+  EXPECT_EQ(o.messages.at(0).text,
+            "Check the geometry: the rod must fit inside the coil (B1 <= R1)");
 
   // The boundary B1 = R1 is accepted.
   FakeInput edge;
@@ -304,7 +308,8 @@ TEST_F(Compute, RodMustFitInsideTheCoil) {
 TEST_F(Compute, CoilMustFitInsideTheBore) {
   in.Set("Editr2", "10.5");  // bore 10.0 .. 11.0 mm
   EXPECT_EQ(Run(3), ComputeStatus::Rejected);
-  ExpectOnlyMessage(MessageKind::Plain, "Check the geometry: the coil must fit inside the bore (B1 >= R2)");
+  ExpectOnlyMessage(MessageKind::Plain,
+                    "Check the geometry: the coil must fit inside the bore (B1 >= R2)");
   FakeInput edge;
   RecordingOutput e;
   edge.Set("Editr2", "10");
@@ -315,7 +320,8 @@ TEST_F(Compute, CoilMustFitInsideTheBore) {
   two.Set("Editr2", "10.5");
   two.Select(4, "RBid2b2");
   EXPECT_EQ(ButtonComputeClick(4, two, t, models.Table()), ComputeStatus::Rejected);
-  EXPECT_EQ(t.messages.at(0).text, "Check the geometry: the coil must fit inside the bore (B1 >= R2)");
+  EXPECT_EQ(t.messages.at(0).text,
+            "Check the geometry: the coil must fit inside the bore (B1 >= R2)");
 }
 
 TEST_F(Compute, LayerInterfaceMustLieInsideTheConductor) {
@@ -323,8 +329,9 @@ TEST_F(Compute, LayerInterfaceMustLieInsideTheConductor) {
   in.Set("Eid2b2a", "9");
   in.Select(4, "RBid2b2");
   EXPECT_EQ(Run(4), ComputeStatus::Rejected);
-  ExpectOnlyMessage(MessageKind::Plain,
-                    "Check the geometry: the layer interface must lie inside the conductor (B2 >= B1)");
+  ExpectOnlyMessage(
+      MessageKind::Plain,
+      "Check the geometry: the layer interface must lie inside the conductor (B2 >= B1)");
   FakeInput edge4;
   RecordingOutput e4;
   edge4.Set("Eid2b2a", "11");  // B1 swept 10 .. 11 reaches B2 = 11: accepted
@@ -419,7 +426,8 @@ TEST_F(Compute, MalformedOrEmptyCommonFieldsEndTheCommand) {
     EXPECT_EQ(ButtonComputeClick(1, i, o, models.Table()), ComputeStatus::Rejected) << field;
     ASSERT_EQ(o.messages.size(), 1u);
     EXPECT_EQ(o.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(o.messages[0].text, "'" + std::string(text) + "' is not a valid floating point value.");
+    EXPECT_EQ(o.messages[0].text,
+              "'" + std::string(text) + "' is not a valid floating point value.");
   }
   FakeInput i;
   RecordingOutput o;
@@ -451,7 +459,8 @@ TEST_F(Compute, InfinityAndNanInCaseFieldsAreConversionErrors) {
     RecordingOutput o;
     i.Set("Epr1f", text);
     EXPECT_EQ(ButtonComputeClick(1, i, o, models.Table()), ComputeStatus::Rejected);
-    EXPECT_EQ(o.messages.at(0).text, "'" + std::string(text) + "' is not a valid floating point value.");
+    EXPECT_EQ(o.messages.at(0).text,
+              "'" + std::string(text) + "' is not a valid floating point value.");
   }
 }
 

@@ -15,9 +15,11 @@ namespace veldo::test {
 class FakeInput : public ComputeInput {
 public:
   FakeInput() {
-    for (const CommonField& c : kCommonFields) texts[std::string(c.name)] = std::string(c.defaultText);
+    for (const CommonField& c : kCommonFields)
+      texts[std::string(c.name)] = std::string(c.defaultText);
     for (const CaseSpec& c : kCases) {
-      if (!c.frequencyField.empty()) texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
+      if (!c.frequencyField.empty())
+        texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
       for (const ParamSpec& p : c.params) {
         texts[std::string(p.fromField)] = std::string(p.fromDefault);
         texts[std::string(p.toField)] = std::string(p.toDefault);
@@ -42,7 +44,9 @@ public:
     for (const ParamSpec& p : FindCase(testCase)->params) selected.erase(std::string(p.selector));
     selected.insert(std::string(selector));
   }
-  void Set(std::string_view field, std::string text) { texts[std::string(field)] = std::move(text); }
+  void Set(std::string_view field, std::string text) {
+    texts[std::string(field)] = std::move(text);
+  }
 
   std::map<std::string, std::string> texts;
   std::set<std::string> selected;
@@ -137,7 +141,9 @@ struct FakeModels {
       X0 = 1e-8 * N * N * f;
       Ier = airCoilIer;
     };
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
+    t.CheckRange = [](double From, double To, double Step) {
+      return Step < 0 || From > To ? 1 : 0;
+    };
     auto one = [this](std::string name) {
       return [this, name](int N, double R1, double R2, double L, double f, double P, double CON1,
                           double MR1, double Acc, double& dR, double& dX, int& Ier) {

@@ -42,7 +42,8 @@ TEST(LenientInt, DecimalAndHexadecimalWithinThirtyTwoBits) {
   EXPECT_EQ(ParseLenientInt("0X10"), 16);
   EXPECT_EQ(ParseLenientInt("2147483647"), 2147483647);
   EXPECT_EQ(ParseLenientInt("-2147483648"), -2147483647 - 1);
-  for (const char* bad : {"", "2147483648", "-2147483649", "2.5", "1e3", "$", "0x", "$-1", "12 ", "abc"})
+  for (const char* bad :
+       {"", "2147483648", "-2147483649", "2.5", "1e3", "$", "0x", "$-1", "12 ", "abc"})
     EXPECT_FALSE(ParseLenientInt(bad)) << '"' << bad << '"';
 }
 
@@ -61,7 +62,7 @@ TEST(LabelText, FixedSixDecimalsPaddedOrCutToSixteen) {
   EXPECT_EQ(LabelNumberText(0.00142), "        0.001420");
   EXPECT_EQ(LabelNumberText(4.9e-7), "        0.000000");
   EXPECT_EQ(LabelNumberText(-1.5), "       -1.500000");
-  EXPECT_EQ(LabelNumberText(123456789.0), "123456789.000000");  // fills 16 exactly
+  EXPECT_EQ(LabelNumberText(123456789.0), "123456789.000000");    // fills 16 exactly
   EXPECT_EQ(LabelNumberText(1234567890.25), "1234567890.25000");  // loses its last decimal
   EXPECT_EQ(LabelNumberText(1e300).size(), 16u);
 }

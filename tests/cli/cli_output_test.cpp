@@ -37,16 +37,19 @@ struct Fakes {
       X0 = 4.0;
       Ier = 0;
     };
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    auto one = [this](int, double R1, double R2, double L, double f, double P, double CON1, double MR1,
-                      double Acc, double& dR, double& dX, int& Ier) {
+    t.CheckRange = [](double From, double To, double Step) {
+      return Step < 0 || From > To ? 1 : 0;
+    };
+    auto one = [this](int, double R1, double R2, double L, double f, double P, double CON1,
+                      double MR1, double Acc, double& dR, double& dX, int& Ier) {
       calls.push_back({R1, R2, L, f, P, CON1, MR1, Acc});
       dR = 1.0;
       dX = -2.0;
       Ier = calls.size() == 2 ? 1 : 0;
     };
-    auto two = [this](int, double R1, double R2, double L, double f, double P1, double P2, double C1,
-                      double C2, double M1, double M2, double Acc, double& dR, double& dX, int& Ier) {
+    auto two = [this](int, double R1, double R2, double L, double f, double P1, double P2,
+                      double C1, double C2, double M1, double M2, double Acc, double& dR,
+                      double& dX, int& Ier) {
       calls.push_back({R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc});
       dR = 1.0;
       dX = -2.0;
@@ -102,8 +105,8 @@ TEST(CliOptions, CaseNamesAndNumbersAndWindowDefaults) {
     EXPECT_EQ(c[1], 14 * 0.001);
     EXPECT_EQ(c[2], 1.0 * 0.001);
     EXPECT_EQ(c[3], 100.0 * 1000.0);
-    EXPECT_EQ(c[4], 10 * 0.001);    // B1 From
-    EXPECT_EQ(c[5], 9 * 0.001);     // B2 From
+    EXPECT_EQ(c[4], 10 * 0.001);     // B1 From
+    EXPECT_EQ(c[5], 9 * 0.001);      // B2 From
     EXPECT_EQ(c[6], 1 * 1000000.0);  // CON1
     EXPECT_EQ(c[7], 35.4 * 1000000.0);
     EXPECT_EQ(c.back(), 0.01 / 100);
@@ -112,9 +115,9 @@ TEST(CliOptions, CaseNamesAndNumbersAndWindowDefaults) {
 
 TEST(CliOptions, SingleValueSetsFromAndRangeSelectsTheSweep) {
   Fakes fakes;
-  const CliRun r =
-      RunWith({"planar2", "--f", "50", "--n", "$10", "--acc", "0.1", "--lo", "2", "--mr2", "1:3:0.5"},
-              fakes);
+  const CliRun r = RunWith(
+      {"planar2", "--f", "50", "--n", "$10", "--acc", "0.1", "--lo", "2", "--mr2", "1:3:0.5"},
+      fakes);
   EXPECT_EQ(r.status, kExitOk) << r.err;
   ASSERT_EQ(fakes.calls.size(), 5u);
   EXPECT_EQ(fakes.calls[0][3], 50 * 1000.0);
@@ -134,8 +137,11 @@ TEST(CliOptions, RejectedInputGivesTheMessageAndStatusTwo) {
       {{"planar1", "--lo", "0:1:0.1", "--mr1", "1:2:1"},
        "Only one parameter can be swept (LO and MR1 are given as FROM:TO:STEP)\n"},
       {{"bore1", "--d1", "1"}, "The case bore1 has no parameter D1\n"},
-      {{"sphere"}, "Unknown case 'sphere': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or 1 to 6, 9\n"},
-      {{"7"}, "Unknown case '7': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or 1 to 6, 9\n"},
+      {{"sphere"},
+       "Unknown case 'sphere': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or 1 to 6, "
+       "9\n"},
+      {{"7"},
+       "Unknown case '7': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or 1 to 6, 9\n"},
       {{"rod1"}, "Check the geometry: the rod must fit inside the coil (B1 <= R1)\n"},
   };
   for (const auto& [args, message] : cases) {
@@ -163,9 +169,11 @@ TEST(CliOptions, HelpDocumentsOptionsAndOutput) {
   Fakes fakes;
   const CliRun r = RunWith({"--help"}, fakes);
   EXPECT_EQ(r.status, kExitOk);
-  for (const char* text : {"--r1", "--r2", "--l ", "--n ", "--acc", "--f ", "--lo", "--d1", "--b1",
-                           "--b2", "--con1", "--con2", "--mr1", "--mr2", "FROM:TO:STEP", "planar1",
-                           "vertical", "param,value,dR,dX,x,y,ier", "# X0=", "# L0=", "Exit status"})
+  for (const char* text :
+       {"--r1",  "--r2",  "--l ",         "--n ",    "--acc",    "--f ",
+        "--lo",  "--d1",  "--b1",         "--b2",    "--con1",   "--con2",
+        "--mr1", "--mr2", "FROM:TO:STEP", "planar1", "vertical", "param,value,dR,dX,x,y,ier",
+        "# X0=", "# L0=", "Exit status"})
     EXPECT_NE(r.out.find(text), std::string::npos) << text;
 }
 

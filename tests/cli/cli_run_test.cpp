@@ -57,7 +57,9 @@ struct DefaultSweep {
   double first, last;
 };
 
-void PrintTo(const DefaultSweep& d, std::ostream* os) { *os << d.args; }
+void PrintTo(const DefaultSweep& d, std::ostream* os) {
+  *os << d.args;
+}
 
 class CliDefaultSweep : public ::testing::TestWithParam<DefaultSweep> {};
 
@@ -95,16 +97,16 @@ TEST_P(CliDefaultSweep, PrintsTheDocumentedShape) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllCases, CliDefaultSweep,
-    ::testing::Values(DefaultSweep{"planar1", "LO", 10, 0.1, 1.0},
-                      DefaultSweep{"planar2", "LO", 10, 0.1, 1.0},
-                      DefaultSweep{"bore1", "B1", 11, 10.0, 11.0},
-                      DefaultSweep{"bore2", "B1", 6, 10.0, 11.0},
-                      DefaultSweep{"rod1 --r1 12 --r2 14", "B1", 9, 9.0, 9.8},
-                      DefaultSweep{"rod2 --r1 12 --r2 14", "B1", 6, 10.0, 10.5},
-                      DefaultSweep{"9", "LO", 10, 0.1, 1.0}),
-    [](const auto& p) { return std::to_string(p.index); });
+INSTANTIATE_TEST_SUITE_P(AllCases, CliDefaultSweep,
+                         ::testing::Values(DefaultSweep{"planar1", "LO", 10, 0.1, 1.0},
+                                           DefaultSweep{"planar2", "LO", 10, 0.1, 1.0},
+                                           DefaultSweep{"bore1", "B1", 11, 10.0, 11.0},
+                                           DefaultSweep{"bore2", "B1", 6, 10.0, 11.0},
+                                           DefaultSweep{"rod1 --r1 12 --r2 14", "B1", 9, 9.0, 9.8},
+                                           DefaultSweep{"rod2 --r1 12 --r2 14", "B1", 6, 10.0,
+                                                        10.5},
+                                           DefaultSweep{"9", "LO", 10, 0.1, 1.0}),
+                         [](const auto& p) { return std::to_string(p.index); });
 
 TEST(CliProgram, RodsInsideTheDefaultCoilAreRefused) {
   for (const char* c : {"rod1", "rod2"}) {
