@@ -176,9 +176,11 @@ struct FakeModels {
   }
 
 private:
+  int modelCalls_ = 0;
+
   void Record(const std::string& name, int N, std::vector<double> args, double& dR, double& dX,
               int& Ier) {
-    const int call = static_cast<int>(ModelCalls().size());
+    const int call = modelCalls_++;
     calls.push_back({name, N, std::move(args)});
     dR = -1e-3 * N * N;
     dX = -2e-3 * N * N;
