@@ -2,11 +2,16 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "cli/cli_output.hpp"
+#ifdef VELDO_CLI_HAVE_CHART
+#include "ui/chart_render.hpp"
+#endif
 
 namespace veldo {
 namespace {
@@ -123,7 +128,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
            p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)
         ->type_name("VALUE|FROM:TO:STEP");
 
-  // Further outputs of the same run (a picture of the chart) register their options here.
+  // Further outputs of the same run: a picture of the chart.
+  std::string chartPath;
+#ifdef VELDO_CLI_HAVE_CHART
+  app.add_option("--chart", chartPath,
+                 "Also write the impedance-plane chart of the curve to FILE: .emf (vector "
+                 "Enhanced Metafile, as the window's File > Save As) or .png")
+      ->type_name("FILE");
+#endif
 
   try {
     app.parse(argc, argv);
@@ -132,6 +144,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     return kExitOk;
   } catch (const CLI::ParseError& e) {
     return Reject(messages, e.what());
+  }
+
+  if (!chartPath.empty()) {
+    std::string suffix = chartPath.substr(std::min(chartPath.size(), chartPath.rfind('.')));
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (suffix != ".emf" && suffix != ".png")
+      return Reject(messages, "The chart file '" + chartPath + "' must end in .emf or .png");
   }
 
   const CaseSpec* spec = CaseByText(caseText);
@@ -177,7 +197,18 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   const ComputeStatus status = ButtonComputeClick(spec->testCase, in, out, models);
   std::fflush(data);
 
-  // A picture of out.Curves() is written here when asked for.
+#ifdef VELDO_CLI_HAVE_CHART
+  // The chart holds whatever the command drew, the points before a fault included.
+  if (!chartPath.empty() && !out.Curves().empty()) {
+    std::vector<ChartCurve> curves;
+    for (const CliOutput::Curve& c : out.Curves()) curves.push_back({c.colour, c.points});
+    const std::string error = RenderChartFile(curves, chartPath);
+    if (!error.empty()) {
+      std::fprintf(messages, "%s\n", error.c_str());
+      if (status != ComputeStatus::Fault) return kExitRejected;
+    }
+  }
+#endif
 
   switch (status) {
     case ComputeStatus::Completed:

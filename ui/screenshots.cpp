@@ -1,5 +1,6 @@
 // Renders the main window into PNG files with QWidget::grab(): one picture per reachable
-// geometry case (drawing tab in front) and one of the chart after a default sweep of case 1.
+// geometry case (drawing tab in front) and one of the chart after a default sweep of case 1,
+// which is also written as the metafile File > Save As makes.
 // Usage: veldo-screenshots OUTPUT_DIR
 #include <QApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 
+#include "ui/chart.hpp"
 #include "ui/main_window.hpp"
 #include "ui/messages.hpp"
 
@@ -63,5 +65,10 @@ int main(int argc, char** argv) {
   form.TabControl1Tabs->setCurrentIndex(1);
   form.resize(785, 564);
   ok = Save(form, dir, "veldo.png") && ok;
+  // The same chart as File > Save As writes it.
+  const QString emf = dir.filePath("veldo-chart.emf");
+  const bool saved = veldo::SaveChartPicture(form.Chart1, emf, veldo::PictureFormat::Emf);
+  std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(emf));
+  ok = saved && ok;
   return ok ? 0 : 1;
 }
