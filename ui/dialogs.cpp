@@ -26,6 +26,9 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   return b;
 }
 
+// A fixed dialog border: the designed size, or more where a larger font needs it.
+void FixSize(QDialog* dialog, QSize designed) { dialog->setFixedSize(designed.expandedTo(dialog->sizeHint())); }
+
 QPixmap ProgramIcon() {
   QPixmap pm(65, 57);
   pm.fill(Qt::white);
@@ -49,7 +52,6 @@ QPixmap ProgramIcon() {
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("AboutBox");
   setWindowTitle("About");
-  setFixedSize(298, 213);
   auto* panel = new QFrame(this);
   panel->setObjectName("Panel1");
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -82,6 +84,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   layout->addWidget(panel);
   layout->addWidget(OKButton, 0, Qt::AlignHCenter);
   connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+  FixSize(this, {298, 213});
 }
 
 void TAboutBox::OKButtonClick() { hide(); }
@@ -89,7 +92,6 @@ void TAboutBox::OKButtonClick() { hide(); }
 TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("OKBottomDlg");
   setWindowTitle("Warning");
-  setFixedSize(313, 96);
   auto* text = new QLabel("Unsaved information will be lost. Proceed anyway?", this);
   text->setObjectName("Label1");
   OKBtn = Button(this, "OKBtn", "OK");
@@ -104,6 +106,7 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   connect(OKBtn, &QPushButton::clicked, this, &TOKBottomDlg::OKBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &TOKBottomDlg::CancelBtnClick);
+  FixSize(this, {313, 96});
 }
 
 void TOKBottomDlg::OKBtnClick() {
@@ -116,7 +119,6 @@ void TOKBottomDlg::CancelBtnClick() { hide(); }
 TOKBottomDlg1::TOKBottomDlg1(QWidget* parent) : QDialog(parent) {
   setObjectName("OKBottomDlg1");
   setWindowTitle("Axes Limits");
-  setFixedSize(533, 158);
   auto field = [this](const char* name) {
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
@@ -175,6 +177,7 @@ TOKBottomDlg1::TOKBottomDlg1(QWidget* parent) : QDialog(parent) {
   connect(CByL, &QCheckBox::clicked, this, &TOKBottomDlg1::CByLClick);
   connect(OKBtn, &QPushButton::clicked, this, &TOKBottomDlg1::OKBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &TOKBottomDlg1::CancelBtnClick);
+  FixSize(this, {533, 158});
 }
 
 void TOKBottomDlg1::showEvent(QShowEvent* event) {

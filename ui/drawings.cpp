@@ -130,8 +130,9 @@ void Sphere(QPainter& p, int layers) {
 
 // Coil in a bore: the walls stand left and right of the coil.
 void Inside(QPainter& p, int layers) {
-  const double top = 55, bottom = 320, b1 = 95, b2 = 130;
+  const double top = 55, bottom = 320, b1 = 80, b2 = 112;
   const double coilTop = 175, coilH = 30;
+  const double wall = layers == 2 ? b2 : b1;
   if (layers == 2) {
     Block(p, QRectF(15, top, kAxisX - b2 - 15, bottom - top), kYellow);
     Block(p, QRectF(kAxisX + b2, top, kW - 15 - kAxisX - b2, bottom - top), kYellow);
@@ -145,29 +146,33 @@ void Inside(QPainter& p, int layers) {
   CoilSection(p, coilTop, 25, 60, coilH);
   CoilLabels(p, coilTop, 25, 60, coilH);
   Radius(p, 110, kAxisX + b1, "B1");
-  MaterialLabels(p, kAxisX + b1 + 6, 260, 1);
+  MaterialLabels(p, kAxisX + b1 + 4, 260, 1);
   if (layers == 2) {
     Radius(p, 90, kAxisX + b2, "B2");
-    MaterialLabels(p, kAxisX + b2 + 6, 290, 2);
+    MaterialLabels(p, kAxisX + wall + 8, 290, 2);
   }
 }
 
 // Coil round a rod: the rod (a lime shell round a yellow core for two layers) runs through it.
 void Outside(QPainter& p, int layers) {
-  const double top = 55, bottom = 320, b1 = 55, b2 = 30;
+  const double top = 55, bottom = 320, b1 = 60, b2 = 32;
   const double coilTop = 175, coilH = 30;
   Block(p, QRectF(kAxisX - b1, top, 2 * b1, bottom - top), kLime);
   if (layers == 2) Block(p, QRectF(kAxisX - b2, top, 2 * b2, bottom - top), kYellow);
   SymmetryAxis(p, top - 5, bottom + 5);
   // The coil's former would hide the rod: only the windings are drawn here.
-  Winding(p, QRectF(kAxisX - 130, coilTop, 60, coilH));
-  Winding(p, QRectF(kAxisX + 70, coilTop, 60, coilH));
-  CoilLabels(p, coilTop, 70, 130, coilH);
-  Radius(p, 110, kAxisX + b1, "B1");
-  MaterialLabels(p, kAxisX - b1 + 4, 250, 1);
+  Winding(p, QRectF(kAxisX - 130, coilTop, 55, coilH));
+  Winding(p, QRectF(kAxisX + 75, coilTop, 55, coilH));
+  CoilLabels(p, coilTop, 75, 130, coilH);
+  Radius(p, 100, kAxisX + b1, "B1");
   if (layers == 2) {
-    Radius(p, 90, kAxisX + b2, "B2");
-    MaterialLabels(p, kAxisX - b2 + 4, 290, 2);
+    Radius(p, 80, kAxisX + b2, "B2");
+    // The shell is narrow: its names stand beside the rod, pointing in.
+    MaterialLabels(p, kAxisX - b1 - 42, 262, 1);
+    p.drawLine(QPointF(kAxisX - b1 - 10, 258), QPointF(kAxisX - b1 + 12, 258));
+    MaterialLabels(p, kAxisX - b2 + 4, 262, 2);
+  } else {
+    MaterialLabels(p, kAxisX - b1 + 6, 262, 1);
   }
 }
 
