@@ -94,6 +94,19 @@ private:
   const TForm1& form_;
 };
 
+// The command watches the floating-point flags of its own arithmetic; what the toolkit does
+// while a point is drawn (and the window repainted) must not show up there.
+class KeepFpFlags {
+public:
+  KeepFpFlags() { std::fegetexceptflag(&flags_, FE_ALL_EXCEPT); }
+  ~KeepFpFlags() { std::fesetexceptflag(&flags_, FE_ALL_EXCEPT); }
+  KeepFpFlags(const KeepFpFlags&) = delete;
+  KeepFpFlags& operator=(const KeepFpFlags&) = delete;
+
+private:
+  std::fexcept_t flags_;
+};
+
 }  // namespace
 
 // What the Compute command writes to: labels, progress bar, curves and status bar.
@@ -102,20 +115,25 @@ public:
   explicit WindowOutput(TForm1& form) : form_(form) { sinceRepaint_.start(); }
 
   void ShowMessage(MessageKind kind, const std::string& text) override {
+    KeepFpFlags keep;
     form_.RescaleAxes();
     form_.sink_->Show(kind, text);
   }
   void SetAirCoilLabels(const std::string& reactance, const std::string& inductance) override {
+    KeepFpFlags keep;
     form_.Labelinductivereactance->setText(QString::fromStdString(reactance));
     form_.Labelinductance->setText(QString::fromStdString(inductance));
   }
   void SetProgressPosition(int position) override {
+    KeepFpFlags keep;
     form_.PB1->setValue(std::clamp(position, form_.PB1->minimum(), form_.PB1->maximum()));
   }
   void SetProgressMaximum(int maximum) override {
+    KeepFpFlags keep;
     form_.PB1->setMaximum(std::max(maximum, form_.PB1->minimum()));
   }
   void StepProgress() override {
+    KeepFpFlags keep;
     form_.PB1->setValue(std::min(form_.PB1->value() + 1, form_.PB1->maximum()));
     if (sinceRepaint_.elapsed() >= 40) {
       form_.KeepPainting();
@@ -123,8 +141,13 @@ public:
     }
   }
   int CurveCount() const override { return form_.CurveCount; }
-  void BeginCurve(Rgb colour) override { form_.current_ = form_.BeginCurve(colour); }
+  void BeginCurve(Rgb colour) override {
+    KeepFpFlags keep;
+    form_.current_ = form_.BeginCurve(colour);
+  }
+  
   void AddPoint(double x, double y) override {
+    KeepFpFlags keep;
     if (form_.current_ == nullptr) return;
     form_.current_->append(x, y);
     form_.axesDirty_ = true;
@@ -134,6 +157,7 @@ public:
     if (form_.Curves[static_cast<std::size_t>(form_.CurveCount)] == form_.current_) ++form_.CurveCount;
   }
   void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
+    KeepFpFlags keep;
     QString notice;
     if (pointsShort > 0)
       notice = QString("%1 of %2 points did not reach the requested accuracy").arg(pointsShort).arg(pointsTotal);
@@ -531,13 +555,9 @@ QLineSeries* TForm1::BeginCurve(Rgb colour) {
 }
 
 void TForm1::KeepPainting() {
-  // Painting runs between sweep points without letting the user start anything; the
-  // floating-point flags the command watches must not pick up the toolkit's arithmetic.
-  std::fexcept_t flags;
-  std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+  // Painting runs between sweep points without letting the user start anything.
   if (axesDirty_) RescaleAxes();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
 }
 
 void TForm1::RescaleAxes() {

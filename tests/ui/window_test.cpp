@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -549,6 +550,44 @@ TEST(WindowRealModels, DefaultLiftOffSweep) {
   EXPECT_GT(last.y(), form.Curves[0]->at(0).y());
 }
 #endif
+
+}  // namespace
+}  // namespace veldo
+
+namespace veldo {
+namespace {
+
+// The window's own arithmetic while it draws must neither clear nor raise the floating-point
+// flags the command tests after its steps.
+TEST(WindowOutputFlags, DrawingLeavesTheCommandsFlagsAlone) {
+  test::EnsureQtApp();
+  RecordingSink sink;
+  TForm1 form;
+  form.SetMessageSink(&sink);
+  int before = -1, after = -1;
+  form.SetComputeCommand([&](int, const ComputeInput&, ComputeOutput& out) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feraiseexcept(FE_DIVBYZERO);
+    before = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+    out.SetProgressPosition(0);
+    out.SetProgressMaximum(3);
+    out.BeginCurve(kBlue);
+    for (double x : {0.0, 1e-300, 1e300}) {
+      out.StepProgress();
+      out.AddPoint(x, 1.0 / 3.0);
+    }
+    out.SetAirCoilLabels("1", "2");
+    out.ReportAccuracy(1, 3, false);
+    out.ShowMessage(MessageKind::Plain, "done");
+    after = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+    out.CountCurve();
+  });
+  form.ButtonComputeClick();
+  EXPECT_EQ(before, FE_DIVBYZERO);
+  EXPECT_EQ(after, FE_DIVBYZERO);
+  EXPECT_EQ(form.CurveCount, 1);
+  std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 }  // namespace
 }  // namespace veldo
