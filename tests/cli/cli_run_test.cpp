@@ -125,6 +125,13 @@ TEST(CliProgram, BadInputGivesTheMessageAndStatusTwo) {
   EXPECT_EQ(RunCli("nosuchcase").status, 2);
 }
 
+TEST(CliProgram, ZeroFrequencyFaultsBeforeAnyOutput) {
+  const CliRun r = RunCli("planar1 --f 0");  // X0 = 0, then L0 = 0 / 0
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Invalid floating point operation.\n");
+  EXPECT_TRUE(r.out.empty());
+}
+
 TEST(CliProgram, ZeroTurnsEndsWithAFaultAfterTheHeader) {
   const CliRun r = RunCli("planar1 --n 0");
   EXPECT_EQ(r.status, 3);
