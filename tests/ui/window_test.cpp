@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QValueAxis>
 
 #include <gtest/gtest.h>
@@ -587,6 +588,63 @@ TEST(WindowOutputFlags, DrawingLeavesTheCommandsFlagsAlone) {
   EXPECT_EQ(after, FE_DIVBYZERO);
   EXPECT_EQ(form.CurveCount, 1);
   std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+}  // namespace
+}  // namespace veldo
+
+namespace veldo {
+namespace {
+
+// The mouse on the real chart view: a click on a curve reaches Chart1ClickSeries through the
+// rubber band, a drag zooms, a right click does not zoom out.
+class ChartMouseTest : public WindowTest {
+protected:
+  QPoint ViewPoint(QLineSeries* s, int i) {
+    const QPointF inChart = form->Chart1->mapToPosition(s->at(i), s);
+    return form->Chart1View->mapFromScene(form->Chart1->mapToScene(inChart));
+  }
+  void ShowChart() {
+    form->show();
+    form->TabControl1Tabs->setCurrentIndex(1);
+    QApplication::processEvents();
+  }
+};
+
+TEST_F(ChartMouseTest, ClickOnACurveEmptiesItInDeleteMode) {
+  ComputeThreePoints();
+  ShowChart();
+  QLineSeries* s = form->Curves[0];
+  QWidget* vp = form->Chart1View->viewport();
+  const QPoint p = ViewPoint(s, 1);
+  QTest::mouseClick(vp, Qt::LeftButton, {}, p);
+  EXPECT_EQ(s->count(), 3);  // the mode is off
+  form->DeleteCurves1->trigger();
+  QTest::mouseClick(vp, Qt::LeftButton, {}, p);
+  EXPECT_EQ(s->count(), 0);
+  EXPECT_EQ(form->CurveCount, 1);
+}
+
+TEST_F(ChartMouseTest, DragZoomsAndZoomOutUndoesIt) {
+  ComputeThreePoints();
+  ShowChart();
+  const double lo = Min(Qt::Horizontal), hi = Max(Qt::Horizontal);
+  QWidget* vp = form->Chart1View->viewport();
+  const QRectF plot = form->Chart1->plotArea();
+  const QPoint a = form->Chart1View->mapFromScene(form->Chart1->mapToScene(plot.topLeft() + QPointF(10, 10)));
+  const QPoint b = form->Chart1View->mapFromScene(form->Chart1->mapToScene(plot.center()));
+  QTest::mousePress(vp, Qt::LeftButton, {}, a);
+  QTest::mouseMove(vp, (a + b) / 2);
+  QTest::mouseMove(vp, b);
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, b);
+  ASSERT_TRUE(form->Chart1->isZoomed());
+  const double zoomedHi = Max(Qt::Horizontal);
+  EXPECT_LT(zoomedHi, hi);
+  QTest::mouseClick(vp, Qt::RightButton, {}, b);  // no zoom-out by the right button
+  EXPECT_EQ(Max(Qt::Horizontal), zoomedHi);
+  form->ZoomOut1Click();
+  EXPECT_DOUBLE_EQ(Min(Qt::Horizontal), lo);
+  EXPECT_DOUBLE_EQ(Max(Qt::Horizontal), hi);
 }
 
 }  // namespace
