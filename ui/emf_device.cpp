@@ -111,6 +111,18 @@ bool HasCurves(const QPainterPath& path) {
   return false;
 }
 
+// The family a reader should look for: the one asked for (readers substitute as the screen
+// did), unless that is only a generic alias; then the family actually used, without the
+// foundry fontconfig appends ("Nimbus Sans [urw]").
+QString FaceName(const QFont& font) {
+  static const QStringList kGeneric{"", "sans serif", "sans-serif", "sans", "serif", "monospace"};
+  QString family = font.family();
+  if (kGeneric.contains(family.toLower())) family = QFontInfo(font).family();
+  const qsizetype bracket = family.indexOf(" [");
+  if (bracket > 0) family.truncate(bracket);
+  return family;
+}
+
 }  // namespace
 
 class EmfPaintEngine : public QPaintEngine {
@@ -298,9 +310,7 @@ public:
     lf.italic = font.italic();
     lf.underline = font.underline();
     lf.strikeOut = font.strikeOut();
-    const QFontInfo info(font);
-    const QString family = info.exactMatch() || info.family().isEmpty() ? font.family() : info.family();
-    lf.faceName = family.toStdU16String();
+    lf.faceName = FaceName(font).toStdU16String();
     SelectHandle(curFont_, FontHandle(lf));
 
     const std::uint32_t colour = Flatten(pen_.color(), opacity_);
