@@ -47,18 +47,38 @@ void QELG(int& N, double* EPSTAB, double& RESULT, double& ABSERR, double* RES3LA
       // Two elements very close to each other, or irregular behaviour in the table: omit a
       // part of the table by adjusting N.
       bool omit = (ERR1 <= TOL1 || ERR2 <= TOL2 || ERR3 <= TOL3);
+      // The reciprocals of the differences, their sum or its reciprocal leave the double range
+      // when the table holds values near the subnormal range (an integrand that has decayed
+      // almost to nothing, such as an inner integral far out in the outer variable): 1/DELTA
+      // or the sum would overflow and a sum of infinities be invalid, though the table itself
+      // is sound. Such a step is taken in extended precision, where every one of these stays
+      // finite; all other steps keep the published double arithmetic bit for bit.
+      const double TINY = 1.0 / OFLOW;
+      const long double BIG = 0.25L * OFLOW;
+      bool wide = false;
       double SS = 0.0;
+      long double SSX = 0.0L;
       if (!omit) {
-        SS = 1.0 / DELTA1 + 1.0 / DELTA2 - 1.0 / DELTA3;
-        const double EPSINF = std::fabs(SS * E1);
-        omit = !(EPSINF > 0.1e-03);
+        // No difference is zero here (each exceeds its tolerance), so the reciprocals exist.
+        SSX = 1.0L / DELTA1 + 1.0L / DELTA2 - 1.0L / DELTA3;
+        wide = std::fabs(DELTA1) < 4 * TINY || std::fabs(DELTA2) < 4 * TINY ||
+               std::fabs(DELTA3) < 4 * TINY || !(std::fabs(SSX) < BIG) ||
+               !(std::fabs(SSX) > 4 * TINY) || !(std::fabs(SSX * E1) < BIG);
+        if (!wide) {
+          SS = 1.0 / DELTA1 + 1.0 / DELTA2 - 1.0 / DELTA3;
+          const double EPSINF = std::fabs(SS * E1);
+          omit = !(EPSINF > 0.1e-03);
+        } else {
+          const long double EPSINF = std::fabs(SSX * E1);
+          omit = !(EPSINF > 0.1e-03L);
+        }
       }
       if (omit) {
         /* 20 */ N = I + I - 1;
         break;  // go to 50
       }
       // A new element, and possibly a better result.
-      /* 30 */ RES = E1 + 1.0 / SS;
+      /* 30 */ RES = wide ? static_cast<double>(E1 + 1.0L / SSX) : E1 + 1.0 / SS;
       EPSTAB[K1] = RES;
       K1 = K1 - 2;
       const double ERROR = ERR2 + std::fabs(RES - E2) + ERR3;
