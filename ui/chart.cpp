@@ -47,9 +47,11 @@ void SetAxis(QValueAxis* axis, AxisState& state, const Span& data, bool zoomed) 
   // Fixed ticks first: a dynamic tick type over a range about to change could ask for a
   // great many ticks in between.
   axis->setTickType(QValueAxis::TicksFixed);
-  if (!state.automatic) {
+  if (zoomed) {
+    // The user's zoom stands until Zoom Out, whatever the settings say.
+  } else if (!state.automatic) {
     axis->setRange(state.minimum, state.maximum);
-  } else if (!zoomed) {
+  } else {
     double lo = 0.0, hi = 1.0;
     if (!data.empty()) {
       lo = data.lo;
@@ -157,7 +159,7 @@ QLineSeries* AddCurve(QChart* chart, Rgb colour) {
   return series;
 }
 
-void ApplyAxes(QChart* chart, AxisState& x, AxisState& y) {
+void ApplyAxes(QChart* chart, AxisState& x, AxisState& y, bool keepZoom) {
   Span xs, ys;
   for (QAbstractSeries* s : chart->series()) {
     auto* xy = qobject_cast<QXYSeries*>(s);
@@ -168,7 +170,7 @@ void ApplyAxes(QChart* chart, AxisState& x, AxisState& y) {
       ys.add(p.y());
     }
   }
-  const bool zoomed = chart->isZoomed();
+  const bool zoomed = keepZoom && chart->isZoomed();
   SetAxis(BottomAxis(chart), x, xs, zoomed);
   SetAxis(LeftAxis(chart), y, ys, zoomed);
 }

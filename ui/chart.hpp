@@ -32,10 +32,11 @@ QValueAxis* LeftAxis(const QChart* chart);
 QLineSeries* AddCurve(QChart* chart, Rgb colour);
 
 // Brings both axes in line with their settings: a manual axis shows its limits; an automatic
-// one the range of all points on the chart, unless the user has zoomed in. The increment sets
-// the tick spacing (bounded, so a tiny one cannot flood the chart with grid lines). The range
-// in use is written back to the states.
-void ApplyAxes(QChart* chart, AxisState& x, AxisState& y);
+// one the range of all points on the chart. While the user has zoomed in the ranges stay as
+// zoomed, unless keepZoom is false (limits typed into the Axes Limits dialog). The increment
+// sets the tick spacing (bounded, so a tiny one cannot flood the chart with grid lines). The
+// range in use is written back to the states.
+void ApplyAxes(QChart* chart, AxisState& x, AxisState& y, bool keepZoom = true);
 
 enum class PictureFormat { Emf, Png };
 // The format a file name asks for by its extension (".emf", ".png"), if any.

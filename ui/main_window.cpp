@@ -252,7 +252,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     const auto error = ApplyAxesLimits(x, y, xs, ys);
     xAxis_ = xs;
     yAxis_ = ys;
-    RescaleAxes();  // what was applied before a failed check stays applied
+    // What was applied before a failed check stays applied, over a zoom too.
+    axesDirty_ = false;
+    ApplyAxes(Chart1, xAxis_, yAxis_, false);
     if (error) ShowError(*error);
     return !error;
   };

@@ -649,3 +649,31 @@ TEST_F(ChartMouseTest, DragZoomsAndZoomOutUndoesIt) {
 
 }  // namespace
 }  // namespace veldo
+
+namespace veldo {
+namespace {
+
+// A zoom stands while curves arrive; limits typed into the dialog apply at once.
+TEST_F(ChartMouseTest, ZoomStandsUntilZoomOut) {
+  ComputeThreePoints();
+  ShowChart();
+  form->Chart1->zoomIn(QRectF(form->Chart1->plotArea().center(), QSizeF(40, 40)));
+  const double zoomedHi = Max(Qt::Horizontal);
+  Edit("Epr1lob")->setText("9");
+  form->ButtonComputeClick();
+  EXPECT_EQ(Max(Qt::Horizontal), zoomedHi);
+  form->AxesLimits1Click();
+  TOKBottomDlg1* d = form->OKBottomDlg1;
+  d->CBxL->click();
+  d->ExLa->setText("0");
+  d->ExLb->setText("0.5");
+  d->OKBtn->click();
+  EXPECT_EQ(Max(Qt::Horizontal), 0.5);
+  form->ZoomOut1Click();
+  EXPECT_FALSE(form->Chart1->isZoomed());
+  EXPECT_EQ(Max(Qt::Horizontal), 0.5);  // manual limits, not the range before the zoom
+  EXPECT_GE(Max(Qt::Vertical), 0.99);    // the left axis follows all the data again
+}
+
+}  // namespace
+}  // namespace veldo
