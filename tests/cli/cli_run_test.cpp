@@ -2,6 +2,7 @@
 // shape, and bad input gives its message and status 2.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -26,11 +27,15 @@ std::string ReadAll(const std::string& path) {
 }
 
 CliRun RunCli(const std::string& args) {
-  const std::string base = ::testing::TempDir() + "veldo_cli_run";
+  // One pair of files per test process: ctest runs these tests side by side.
+  const std::string base = ::testing::TempDir() + "veldo_cli_run_" + std::to_string(getpid());
   const std::string command =
       std::string(VELDO_CLI_PATH) + " " + args + " > " + base + ".out 2> " + base + ".err";
   const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(base + ".out"), ReadAll(base + ".err")};
+  CliRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(base + ".out"), ReadAll(base + ".err")};
+  std::remove((base + ".out").c_str());
+  std::remove((base + ".err").c_str());
+  return r;
 }
 
 std::vector<std::string> Split(const std::string& s, char sep) {
