@@ -133,7 +133,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
 #ifdef VELDO_CLI_HAVE_CHART
   app.add_option("--chart", chartPath,
                  "Also write the impedance-plane chart of the curve to FILE: .emf (vector "
-                 "Enhanced Metafile, as the window's File > Save As) or .png")
+                 "Enhanced Metafile, as the window's File > Save As), .png or .svg")
       ->type_name("FILE");
 #endif
 
@@ -150,8 +150,9 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     std::string suffix = chartPath.substr(std::min(chartPath.size(), chartPath.rfind('.')));
     std::transform(suffix.begin(), suffix.end(), suffix.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (suffix != ".emf" && suffix != ".png")
-      return Reject(messages, "The chart file '" + chartPath + "' must end in .emf or .png");
+    if (suffix != ".emf" && suffix != ".png" && suffix != ".svg")
+      return Reject(messages,
+                    "The chart file '" + chartPath + "' must end in .emf, .png or .svg");
   }
 
   const CaseSpec* spec = CaseByText(caseText);

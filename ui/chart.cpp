@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "ui/emf_device.hpp"
+#include "ui/svg_device.hpp"
 
 namespace veldo {
 
@@ -87,6 +88,17 @@ bool WriteEmf(QChart* chart, const QRectF& source, QIODevice& out) {
   const auto& bytes = device.bytes();
   return out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
          static_cast<qint64>(bytes.size());
+}
+
+bool WriteSvg(QChart* chart, const QRectF& source, QIODevice& out) {
+  SvgDevice device(source.size().toSize());
+  {
+    QPainter painter(&device);
+    chart->scene()->render(&painter, QRectF(QPointF(0, 0), source.size()), source,
+                           Qt::IgnoreAspectRatio);
+  }
+  const QByteArray svg = device.svg();
+  return out.write(svg) == svg.size();
 }
 
 bool WritePng(QChart* chart, const QRectF& source, QIODevice& out) {
@@ -179,6 +191,7 @@ std::optional<PictureFormat> PictureFormatOf(const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix == "emf") return PictureFormat::Emf;
   if (suffix == "png") return PictureFormat::Png;
+  if (suffix == "svg") return PictureFormat::Svg;
   return std::nullopt;
 }
 
@@ -188,7 +201,12 @@ bool SaveChartPicture(QChart* chart, const QString& path, PictureFormat format) 
   const QRectF source(chart->pos(), chart->size());
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
-  const bool written = format == PictureFormat::Emf ? WriteEmf(chart, source, file) : WritePng(chart, source, file);
+  bool written = false;
+  switch (format) {
+    case PictureFormat::Emf: written = WriteEmf(chart, source, file); break;
+    case PictureFormat::Png: written = WritePng(chart, source, file); break;
+    case PictureFormat::Svg: written = WriteSvg(chart, source, file); break;
+  }
   if (!written) {
     file.cancelWriting();
     return false;

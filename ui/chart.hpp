@@ -38,11 +38,11 @@ QLineSeries* AddCurve(QChart* chart, Rgb colour);
 // range in use is written back to the states.
 void ApplyAxes(QChart* chart, AxisState& x, AxisState& y, bool keepZoom = true);
 
-enum class PictureFormat { Emf, Png };
-// The format a file name asks for by its extension (".emf", ".png"), if any.
+enum class PictureFormat { Emf, Png, Svg };
+// The format a file name asks for by its extension (".emf", ".png", ".svg"), if any.
 std::optional<PictureFormat> PictureFormatOf(const QString& path);
 
-// Writes the chart as it stands to a picture: a vector Enhanced Metafile or a bitmap. The file
+// Writes the chart as it stands to a picture: a vector Enhanced Metafile, a bitmap or SVG. The file
 // is written beside the target under a temporary name and put in place only when complete,
 // so a failed write leaves an existing file alone. Returns false when it cannot be created.
 bool SaveChartPicture(QChart* chart, const QString& path, PictureFormat format);

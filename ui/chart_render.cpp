@@ -27,7 +27,7 @@ std::string RenderChartFile(const std::vector<ChartCurve>& curves, const std::st
                             int height) {
   const QString file = QString::fromStdString(path);
   const auto format = PictureFormatOf(file);
-  if (!format) return "Unknown picture type of " + path + " (use .emf or .png)";
+  if (!format) return "Unknown picture type of " + path + " (use .emf, .png or .svg)";
   if (!EnsureApplication()) return "No graphical application to draw the chart with";
   QGraphicsScene scene;
   QChart* chart = MakeImpedanceChart();

@@ -15,8 +15,8 @@ struct ChartCurve {
   std::vector<std::pair<double, double>> points;  // (normalised resistance, reactance)
 };
 
-// Writes the chart of the curves to `path`, as a vector Enhanced Metafile (".emf") or a bitmap
-// (".png"), at the window's chart size unless told otherwise. Starts an offscreen Qt
+// Writes the chart of the curves to `path`, as a vector Enhanced Metafile (".emf"), a bitmap
+// (".png") or SVG (".svg"), at the window's chart size unless told otherwise. Starts an offscreen Qt
 // application when none runs. Returns the error message ("Cannot create file ..."), or an
 // empty string when the picture was written.
 std::string RenderChartFile(const std::vector<ChartCurve>& curves, const std::string& path,

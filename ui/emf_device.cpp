@@ -293,7 +293,14 @@ public:
   void drawTextItem(const QPointF& p, const QTextItem& item) override {
     const QString text = item.text();
     if (text.isEmpty()) return;
-    Prepare();
+    // Text goes unclipped: the chart clips labels to boxes measured with its own fonts, and a
+    // reader with other fonts would cut glyphs off. Long labels come already elided.
+    if (dcSaved_) {
+      enc_->RestoreDC();
+      dcSaved_ = false;
+      ForgetSelection();
+      clipDirty_ = true;  // the next shape clips again
+    }
     const QFont font = item.font();
     const double scale = ScaleOf(xf_);
     const QFontMetricsF metrics(font, device_);

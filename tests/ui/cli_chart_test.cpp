@@ -59,7 +59,7 @@ TEST(CliChart, WritesPngAndRefusesWhatItCannotWrite) {
 
   const CliRun wrongType = RunCli("planar1 --chart " + d + "/chart.svgz", d);
   EXPECT_EQ(wrongType.status, 2);
-  EXPECT_NE(wrongType.err.find("must end in .emf or .png"), std::string::npos) << wrongType.err;
+  EXPECT_NE(wrongType.err.find("must end in .emf, .png or .svg"), std::string::npos) << wrongType.err;
 
   const std::string missing = d + "/missing/chart.emf";
   const CliRun noFolder = RunCli("planar1 --lo 1:1:0 --chart " + missing, d);

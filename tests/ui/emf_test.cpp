@@ -191,3 +191,41 @@ TEST_F(EmfTest, ReplacesAnExistingFileOnlyWithACompletePicture) {
 
 }  // namespace
 }  // namespace veldo
+
+#include <QXmlStreamReader>
+
+namespace veldo {
+namespace {
+
+// The same chart as SVG: a well-formed document whose titles are text elements and whose
+// curves are polylines in their colours.
+TEST_F(EmfTest, ChartAsSvgKeepsTextAndCurveColours) {
+  const QString path = dir_.filePath("chart.svg");
+  ASSERT_EQ(RenderChartFile({{kBlue, {{0.0, 1.0}, {0.1, 0.9}}}, {kFuchsia, {{0.05, 0.95}, {0.07, 0.92}}}},
+                            path.toStdString()),
+            "");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&file);
+  QStringList texts;
+  std::map<QString, int> polylines;  // by stroke colour
+  int images = 0, ellipses = 0;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    const auto name = xml.name();
+    if (name == QLatin1String("text")) texts << xml.readElementText();
+    if (name == QLatin1String("polyline")) ++polylines[xml.attributes().value("stroke").toString()];
+    if (name == QLatin1String("ellipse")) ++ellipses;
+    if (name == QLatin1String("image")) ++images;
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  for (const char* t : {"Impedance Plane", "Normalized Resistance", "Normalized Inductive Reactance"})
+    EXPECT_TRUE(texts.contains(t)) << t;
+  EXPECT_GE(polylines["#0000ff"], 1);
+  EXPECT_GE(polylines["#ff00ff"], 1);
+  EXPECT_GE(ellipses, 4);
+  EXPECT_EQ(images, 0);
+}
+
+}  // namespace
+}  // namespace veldo
