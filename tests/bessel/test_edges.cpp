@@ -173,35 +173,6 @@ TEST(BesselStatus, OverflowIsReportedNotReturned) {
   EXPECT_LT(Rel(tiny[2], Edge("tiny_k", "K", 1, 1.2e-308, 0.0)), 6e-15);
 }
 
-#if VELDO_BESSEL_LARGE_ORDER_PENDING
-// Until the large-order routines are ported, every branch that needs them returns without
-// values: IERR = 5 (no convergence) through ZBINU and ZBUNK, IERR = 2 through the overflow
-// pre-test ZUOIK that ZBESK runs for FNU+N-1 > 2.
-TEST(BesselStatus, LargeOrderBranchesReportNoConvergenceWhilePending) {
-  struct Case {
-    Entry f;
-    double zr, zi, fnu;
-    int n, ierr;
-  };
-  for (const Case& c : {Case{&ZBESI, 30.0, 0.0, 100.0, 1, 5},   // ZUOIK, then ZBUNI
-                        Case{&ZBESI, 30.0, 0.0, 50.0, 1, 5},    // ZUOIK, then ZWRSK
-                        Case{&ZBESI, 0.0, 30.0, 100.0, 1, 5},   // region 2
-                        Case{&ZBESI, 10.0, 0.0, 0.0, 3, 5},     // FNU+N-1 = 2, Miller region
-                        Case{&ZBESJ, 10.0, 3.0, 1.0, 2, 5},     //
-                        Case{&ZBESK, 1.0, 0.0, 100.0, 1, 5},    // ZBUNK
-                        Case{&ZBESK, 1.0, 0.0, 2.5, 1, 2}}) {   // ZUOIK pre-test
-    const Result r = Eval(c.f, c.zr, c.zi, c.fnu, 1, c.n);
-    EXPECT_EQ(r.ierr, c.ierr) << c.zr << " " << c.zi << " " << c.fnu;
-    EXPECT_EQ(r.nz, 0);
-    EXPECT_TRUE(r.Untouched(1, 4));
-    EXPECT_EQ(r.flags, 0);
-  }
-  // The same orders inside the power-series region need no large-order routine.
-  const Result series = Eval(&ZBESI, 1.0, 0.5, 0.0, 1, 3);
-  EXPECT_EQ(series.ierr, 0);
-}
-#endif
-
 // ---------------------------------------------------------------------------------------
 // Underflow: members set to exactly zero and counted, the others exact.
 // ---------------------------------------------------------------------------------------

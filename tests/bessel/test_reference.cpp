@@ -102,20 +102,6 @@ struct Worst {
   std::string where;
 };
 
-// Whether a call reaches the large-order routines (uniform expansions, the overflow pre-test
-// and the Wronskian normalisation): for I and J when FNU+N-1 > 1 outside the power-series
-// region, for K when FNU+N-1 > 2 or FNU > FNUL (and, in the left half plane, through the I
-// values of the continuation). Until those routines are ported the calls report IERR = 5 (or,
-// for K through the overflow pre-test, IERR = 2) without values; once they are, the same rows
-// are checked like the others.
-bool ReachesLargeOrder(const Row& row, double fnu, int n) {
-  const double az = std::hypot(row.zr, row.zi);
-  const double dfnu = fnu + (n - 1);
-  const bool iLarge = dfnu > 1.0 && az > 2.0 && az * az * 0.25 > dfnu + 1.0;
-  if (row.func == "K") return dfnu > 2.0 || fnu > 85.92136 || (row.zr < 0.0 && iLarge);
-  return iLarge;
-}
-
 // Checks every row of `file`; rows of a group must be within bound(group, row) (in units of
 // the row's scale); prints the worst case per group and function.
 template <class Bound>
@@ -123,7 +109,6 @@ void CheckFile(const std::string& file, Bound bound) {
   const std::vector<Row> rows = Load(file);
   ASSERT_FALSE(rows.empty());
   std::map<std::string, Worst> worst;
-  int pending = 0;
   for (const Row& row : rows) {
     // The single member at FNU, the first of two at FNU, and the second of two at FNU - 1:
     // the three ways the program and the recurrences reach a given order.
@@ -140,11 +125,6 @@ void CheckFile(const std::string& file, Bound bound) {
                     row.func.c_str(), ways[v].fnu + ways[v].k - 1, row.kode, row.zr, row.zi,
                     ways[v].n, ways[v].k);
       EXPECT_EQ(g.flags, 0) << where << " raised " << g.flags;
-      if (ReachesLargeOrder(row, ways[v].fnu, ways[v].n) && g.ierr != 0) {
-        EXPECT_TRUE(g.ierr == 5 || (row.func == "K" && g.ierr == 2)) << where << " " << g.ierr;
-        ++pending;
-        continue;
-      }
       EXPECT_EQ(g.ierr, 0) << where;
       if (g.underflowed) {
         // Set to exactly zero, and only where the true value is below exp(-ELIM) ~ 1e-304.
@@ -167,7 +147,6 @@ void CheckFile(const std::string& file, Bound bound) {
   for (const auto& [key, w] : worst) {
     std::printf("[ worst    ] %-14s %.2e at %s\n", key.c_str(), w.err, w.where.c_str());
   }
-  std::printf("[ pending  ] %d calls reach the large-order routines\n", pending);
 }
 
 // Bounds, in units of the row's scale. A few units of 1e-15 wherever the function is

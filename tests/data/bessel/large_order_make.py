@@ -7,6 +7,8 @@ Writes, next to this script:
   large_order_airy.csv  Ai(z), Ai'(z) of complex argument, KODE 1 and 2
   large_order_limits.csv the routing cases of the large-order branches and calls on both sides
                         of the overflow and underflow limits of the published routines
+(large_order_program_calls.csv beside them is not made here: it holds bit patterns of the
+program's own calls, written by large_order_program_calls_make.cpp.)
 
 All values come from mpmath (besseli, besselj, besselk, airyai) at 60 significant digits and are
 kept only when a second evaluation at 90 digits agrees to 1e-30 and every member of the row is a
@@ -28,6 +30,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def scaled(func, nu, z, kode):
     """The member the routines return: f(nu, z), or its KODE = 2 scaled form."""
+    if mp.im(z) == 0 and mp.re(z) > 0:
+        # real on the positive axis: drop the rounding noise of the complex evaluation
+        return mp.re(scaled_complex(func, nu, z, kode))
+    return scaled_complex(func, nu, z, kode)
+
+
+def scaled_complex(func, nu, z, kode):
     if func == "I":
         v = mp.besseli(nu, z)
         return v if kode == 1 else v * mp.exp(-abs(mp.re(z)))
@@ -59,16 +68,38 @@ def ijk_rows(rng):
     moduli = [1e-3, 0.1, 1.0, 2.5, 6.0, 15.0, 30.0, 60.0, 120.0, 300.0, 1000.0]
     # angles inside all four quadrants, both sides of the region boundary |Im| = 1.7321 |Re|
     angles = [0.0, 0.35, 0.9, 1.2, 1.5, 1.75, 2.3, 2.9, -0.25, -0.8, -1.15, -1.45, -2.0, -2.75]
+    # Fixed calls first, one per method of the large-order code and scaling (KODE 1, 2), with
+    # complex z in more than one quadrant: the Wronskian region (|z| between RL and FNUL,
+    # 2|z| < order^2), the Debye and Airy sectors above FNUL, orders raised to FNUL (|z| > FNUL
+    # with a small order), and K continued to Re z < 0 at large order, also where |z| > order
+    # makes the I term of the continuation dominate.
+    fixed = []
+    for func in "IJK":
+        for kode in (1, 2):
+            for nu, r, th in [(30.0, 40.0, 0.5), (30.0, 40.0, -2.5), (12.75, 70.0, 1.3),
+                              (100.0, 60.0, 0.4), (100.0, 60.0, -1.3), (40.0, 120.0, 2.2),
+                              (95.5, 50.0, 2.8), (120.0, 90.0, -1.9), (90.0, 200.0, 2.9),
+                              (120.0, 300.0, 2.0), (150.0, 400.0, -2.7)]:
+                fixed.append((func, nu, 3, r, th, kode))
+    # Near the turning point |z| = order, where the Airy-type expansion takes its power-series
+    # form in w^2 = 1 - (z/order)^2 (the GAMA, ALFA, BETA tables): J on the real axis and I, K
+    # on the imaginary axis, both sides of order = |z|.
+    for func, th in [("J", 0.0), ("I", 1.5707963267948966), ("K", -1.5707963267948966)]:
+        for nu, r in [(100.0, 100.0), (100.0, 92.5), (150.5, 160.0), (200.0, 201.5)]:
+            fixed.append((func, nu, 2, r, th, 1 if nu != 150.5 else 2))
     seen, rows = set(), []
     tries = 0
-    while len(seen) < 170 and tries < 20000:
+    while len(seen) < 220 and tries < 20000:
         tries += 1
-        func = rng.choice("IJK")
-        nu = rng.choice(orders)
-        n = rng.choice([1, 1, 2, 3, 5])
-        r = rng.choice(moduli) * rng.choice([1.0, 1.37])
-        th = rng.choice(angles)
-        kode = rng.choice([1, 2])
+        if fixed:
+            func, nu, n, r, th, kode = fixed.pop(0)
+        else:
+            func = rng.choice("IJK")
+            nu = rng.choice(orders)
+            n = rng.choice([1, 1, 2, 3, 5])
+            r = rng.choice(moduli) * rng.choice([1.0, 1.37])
+            th = rng.choice(angles)
+            kode = rng.choice([1, 2])
         zr = float(r * mp.cos(th))
         zi = float(r * mp.sin(th))
         if abs(zi) < 1e-300:
@@ -141,30 +172,45 @@ TOL = 2.220446e-16
 DENORM = mp.mpf(2) ** -1074
 
 
-def lead_i(nu, x):
-    """log of the leading term of the Debye expansion of I(nu, x), x > 0, as ZUOIK/ZUNI1 test
-    it: Re(ZETA2 - ZETA1) + ln |PHI|, PHI = (2 pi nu s)^(-1/2), s = sqrt(1 + (x/nu)^2)."""
+def expo_i(nu, x):
+    """Re(ZETA2 - ZETA1) of the Debye expansion of I(nu, x), x > 0 (ZUNIK): the exponent
+    ZUOIK and ZUNI1 compare with ELIM before any refinement."""
     t = x / nu
     sq = mp.sqrt(1 + t * t)
-    return nu * sq - nu * mp.log((1 + sq) / t) - mp.log(2 * mp.pi * nu * sq) / 2
+    return nu * sq - nu * mp.log((1 + sq) / t)
+
+
+def lead_i(nu, x):
+    """The refined estimate ln|leading term| = Re(ZETA2 - ZETA1) + ln|PHI|,
+    PHI = (2 pi nu s)^(-1/2), s = sqrt(1 + (x/nu)^2), used between ALIM and ELIM."""
+    t = x / nu
+    sq = mp.sqrt(1 + t * t)
+    return expo_i(nu, x) - mp.log(2 * mp.pi * nu * sq) / 2
 
 
 def lead_k(nu, x):
-    """The same for K(nu, x): Re(ZETA1 - ZETA2) + ln |PHI|, PHI = sqrt(pi/2) (nu s)^(-1/2)."""
+    """The same for K(nu, x): -Re(ZETA2 - ZETA1) + ln|PHI|, PHI = sqrt(pi/2) (nu s)^(-1/2)."""
     t = x / nu
     sq = mp.sqrt(1 + t * t)
-    return -nu * sq + nu * mp.log((1 + sq) / t) + mp.log(mp.pi / (2 * nu * sq)) / 2
+    return -expo_i(nu, x) + mp.log(mp.pi / (2 * nu * sq)) / 2
 
 
 def airy_test(z):
-    """ZAIRY's exponent test for KODE = 1: |Re zeta| + ln|z|/4 (both signs of Re zeta)."""
+    """ZAIRY's exponent test for KODE = 1: |Re zeta| + ln|z|/4, zeta = (2/3) z^(3/2)."""
     zeta = mp.mpf(2) / 3 * z * mp.sqrt(z)
     return abs(mp.re(zeta)) + mp.log(abs(z)) / 4
 
 
+def airy_k(z):
+    """ln|K(1/3, zeta)|: ZBKNU's underflow test on the K function behind Ai for Re z > 0."""
+    zeta = mp.mpf(2) / 3 * z * mp.sqrt(z)
+    return mp.log(abs(mp.besselk(mp.mpf(1) / 3, zeta)))
+
+
 def side(f, level, delta, x0):
     """A double x with f(x) = level + delta (delta small, the side of the limit)."""
-    return float(mp.findroot(lambda x: f(x) - (level + delta), x0))
+    u = mp.findroot(lambda u: f(mp.exp(u)) - (level + delta), mp.log(x0))
+    return float(mp.exp(u))
 
 
 def limit_rows():
@@ -175,7 +221,7 @@ def limit_rows():
         z = mp.mpc(zr, zi)
         vals = []
         for k in range(n):
-            if ierr != 0 or (func in "IJ" and k >= n - nz) or (func == "K" and k < nz):
+            if ierr not in (0, 3) or (func in "IJ" and k >= n - nz) or (func == "K" and k < nz):
                 vals.append((mp.mpc(0), mp.mpf(0)))
                 continue
             with mp.workdps(60):
@@ -185,19 +231,39 @@ def limit_rows():
             vals.append((w, c))
         rows.append((case, func, kode, n, nu, zr, zi, nz, ierr, vals))
 
+    def airy(case, r, th, nz, ierr):
+        zr, zi = float(r * mp.cos(th)), float(r * mp.sin(th))
+        z = mp.mpc(zr, zi)
+        vals = []
+        for did in (0, 1):
+            if nz or ierr:
+                vals.append((mp.mpc(0), mp.mpf(0)))
+                continue
+            with mp.workdps(60):
+                w = mp.airyai(z, derivative=did)
+            c = abs(z) ** 1.5
+            vals.append((w, c))
+        rows.append((case, "A", 1, 2, 0.0, zr, zi, nz, ierr, vals))
+
     # The five routing cases of the large-order branches.
     bessel("route-ZUNI1", "I", 1, 1, 100.0, 30.0, 0.0, 0, 0)
     bessel("route-ZWRSK", "I", 1, 1, 50.0, 30.0, 0.0, 0, 0)
     bessel("route-ZUNI2", "I", 1, 1, 100.0, 0.0, 30.0, 0, 0)
     bessel("route-ZUNK1", "K", 1, 1, 100.0, 1.0, 0.0, 0, 0)
     bessel("route-ZUOIK-K", "K", 1, 1, 2.5, 1.0, 0.0, 0, 0)
-    # I overflow at order 100 (ZUOIK, ZUNI1): IERR = 2 once the leading term passes exp(ELIM).
-    x = side(lambda x: lead_i(100, x), ELIM, -0.01, 650)
+    # Order above the half-precision limit sqrt(min(0.5/TOL, I1MACH(9)/2)) = 32767.99999:
+    # IERR = 3 with values, near the transition point where I stays on scale.
+    bessel("I-order-half-precision", "I", 1, 1, 40000.0, 26500.0, 0.0, 0, 3)
+    # Overflow (IERR = 2): the exponent Re(ZETA2 - ZETA1) itself passes ELIM; the refinement
+    # by ln|PHI| < 0 only applies between ALIM and ELIM and cannot move an overflow.
+    # I at order 100 (ZUOIK, then ZBUNI/ZUNI1 for the values).
+    x = side(lambda x: expo_i(100, x), ELIM, -0.01, 650)
     bessel("I-overflow-below", "I", 1, 1, 100.0, x, 0.0, 0, 0)
-    x = side(lambda x: lead_i(100, x), ELIM, 0.01, 650)
+    x = side(lambda x: expo_i(100, x), ELIM, 0.01, 650)
     bessel("I-overflow-above", "I", 1, 1, 100.0, x, 0.0, 0, 2)
     bessel("I-overflow-above-scaled", "I", 2, 2, 100.0, x, 0.0, 0, 0)
-    # I underflow at order 1000: the members below exp(-ELIM) are zero and counted in NZ.
+    # Underflow: members whose refined estimate is below -ELIM are zero and counted in NZ.
+    # I at order 1000; with N = 3 the last member only.
     x = side(lambda x: lead_i(1000, x), -ELIM, 0.01, 300)
     bessel("I-underflow-above", "I", 1, 1, 1000.0, x, 0.0, 0, 0)
     x = side(lambda x: lead_i(1000, x), -ELIM, -0.01, 300)
@@ -206,10 +272,11 @@ def limit_rows():
     x = side(lambda x: lead_i(1000, x), -ELIM, d / 2, 300)
     nz = sum(1 for k in range(3) if lead_i(1000 + k, mp.mpf(x)) < -ELIM)
     bessel("I-underflow-straddle", "I", 1, 3, 1000.0, x, 0.0, nz, 0)
-    # K at order 100 (ZBUNK, ZUNK1): overflow for small x, underflow for large x.
-    x = side(lambda x: lead_k(100, x), ELIM, 0.01, 0.065)
+    # K at order 100 (ZBUNK, ZUNK1): overflow for small x, underflow for large x; with N = 2
+    # the first member only (K grows with the order).
+    x = side(lambda x: -expo_i(100, x), ELIM, 0.01, 0.065)
     bessel("K-overflow-above", "K", 1, 1, 100.0, x, 0.0, 0, 2)
-    x = side(lambda x: lead_k(100, x), ELIM, -0.01, 0.065)
+    x = side(lambda x: -expo_i(100, x), ELIM, -0.01, 0.065)
     bessel("K-overflow-below", "K", 1, 1, 100.0, x, 0.0, 0, 0)
     x = side(lambda x: lead_k(100, x), -ELIM, 0.01, 700)
     bessel("K-underflow-above", "K", 1, 1, 100.0, x, 0.0, 0, 0)
@@ -218,32 +285,28 @@ def limit_rows():
     d = lead_k(101, 700) - lead_k(100, 700)
     x = side(lambda x: lead_k(100, x), -ELIM, -d / 2, 700)
     bessel("K-underflow-straddle", "K", 1, 2, 100.0, x, 0.0, 1, 0)
-    # K at order 50 (<= FNUL): the ZUOIK pre-test decides before ZBKNU.
-    x = side(lambda x: lead_k(50, x), ELIM, 0.01, 2.7e-5)
+    # K at order 50 (<= FNUL, FNU + N - 1 > 2): the ZUOIK pre-test on the last member decides
+    # before ZBKNU.
+    x = side(lambda x: -expo_i(50, x), ELIM, 0.01, 2.7e-5)
     bessel("K50-overflow-above", "K", 1, 1, 50.0, x, 0.0, 0, 2)
-    x = side(lambda x: lead_k(50, x), ELIM, -0.01, 2.7e-5)
+    x = side(lambda x: -expo_i(50, x), ELIM, -0.01, 2.7e-5)
     bessel("K50-overflow-below", "K", 1, 1, 50.0, x, 0.0, 0, 0)
-    x = side(lambda x: lead_k(50, x), -ELIM, -0.01, 700)
+    x = side(lambda x: lead_k(51, x), -ELIM, -0.01, 700)
     bessel("K50-underflow-below", "K", 1, 2, 50.0, x, 0.0, 2, 0)
-    # Airy: overflow (IERR = 2) in the left half plane, underflow (NZ = 1) on the right.
-    for case, th, level, delta, nz, ierr in [
-            ("Ai-overflow-below", 2.6, ELIM, -0.01, 0, 0),
-            ("Ai-overflow-above", 2.6, ELIM, 0.01, 0, 2),
-            ("Ai-underflow-above", 0.3, ELIM, -0.01, 0, 0),
-            ("Ai-underflow-below", 0.3, ELIM, 0.01, 1, 0)]:
-        r = side(lambda r: airy_test(r * mp.expj(th)), level, delta, 100)
-        zr, zi = float(r * mp.cos(th)), float(r * mp.sin(th))
-        z = mp.mpc(zr, zi)
-        vals = []
-        for did in (0, 1):
-            if nz or ierr:
-                vals.append((mp.mpc(0), mp.mpf(0)))
-            else:
-                with mp.workdps(60):
-                    w = mp.airyai(z, derivative=did)
-                c = abs(z) ** 1.5
-                vals.append((w, c))
-        rows.append((case, "A", 1, 2, 0.0, zr, zi, nz, ierr, vals))
+    # Airy, KODE = 1. Left half plane: ZAIRY's own test |Re zeta| + ln|z|/4 > ELIM gives
+    # IERR = 2; a little below it (within about 3) the K(1/3, -zeta) of the continuation
+    # already underflows and ZACAI reports that as overflow too, so the on-scale row sits 5
+    # below. Right half plane: Ai is zero (NZ = 1) once ln|K(1/3, zeta)| < -ELIM (ZBKNU).
+    th = 2.6
+    for case, delta, ierr in [("Ai-overflow-below", -5.0, 0),
+                              ("Ai-overflow-continuation", -0.01, 2),
+                              ("Ai-overflow-above", 0.01, 2)]:
+        r = side(lambda r: airy_test(r * mp.expj(th)), ELIM, delta, 100)
+        airy(case, r, th, 0, ierr)
+    th = 0.3
+    for case, delta, nz in [("Ai-underflow-above", 0.01, 0), ("Ai-underflow-below", -0.01, 1)]:
+        r = side(lambda r: airy_k(r * mp.expj(th)), -ELIM, delta, 100)
+        airy(case, r, th, nz, 0)
     return rows
 
 
@@ -279,12 +342,13 @@ def main():
     with open(os.path.join(HERE, "large_order_limits.csv"), "w") as f:
         f.write("# Routing cases of the large-order branches and calls on both sides of the\n")
         f.write("# overflow/underflow limits (ELIM = 2.303 (1021 * 0.30103 - 3)) of the published\n")
-        f.write("# routines, placed 0.01 in the logarithm from the limit with the leading-term\n")
-        f.write("# estimates the routines use (lead_i, lead_k, airy_test in large_order_make.py).\n")
+        f.write("# routines, placed 0.01 in the logarithm from the limit with the exponents and\n")
+        f.write("# leading-term estimates the routines test (expo_i, lead_i, lead_k, airy_test,\n")
+        f.write("# airy_k in large_order_make.py). cond = |z f'/f| (Airy: |z|^1.5).\n")
         f.write("# Values from mpmath %s at 60 digits; func A: n = 2 means Ai (k = 1), Ai' (k = 2).\n"
                 % mp.__version__)
         f.write("# Expected nz, ierr as the published limits define them; a zero value row is an\n")
-        f.write("# exact zero (or not computed when ierr != 0).\n")
+        f.write("# exact zero (or not computed: ierr 1, 2, 4, 5).\n")
         f.write("case,func,kode,n,fnu,zr,zi,nz,ierr,k,re,im,cond\n")
         for case, func, kode, n, nu, zr, zi, nz, ierr, vals in lrows:
             for k, (w, c) in enumerate(vals, 1):
