@@ -4,6 +4,7 @@
 // materials, the interface r = B2; the modified Bessel functions of the real argument k*B and of
 // the complex argument alpha*B (alpha = sqrt(k^2 + j omega mu0 MR CON)) match the radial
 // solutions across them.
+#include <cfenv>
 #include <cmath>
 
 #include "bessel/amos.hpp"
@@ -59,29 +60,89 @@ int BesselK(double x, RealPair& out) {
   return ierr;
 }
 
-// One complex-argument pair of a kernel. The unscaled values overflow (I) or underflow to zero
-// (K) once the skin depth is a few hundredths of a percent of the radius (Re(alpha B) > about
-// 700), although the reflection coefficient, a ratio in which every such pair enters
-// homogeneously, stays finite. Such a pair is marked, and the kernel is then formed from the
-// exponentially scaled pairs with the leftover exponential factors put back explicitly.
-struct Fetch {
-  bool failed = false;       // an IERR other than overflow: the node is dropped
-  bool needsScaled = false;  // overflow or underflow of an unscaled pair
+// Real-argument pairs scaled as Amos does: I by exp(-x), K by exp(x).
+int BesselIScaled(double x, RealPair& out) {
+  double cyr[3] = {}, cyi[3] = {};
+  int nz = 0, ierr = 0;
+  ZBESI(x, 0.0, 0.0, 2, 2, cyr, cyi, nz, ierr);
+  out = RealPair{cyr[1], cyr[2]};
+  return ierr;
+}
+int BesselKScaled(double x, RealPair& out) {
+  double cyr[3] = {}, cyi[3] = {};
+  int nz = 0, ierr = 0;
+  ZBESK(x, 0.0, 0.0, 2, 2, cyr, cyi, nz, ierr);
+  out = RealPair{cyr[1], cyr[2]};
+  return ierr;
+}
 
-  void I(const TComplex& z, ComplexPair& out) { Take(BesselI(z, 1, out, nz), out); }
-  void K(const TComplex& z, ComplexPair& out) { Take(BesselK(z, 1, out, nz), out); }
+// The complex-argument pairs of one kernel evaluation, unscaled. Once the skin depth is below
+// about 1/700 of a radius (Re(alpha B) > about 700) I overflows and K underflows to zero,
+// although the reflection coefficient, a ratio of sums of their products, stays finite. Such a
+// pair does not end the evaluation: it sends it to the balanced form (see BalancedKernel); so
+// does, for a rod, a pair beyond the sqrt(xmax) bound that the direct form cannot multiply.
+struct Fetch {
+  bool failed = false;      // an IERR other than overflow: the node is dropped
+  bool outOfRange = false;  // overflow or underflow of an unscaled pair
+
+  void I(const TComplex& z, ComplexPair& out) { Take(BesselI(z, 1, out, nz)); }
+  void K(const TComplex& z, ComplexPair& out) { Take(BesselK(z, 1, out, nz)); }
 
  private:
   int nz = 0;
-  void Take(int ierr, const ComplexPair&) {
+  void Take(int ierr) {
     if (failed) return;
     if (ierr == kBesselOverflow || (ierr == 0 && nz != 0)) {
-      needsScaled = true;
+      outOfRange = true;
     } else if (ierr != 0) {
       failed = true;
     }
   }
 };
+
+// Guards the direct evaluation of a reflection coefficient from the published Bessel products.
+// That form multiplies values as large as e^(Re z) by values as small as e^(-Re z); far out in
+// k, or for strongly conducting or magnetic pieces, a product or the reciprocal |den|^-2 that
+// the complex division stores leaves the double range, which raises a floating-point fault or
+// silently zeroes rho. The guard records the fault flags the direct form raises (and removes
+// them again); the kernel then forms rho from exponentially scaled values instead.
+class DirectFormGuard {
+ public:
+  DirectFormGuard() {
+    std::fegetexceptflag(&saved_, FE_ALL_EXCEPT);
+    std::feclearexcept(kFaults);
+  }
+  // True when the direct form stayed in range: no fault, and a denominator whose squared
+  // modulus CDiv can invert without underflow.
+  bool Clean(const TComplex& den) {
+    const bool clean = std::fetestexcept(kFaults) == 0 && CAbs(den) < kDenMax;
+    std::fesetexceptflag(&saved_, FE_ALL_EXCEPT);
+    restored_ = true;
+    return clean;
+  }
+  ~DirectFormGuard() {
+    if (!restored_) std::fesetexceptflag(&saved_, FE_ALL_EXCEPT);
+  }
+
+ private:
+  static constexpr int kFaults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
+  static constexpr double kDenMax = 1.0e150;
+  std::fexcept_t saved_;
+  bool restored_ = false;
+};
+
+// rho = num / den with both scaled by the same power of two first when |den| is so small or so
+// large that CDiv's stored reciprocal |den|^-2 would overflow or underflow. Scaling by 2^n is
+// exact, so the quotient is CDiv's own whenever no scaling is needed.
+TComplex BalancedDiv(TComplex num, TComplex den) {
+  const double m = std::fmax(std::fabs(den.Re), std::fabs(den.Im));
+  if (m != 0.0 && (m < 1.0e-150 || m > 1.0e150)) {
+    const int e = std::ilogb(m);
+    num = Cmplx(std::ldexp(num.Re, -e), std::ldexp(num.Im, -e));
+    den = Cmplx(std::ldexp(den.Re, -e), std::ldexp(den.Im, -e));
+  }
+  return CDiv(num, den);
+}
 
 // A term k*mu*(real value)*(complex value): one scaling by the real product.
 TComplex KMuTerm(double k, double mu, double real, const TComplex& c) {
@@ -139,6 +200,25 @@ bool TooLarge(const ComplexPair& p, const Limits& lim) {
 }
 bool TooLarge(const RealPair& p, const Limits& lim) { return p.v0 > lim.sqrtXmax || p.v1 > lim.sqrtXmax; }
 
+
+// The balanced forms. With every pair scaled (I(z) = Is(z) e^(Re z), K(z) = Ks(z) e^(-z), and
+// alike for the real argument x = k B1) the exponentials of the complex arguments cancel from the
+// reflection coefficient except for the round trip F across a layer (|F| <= 1), and those of
+// x leave rho = rhoS e^(-2x) (coil inside) or rho = rhoS e^(2x) (coil outside), which joins the
+// coil factor as (Ic e^(-+x))^2, formed in extended precision.
+TComplex BalancedKernel(const TComplex& rhoS, double k, double L, double Ic, double x, int sign) {
+  const long double kk = k;
+  const long double c = static_cast<long double>(Ic) * std::exp(sign * static_cast<long double>(x));
+  const double axial = static_cast<double>(1.0L - std::cos(kk * L));
+  const double radial = static_cast<double>(c * c / IntPow(kk, 6));
+  return CScale(CScale(rhoS, axial), radial);
+}
+
+struct ScaledReal {
+  RealPair I, K;
+  bool Get(double x) { return BesselIScaled(x, I) == 0 && BesselKScaled(x, K) == 0; }
+};
+
 }  // namespace
 
 // Bore in one material:
@@ -153,23 +233,30 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
     if (!InsideCoilFactor(k, R1, R2, lim, Ic)) return kZero;
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex z1 = CScale(alpha1, B1);
+    const double x = k * B1;
     ComplexPair Ka;
     Fetch fetch;
     fetch.K(z1, Ka);
     if (fetch.failed) return kZero;
-    // K(a1B1) enters numerator and denominator alike: its scale factor exp(-a1B1) cancels.
-    if (fetch.needsScaled) {
-      int nz = 0;
-      if (BesselK(z1, 2, Ka, nz) != 0) return kZero;
+    if (!fetch.outOfRange) {
+      RealPair Ir, Kr;
+      if (BesselI(x, Ir) != 0) return kZero;
+      if (BesselK(x, Kr) != 0) return kZero;
+      DirectFormGuard guard;
+      const TComplex num = CSub(KMuTerm(k, MR1, Kr.v0, Ka.v1), AlphaTerm(alpha1, Kr.v1, Ka.v0));
+      const TComplex den = CAdd(KMuTerm(k, MR1, Ir.v0, Ka.v1), AlphaTerm(alpha1, Ir.v1, Ka.v0));
+      const TComplex rho = CDiv(num, den);
+      if (guard.Clean(den)) {
+        if (CAbs(rho) > lim.xmax) return kZero;
+        return CylinderKernel(rho, k, L, Ic);
+      }
     }
-    RealPair Ir, Kr;
-    if (BesselI(k * B1, Ir) != 0) return kZero;
-    if (BesselK(k * B1, Kr) != 0) return kZero;
-    const TComplex num = CSub(KMuTerm(k, MR1, Kr.v0, Ka.v1), AlphaTerm(alpha1, Kr.v1, Ka.v0));
-    const TComplex den = CAdd(KMuTerm(k, MR1, Ir.v0, Ka.v1), AlphaTerm(alpha1, Ir.v1, Ka.v0));
-    const TComplex rho = CDiv(num, den);
-    if (CAbs(rho) > lim.xmax) return kZero;
-    return CylinderKernel(rho, k, L, Ic);
+    int nz = 0;
+    ScaledReal r;
+    if (BesselK(z1, 2, Ka, nz) != 0 || !r.Get(x)) return kZero;
+    const TComplex num = CSub(KMuTerm(k, MR1, r.K.v0, Ka.v1), AlphaTerm(alpha1, r.K.v1, Ka.v0));
+    const TComplex den = CAdd(KMuTerm(k, MR1, r.I.v0, Ka.v1), AlphaTerm(alpha1, r.I.v1, Ka.v0));
+    return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, -1);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals);
@@ -194,6 +281,7 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     const TComplex w = CScale(alpha2, B2);
     const TComplex z1 = CScale(alpha1, B1);
     const TComplex z2 = CScale(alpha1, B2);
+    const double x = k * B1;
     ComplexPair Kw, Iz1, Kz1, Iz2, Kz2;
     Fetch fetch;
     fetch.K(w, Kw);
@@ -202,36 +290,43 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     fetch.I(z2, Iz2);
     fetch.K(z2, Kz2);
     if (fetch.failed) return kZero;
-    if (fetch.needsScaled) {
-      int nz = 0;
-      if (BesselK(w, 2, Kw, nz) != 0 || BesselI(z1, 2, Iz1, nz) != 0 || BesselK(z1, 2, Kz1, nz) != 0 ||
-          BesselI(z2, 2, Iz2, nz) != 0 || BesselK(z2, 2, Kz2, nz) != 0)
-        return kZero;
-    }
-    RealPair Ir, Kr;
-    if (BesselI(k * B1, Ir) != 0) return kZero;
-    if (BesselK(k * B1, Kr) != 0) return kZero;
     const TComplex a1m2 = CScale(alpha1, MR2);
     const TComplex a2m1 = CScale(alpha2, MR1);
-    const TComplex P = CSub(CMul(a1m2, CMul(Kw.v1, Kz2.v0)), CMul(a2m1, CMul(Kw.v0, Kz2.v1)));
-    const TComplex Q = CAdd(CMul(a1m2, CMul(Kw.v1, Iz2.v0)), CMul(a2m1, CMul(Kw.v0, Iz2.v1)));
-    const TComplex A1 = CAdd(KMuTerm(k, MR1, Kr.v0, Iz1.v1), AlphaTerm(alpha1, Kr.v1, Iz1.v0));
-    const TComplex A2 = CSub(KMuTerm(k, MR1, Kr.v0, Kz1.v1), AlphaTerm(alpha1, Kr.v1, Kz1.v0));
-    const TComplex A3 = CSub(KMuTerm(k, MR1, Ir.v0, Iz1.v1), AlphaTerm(alpha1, Ir.v1, Iz1.v0));
-    const TComplex A4 = CAdd(KMuTerm(k, MR1, Ir.v0, Kz1.v1), AlphaTerm(alpha1, Ir.v1, Kz1.v0));
-    TComplex rho;
-    if (!fetch.needsScaled) {
-      rho = CDiv(CAdd(CMul(P, A1), CMul(Q, A2)), CAdd(CMul(P, A3), CMul(Q, A4)));
-    } else {
-      // Scaled pairs: I(z) = Is(z) e^Re z, K(z) = Ks(z) e^-z. K(a2B2) cancels; the P terms keep
-      // F = exp(-(z2 - z1) - Re(z2 - z1)), the field's decay across the layer there and back,
-      // |F| <= 1 because B2 > B1.
-      const TComplex F = CExp(Cmplx(-2.0 * (z2.Re - z1.Re), -(z2.Im - z1.Im)));
-      const TComplex PF = CMul(P, F);
-      rho = CDiv(CAdd(CMul(PF, A1), CMul(Q, A2)), CAdd(CMul(PF, A3), CMul(Q, A4)));
+    // P, Q, A1..A4 from a set of pairs (unscaled or scaled alike).
+    auto terms = [&](const RealPair& Ir, const RealPair& Kr, TComplex& P, TComplex& Q, TComplex& A1,
+                     TComplex& A2, TComplex& A3, TComplex& A4) {
+      P = CSub(CMul(a1m2, CMul(Kw.v1, Kz2.v0)), CMul(a2m1, CMul(Kw.v0, Kz2.v1)));
+      Q = CAdd(CMul(a1m2, CMul(Kw.v1, Iz2.v0)), CMul(a2m1, CMul(Kw.v0, Iz2.v1)));
+      A1 = CAdd(KMuTerm(k, MR1, Kr.v0, Iz1.v1), AlphaTerm(alpha1, Kr.v1, Iz1.v0));
+      A2 = CSub(KMuTerm(k, MR1, Kr.v0, Kz1.v1), AlphaTerm(alpha1, Kr.v1, Kz1.v0));
+      A3 = CSub(KMuTerm(k, MR1, Ir.v0, Iz1.v1), AlphaTerm(alpha1, Ir.v1, Iz1.v0));
+      A4 = CAdd(KMuTerm(k, MR1, Ir.v0, Kz1.v1), AlphaTerm(alpha1, Ir.v1, Kz1.v0));
+    };
+    TComplex P, Q, A1, A2, A3, A4;
+    if (!fetch.outOfRange) {
+      RealPair Ir, Kr;
+      if (BesselI(x, Ir) != 0) return kZero;
+      if (BesselK(x, Kr) != 0) return kZero;
+      DirectFormGuard guard;
+      terms(Ir, Kr, P, Q, A1, A2, A3, A4);
+      const TComplex den = CAdd(CMul(P, A3), CMul(Q, A4));
+      const TComplex rho = CDiv(CAdd(CMul(P, A1), CMul(Q, A2)), den);
+      if (guard.Clean(den)) {
+        if (CAbs(rho) > lim.xmax) return kZero;
+        return CylinderKernel(rho, k, L, Ic);
+      }
     }
-    if (CAbs(rho) > lim.xmax) return kZero;
-    return CylinderKernel(rho, k, L, Ic);
+    // Scaled: K(a2B2) cancels; the P terms keep F = exp(-(z2 - z1) - Re(z2 - z1)), the decay
+    // across layer 1 there and back, |F| <= 1 because B2 > B1.
+    int nz = 0;
+    ScaledReal r;
+    if (BesselK(w, 2, Kw, nz) != 0 || BesselI(z1, 2, Iz1, nz) != 0 || BesselK(z1, 2, Kz1, nz) != 0 ||
+        BesselI(z2, 2, Iz2, nz) != 0 || BesselK(z2, 2, Kz2, nz) != 0 || !r.Get(x))
+      return kZero;
+    terms(r.I, r.K, P, Q, A1, A2, A3, A4);
+    const TComplex PF = CMul(P, CExp(Cmplx(-2.0 * (z2.Re - z1.Re), -(z2.Im - z1.Im))));
+    const TComplex rhoS = BalancedDiv(CAdd(CMul(PF, A1), CMul(Q, A2)), CAdd(CMul(PF, A3), CMul(Q, A4)));
+    return BalancedKernel(rhoS, k, L, Ic, x, -1);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals);
@@ -251,24 +346,34 @@ void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, do
     const double Ic = CoilIntK(k * R1, k * R2);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex z1 = CScale(alpha1, B1);
+    const double x = k * B1;
     ComplexPair Ia;
     Fetch fetch;
     fetch.I(z1, Ia);
     if (fetch.failed) return kZero;
     RealPair Kr, Ir;
-    if (BesselK(k * B1, Kr) != 0) return kZero;
-    if (BesselI(k * B1, Ir) != 0) return kZero;
-    if (fetch.needsScaled) {
-      // I(a1B1) enters numerator and denominator alike: its scale factor cancels.
-      int nz = 0;
-      if (BesselI(z1, 2, Ia, nz) != 0) return kZero;
+    if (!fetch.outOfRange) {
+      if (BesselK(x, Kr) != 0) return kZero;
+      if (BesselI(x, Ir) != 0) return kZero;
+      if (TooLarge(Kr, lim) || TooLarge(Ir, lim)) return kZero;
+      fetch.outOfRange = TooLarge(Ia, lim);
     }
-    if (TooLarge(Ia, lim) || TooLarge(Kr, lim) || TooLarge(Ir, lim)) return kZero;
-    const TComplex num = CSub(KMuTerm(k, MR1, Ir.v0, Ia.v1), AlphaTerm(alpha1, Ir.v1, Ia.v0));
-    const TComplex den = CAdd(KMuTerm(k, MR1, Kr.v0, Ia.v1), AlphaTerm(alpha1, Kr.v1, Ia.v0));
-    const TComplex rho = CDiv(num, den);
-    if (CAbs(rho) > lim.xmax) return kZero;
-    return CylinderKernel(rho, k, L, Ic);
+    if (!fetch.outOfRange) {
+      DirectFormGuard guard;
+      const TComplex num = CSub(KMuTerm(k, MR1, Ir.v0, Ia.v1), AlphaTerm(alpha1, Ir.v1, Ia.v0));
+      const TComplex den = CAdd(KMuTerm(k, MR1, Kr.v0, Ia.v1), AlphaTerm(alpha1, Kr.v1, Ia.v0));
+      const TComplex rho = CDiv(num, den);
+      if (guard.Clean(den)) {
+        if (CAbs(rho) > lim.xmax) return kZero;
+        return CylinderKernel(rho, k, L, Ic);
+      }
+    }
+    int nz = 0;
+    ScaledReal r;
+    if (BesselI(z1, 2, Ia, nz) != 0 || !r.Get(x)) return kZero;
+    const TComplex num = CSub(KMuTerm(k, MR1, r.I.v0, Ia.v1), AlphaTerm(alpha1, r.I.v1, Ia.v0));
+    const TComplex den = CAdd(KMuTerm(k, MR1, r.K.v0, Ia.v1), AlphaTerm(alpha1, r.K.v1, Ia.v0));
+    return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, +1);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals);
@@ -291,6 +396,7 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
     const TComplex z1 = CScale(alpha1, B1);
     const TComplex z2 = CScale(alpha1, B2);
     const TComplex w = CScale(alpha2, B2);
+    const double x = k * B1;
     ComplexPair Iz1, Kz1, Iz2, Kz2, Iw;
     Fetch fetch;
     fetch.I(z1, Iz1);
@@ -299,38 +405,47 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
     fetch.K(z2, Kz2);
     fetch.I(w, Iw);
     if (fetch.failed) return kZero;
-    RealPair Ir, Kr;
-    if (BesselI(k * B1, Ir) != 0) return kZero;
-    if (BesselK(k * B1, Kr) != 0) return kZero;
-    if (fetch.needsScaled) {
-      int nz = 0;
-      if (BesselI(z1, 2, Iz1, nz) != 0 || BesselK(z1, 2, Kz1, nz) != 0 || BesselI(z2, 2, Iz2, nz) != 0 ||
-          BesselK(z2, 2, Kz2, nz) != 0 || BesselI(w, 2, Iw, nz) != 0)
-        return kZero;
-    }
-    if (TooLarge(Iz1, lim) || TooLarge(Kz1, lim) || TooLarge(Iz2, lim) || TooLarge(Kz2, lim) ||
-        TooLarge(Iw, lim) || TooLarge(Ir, lim) || TooLarge(Kr, lim))
-      return kZero;
     const TComplex a1m2 = CScale(alpha1, MR2);
     const TComplex a2m1 = CScale(alpha2, MR1);
-    const TComplex P = CAdd(CMul(a1m2, CMul(Iw.v1, Kz2.v0)), CMul(a2m1, CMul(Iw.v0, Kz2.v1)));
-    const TComplex Q = CSub(CMul(a1m2, CMul(Iw.v1, Iz2.v0)), CMul(a2m1, CMul(Iw.v0, Iz2.v1)));
-    const TComplex A1 = CSub(KMuTerm(k, MR1, Ir.v0, Iz1.v1), AlphaTerm(alpha1, Ir.v1, Iz1.v0));
-    const TComplex A2 = CAdd(KMuTerm(k, MR1, Ir.v0, Kz1.v1), AlphaTerm(alpha1, Ir.v1, Kz1.v0));
-    const TComplex A3 = CAdd(KMuTerm(k, MR1, Kr.v0, Iz1.v1), AlphaTerm(alpha1, Kr.v1, Iz1.v0));
-    const TComplex A4 = CSub(KMuTerm(k, MR1, Kr.v0, Kz1.v1), AlphaTerm(alpha1, Kr.v1, Kz1.v0));
-    TComplex rho;
-    if (!fetch.needsScaled) {
-      rho = CDiv(CAdd(CMul(P, A1), CMul(Q, A2)), CAdd(CMul(P, A3), CMul(Q, A4)));
-    } else {
-      // Scaled pairs: I(a2B2) cancels; the Q terms keep F = exp(-(z1 - z2) - Re(z1 - z2)), the
-      // decay across the shell there and back, |F| <= 1 because B2 < B1.
-      const TComplex F = CExp(Cmplx(-2.0 * (z1.Re - z2.Re), -(z1.Im - z2.Im)));
-      const TComplex QF = CMul(Q, F);
-      rho = CDiv(CAdd(CMul(P, A1), CMul(QF, A2)), CAdd(CMul(P, A3), CMul(QF, A4)));
+    auto terms = [&](const RealPair& Ir, const RealPair& Kr, TComplex& P, TComplex& Q, TComplex& A1,
+                     TComplex& A2, TComplex& A3, TComplex& A4) {
+      P = CAdd(CMul(a1m2, CMul(Iw.v1, Kz2.v0)), CMul(a2m1, CMul(Iw.v0, Kz2.v1)));
+      Q = CSub(CMul(a1m2, CMul(Iw.v1, Iz2.v0)), CMul(a2m1, CMul(Iw.v0, Iz2.v1)));
+      A1 = CSub(KMuTerm(k, MR1, Ir.v0, Iz1.v1), AlphaTerm(alpha1, Ir.v1, Iz1.v0));
+      A2 = CAdd(KMuTerm(k, MR1, Ir.v0, Kz1.v1), AlphaTerm(alpha1, Ir.v1, Kz1.v0));
+      A3 = CAdd(KMuTerm(k, MR1, Kr.v0, Iz1.v1), AlphaTerm(alpha1, Kr.v1, Iz1.v0));
+      A4 = CSub(KMuTerm(k, MR1, Kr.v0, Kz1.v1), AlphaTerm(alpha1, Kr.v1, Kz1.v0));
+    };
+    TComplex P, Q, A1, A2, A3, A4;
+    RealPair Ir, Kr;
+    if (!fetch.outOfRange) {
+      if (BesselI(x, Ir) != 0) return kZero;
+      if (BesselK(x, Kr) != 0) return kZero;
+      if (TooLarge(Ir, lim) || TooLarge(Kr, lim)) return kZero;
+      fetch.outOfRange = TooLarge(Iz1, lim) || TooLarge(Kz1, lim) || TooLarge(Iz2, lim) || TooLarge(Kz2, lim) ||
+                         TooLarge(Iw, lim);
     }
-    if (CAbs(rho) > lim.xmax) return kZero;
-    return CylinderKernel(rho, k, L, Ic);
+    if (!fetch.outOfRange) {
+      DirectFormGuard guard;
+      terms(Ir, Kr, P, Q, A1, A2, A3, A4);
+      const TComplex den = CAdd(CMul(P, A3), CMul(Q, A4));
+      const TComplex rho = CDiv(CAdd(CMul(P, A1), CMul(Q, A2)), den);
+      if (guard.Clean(den)) {
+        if (CAbs(rho) > lim.xmax) return kZero;
+        return CylinderKernel(rho, k, L, Ic);
+      }
+    }
+    // Scaled: I(a2B2) cancels; the Q terms keep F = exp(-(z1 - z2) - Re(z1 - z2)), the decay
+    // across the shell there and back, |F| <= 1 because B2 < B1.
+    int nz = 0;
+    ScaledReal r;
+    if (BesselI(z1, 2, Iz1, nz) != 0 || BesselK(z1, 2, Kz1, nz) != 0 || BesselI(z2, 2, Iz2, nz) != 0 ||
+        BesselK(z2, 2, Kz2, nz) != 0 || BesselI(w, 2, Iw, nz) != 0 || !r.Get(x))
+      return kZero;
+    terms(r.I, r.K, P, Q, A1, A2, A3, A4);
+    const TComplex QF = CMul(Q, CExp(Cmplx(-2.0 * (z1.Re - z2.Re), -(z1.Im - z2.Im))));
+    const TComplex rhoS = BalancedDiv(CAdd(CMul(P, A1), CMul(QF, A2)), CAdd(CMul(P, A3), CMul(QF, A4)));
+    return BalancedKernel(rhoS, k, L, Ic, x, +1);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals);
