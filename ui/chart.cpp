@@ -220,12 +220,43 @@ ImpedanceChartView::ImpedanceChartView(QChart* chart, QWidget* parent) : QChartV
   setRenderHint(QPainter::Antialiasing);
 }
 
-void ImpedanceChartView::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) {
-    QGraphicsView::mouseReleaseEvent(event);  // reaches the curves, zooms nothing
+namespace {
+
+// The curves report clicks of the left button only; other buttons are handed to them as the
+// left one, past the rubber band.
+bool OtherButton(const QMouseEvent* event) {
+  return event->button() != Qt::LeftButton && event->button() != Qt::NoButton;
+}
+
+QMouseEvent AsLeft(const QMouseEvent* event) {
+  const Qt::MouseButtons held = event->type() == QEvent::MouseButtonPress
+                                    ? Qt::MouseButtons(Qt::LeftButton)
+                                    : Qt::MouseButtons(Qt::NoButton);
+  return QMouseEvent(event->type(), event->position(), event->scenePosition(),
+                     event->globalPosition(), Qt::LeftButton, held, event->modifiers(),
+                     event->pointingDevice());
+}
+
+}  // namespace
+
+void ImpedanceChartView::mousePressEvent(QMouseEvent* event) {
+  if (!OtherButton(event)) {
+    QChartView::mousePressEvent(event);
     return;
   }
-  QChartView::mouseReleaseEvent(event);
+  QMouseEvent left = AsLeft(event);
+  QGraphicsView::mousePressEvent(&left);
+  event->setAccepted(left.isAccepted());
+}
+
+void ImpedanceChartView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!OtherButton(event)) {
+    QChartView::mouseReleaseEvent(event);
+    return;
+  }
+  QMouseEvent left = AsLeft(event);
+  QGraphicsView::mouseReleaseEvent(&left);  // reaches the curves, zooms nothing
+  event->setAccepted(left.isAccepted());
 }
 
 }  // namespace veldo

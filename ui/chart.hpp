@@ -47,13 +47,15 @@ std::optional<PictureFormat> PictureFormatOf(const QString& path);
 // so a failed write leaves an existing file alone. Returns false when it cannot be created.
 bool SaveChartPicture(QChart* chart, const QString& path, PictureFormat format);
 
-// The chart view of the window: rubber-band zoom that lets clicks through to the curves, and
-// no zoom-out on a right click (Edit > Zoom Out undoes the zoom).
+// The chart view of the window: rubber-band zoom that lets clicks through to the curves, any
+// mouse button clicks a curve, and a right click does not zoom out (Edit > Zoom Out undoes
+// the zoom).
 class ImpedanceChartView : public QChartView {
 public:
   explicit ImpedanceChartView(QChart* chart, QWidget* parent = nullptr);
 
 protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 

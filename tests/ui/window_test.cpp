@@ -623,6 +623,12 @@ TEST_F(ChartMouseTest, ClickOnACurveEmptiesItInDeleteMode) {
   QTest::mouseClick(vp, Qt::LeftButton, {}, p);
   EXPECT_EQ(s->count(), 0);
   EXPECT_EQ(form->CurveCount, 1);
+  // Any mouse button counts.
+  ComputeThreePoints();
+  QLineSeries* second = form->Curves[1];
+  QApplication::processEvents();
+  QTest::mouseClick(vp, Qt::RightButton, {}, ViewPoint(second, 1));
+  EXPECT_EQ(second->count(), 0);
 }
 
 TEST_F(ChartMouseTest, DragZoomsAndZoomOutUndoesIt) {
