@@ -245,7 +245,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     y.minimum = LeftAxis(Chart1)->min();
     y.maximum = LeftAxis(Chart1)->max();
   };
-  OKBottomDlg1->ReadAxes = OKBottomDlg1->ReadAxes;
   OKBottomDlg1->ApplyAxes = [this](const AxisForm& x, const AxisForm& y) {
     AxisState xs, ys;
     OKBottomDlg1->ReadAxes(xs, ys);
