@@ -207,8 +207,12 @@ bool TooLarge(const RealPair& p, const Limits& lim) { return p.v0 > lim.sqrtXmax
 // x leave rho = rhoS e^(-2x) (coil inside) or rho = rhoS e^(2x) (coil outside), which joins the
 // coil factor as (Ic e^(-+x))^2, formed in extended precision.
 TComplex BalancedKernel(const TComplex& rhoS, double k, double L, double Ic, double x, int sign) {
+  if (Ic == 0.0) return kZero;  // the coil factor has underflowed: nothing left to scale
   const long double kk = k;
-  const long double c = static_cast<long double>(Ic) * std::exp(sign * static_cast<long double>(x));
+  // Ic e^(-+x) through the logarithm: far out in k, e^x alone exceeds even the extended range.
+  const long double c =
+      std::copysign(std::exp(std::log(std::fabs(static_cast<long double>(Ic))) + sign * static_cast<long double>(x)),
+                    static_cast<long double>(Ic));
   const double axial = static_cast<double>(1.0L - std::cos(kk * L));
   const double radial = static_cast<double>(c * c / IntPow(kk, 6));
   return CScale(CScale(rhoS, axial), radial);
