@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench check-asan clean
+.PHONY: all deps configure build run test bench check-asan fuzz valgrind clean
 
 all: build
 
@@ -34,6 +34,15 @@ bench: build
 
 check-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
+
+# libFuzzer targets (clang), FUZZ_SECONDS each; not part of CI.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@scripts/fuzz $(FUZZ_SECONDS)
+
+# veldo-cli under valgrind, one short sweep per case.
+valgrind: build
+	@scripts/valgrind-cli $(BUILD)/cli/veldo-cli
 
 clean:
 	rm -rf build

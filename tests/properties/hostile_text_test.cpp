@@ -1,0 +1,210 @@
+// What a user can paste into the fields: texts of 10,000 characters, control characters,
+// right-to-left marks and other scripts' digits, numbers with 400 digits. The Compute command
+// (over stand-in models) and the built veldo-cli must answer each with numbers or one message
+// that quotes the text whole, never a crash or a silent wrong value.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/compute.hpp"
+#include "tests/app/fakes.hpp"
+
+extern char** environ;
+
+namespace veldo {
+namespace {
+
+using test::FakeInput;
+using test::FakeModels;
+using test::RecordingOutput;
+
+std::string NotAFloat(const std::string& text) {
+  return "'" + text + "' is not a valid floating point value.";
+}
+
+struct Hostile {
+  const char* name;
+  std::string text;
+  bool number;   // whether a strict field reads it as a number
+  double value;  // and as which
+};
+
+std::vector<Hostile> HostileTexts() {
+  return {
+      {"TenThousandDigits", std::string(10000, '1'), false, 0},
+      {"TenThousandLetters", std::string(10000, 'x'), false, 0},
+      {"TenThousandSpacesThenNumber", std::string(10000, ' ') + "2.5", true, 2.5},
+      {"NumberThenTenThousandSpaces", "2.5" + std::string(10000, ' '), true, 2.5},
+      {"FourHundredDigitInteger", "1" + std::string(399, '0'), false, 0},
+      {"FourHundredDigitFraction", "0." + std::string(397, '0') + "1", true, 0.0},
+      {"FourHundredSignificantDigits", "1." + std::string(398, '5'), true, 1.5555555555555556},
+      {"FourHundredDigitExponent", "1e" + std::string(400, '9'), false, 0},
+      {"BellCharacter", "\a100", false, 0},
+      {"EscapeSequence", "\x1b[2J100", false, 0},
+      {"EmbeddedNul", std::string("10\0" "0", 4), false, 0},
+      {"CarriageReturnLineFeed", "100\r\n", true, 100},
+      {"RightToLeftOverride", "\u202e100\u202c", false, 0},
+      {"ArabicIndicDigits", "\u0661\u0660\u0660", false, 0},
+      {"HebrewWord", "\u05e9\u05dc\u05d5\u05dd", false, 0},
+      {"FullwidthDigits", "\uff11\uff10\uff10", false, 0},
+      {"InvalidUtf8", "\xff\xfe\x80" "100", false, 0},
+  };
+}
+
+class HostileText : public ::testing::TestWithParam<Hostile> {};
+
+// In the frequency field (strict parser): the number it spells, or the conversion message
+// quoting the whole text, and nothing computed.
+TEST_P(HostileText, FrequencyFieldGivesNumberOrItsMessage) {
+  const Hostile& h = GetParam();
+  FakeInput in;
+  RecordingOutput out;
+  FakeModels models;
+  in.Set("Epr1f", h.text);
+  const ComputeStatus status = ButtonComputeClick(1, in, out, models.Table());
+  if (h.number && h.value > 0) {
+    ASSERT_EQ(status, ComputeStatus::Completed);
+    ASSERT_FALSE(models.calls.empty());
+    EXPECT_DOUBLE_EQ(models.calls[0].args[3], h.value * 1000);  // f in Hz
+  } else if (h.number) {
+    // f = 0: the inductance X0 / (2 pi f) is 0/0.
+    EXPECT_EQ(status, ComputeStatus::Fault);
+  } else {
+    EXPECT_EQ(status, ComputeStatus::Rejected);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(out.messages[0].text, NotAFloat(h.text));
+    EXPECT_TRUE(out.curves.empty());
+  }
+}
+
+// In every field of every case in turn: at most one message, a message quotes the text, and
+// every point that reaches the chart is finite.
+TEST_P(HostileText, AnyFieldOfAnyCaseEndsWithPointsOrOneMessage) {
+  const Hostile& h = GetParam();
+  for (const CaseSpec& c : kCases) {
+    std::vector<std::string> fields;
+    for (const CommonField& f : kCommonFields) fields.emplace_back(f.name);
+    if (!c.frequencyField.empty()) fields.emplace_back(c.frequencyField);
+    for (const ParamSpec& p : c.params)
+      for (std::string_view f : {p.fromField, p.toField, p.stepField}) fields.emplace_back(f);
+    for (const std::string& field : fields) {
+      FakeInput in;
+      RecordingOutput out;
+      FakeModels models;
+      in.Set("Editr1", "12");  // a coil round the default rods, inside the default bores
+      in.Set("Editr2", "14");
+      in.Set("Eid1b1a", "15");
+      in.Set("Eid1b1b", "16");
+      in.Set("Eid2b1a", "15");
+      in.Set("Eid2b1b", "16");
+      in.Set("Eid2b2a", "17");
+      in.Set(field, h.text);
+      ButtonComputeClick(c.testCase, in, out, models.Table());
+      SCOPED_TRACE(std::string(h.name) + " in " + field + " of case " +
+                   std::to_string(c.testCase));
+      ASSERT_LE(out.messages.size(), 1u);
+      if (out.messages.size() == 1 && out.messages[0].text.front() == '\'') {
+        EXPECT_NE(out.messages[0].text.find(h.text), std::string::npos);
+      }
+      for (const auto& curve : out.curves) {
+        for (const auto& [x, y] : curve.points) {
+          EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, HostileText, ::testing::ValuesIn(HostileTexts()),
+                         [](const ::testing::TestParamInfo<Hostile>& p) {
+                           return std::string(p.param.name);
+                         });
+
+// A locale whose decimal separator is the Arabic one (U+066B, two bytes in UTF-8) reads it
+// like the point, and does not take the Arabic-Indic digits for ours.
+TEST(HostileTextLocale, ArabicDecimalSeparator) {
+  FakeInput in;
+  in.separator = "\u066b";
+  RecordingOutput out;
+  FakeModels models;
+  in.Set("Epr1f", "100\u066b5");
+  ASSERT_EQ(ButtonComputeClick(1, in, out, models.Table()), ComputeStatus::Completed);
+  EXPECT_DOUBLE_EQ(models.calls[0].args[3], 100500.0);
+  in.Set("Epr1f", "\u0661\u0660\u0660\u066b5");
+  RecordingOutput out2;
+  EXPECT_EQ(ButtonComputeClick(1, in, out2, models.Table()), ComputeStatus::Rejected);
+}
+
+#ifdef VELDO_CLI_PATH
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// Runs veldo-cli with the arguments as given (no shell between), output to files.
+CliRun RunCli(const std::vector<std::string>& args) {
+  const std::string base = ::testing::TempDir() + "veldo_hostile_" + std::to_string(getpid());
+  std::vector<char*> argv;
+  std::string exe = VELDO_CLI_PATH;
+  argv.push_back(exe.data());
+  std::vector<std::string> copy = args;
+  for (std::string& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, (base + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, (base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  CliRun run;
+  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.out = Slurp(base + ".out");
+  run.err = Slurp(base + ".err");
+  return run;
+}
+
+// The front end: a hostile case field gives exit status 2 and the message quoting the text; a
+// hostile common field does the same; none crashes (a signal would show as status >= 128).
+TEST(HostileTextCli, FieldsGiveTheirMessageAndStatusTwo) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"--f", std::string(10000, '1')},
+      {"--lo", "1" + std::string(399, '0')},
+      {"--con1", "\u202e5\u202c"},
+      {"--mr1", "\x1b[2J"},
+      {"--r1", std::string(10000, 'x')},
+      {"--n", std::string(400, '9')},
+  };
+  for (const auto& [option, text] : cases) {
+    const CliRun run = RunCli({"planar1", option, text});
+    SCOPED_TRACE(option + " with " + std::to_string(text.size()) + " bytes");
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find(text), std::string::npos) << run.err.substr(0, 300);
+  }
+  // Numbers that are long but valid compute.
+  const CliRun ok = RunCli({"planar1", "--lo", "0." + std::string(397, '0') + "1:0.2:0.1"});
+  EXPECT_EQ(ok.status, 0) << ok.err;
+}
+#endif
+
+}  // namespace
+}  // namespace veldo
