@@ -1,0 +1,142 @@
+// Floating-point hygiene and re-entrancy of the models. The Compute command reports a
+// division-by-zero, overflow or invalid flag raised anywhere in a sweep as a fault and stops, so
+// a valid input must raise none; and the models keep no state, so calls on several threads give
+// the bits of serial calls.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "tests/models/model_calls.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace veldo {
+namespace {
+
+using test::CaseDefaults;
+using test::FpFlagWatch;
+using test::Model;
+using test::ModelInput;
+
+// Geometry variants per model: lift-offs 0 and 50 mm; bores just outside the coil and wide;
+// rods thin and nearly touching the winding; interfaces on either side of the surface's
+// neighbourhood.
+std::vector<ModelInput> Geometries(Model m) {
+  std::vector<ModelInput> out;
+  ModelInput in = CaseDefaults(m);
+  switch (m) {
+    case Model::Planar1:
+    case Model::Vertical:
+      for (double LO : {0.0, 50e-3}) out.push_back(in), out.back().LO = LO;
+      break;
+    case Model::Planar2:
+      for (double LO : {0.0, 50e-3})
+        for (double D1 : {0.0, 5e-3}) out.push_back(in), out.back().LO = LO, out.back().D1 = D1;
+      break;
+    case Model::Inside1:
+      for (double B1 : {4.1e-3, 30e-3}) out.push_back(in), out.back().B1 = B1;
+      break;
+    case Model::Inside2:
+      for (double B1 : {4.1e-3, 10e-3}) out.push_back(in), out.back().B1 = B1, out.back().B2 = B1 + 0.2e-3;
+      break;
+    case Model::Outside1:
+      for (double B1 : {0.5e-3, 11.9e-3}) out.push_back(in), out.back().B1 = B1;
+      break;
+    case Model::Outside2:
+      for (double B1 : {2e-3, 11.9e-3}) out.push_back(in), out.back().B1 = B1, out.back().B2 = 0.5 * B1;
+      break;
+  }
+  return out;
+}
+
+class ModelFaults : public ::testing::TestWithParam<Model> {};
+
+// f from 1 Hz to 100 MHz, CON from 0 to 100 MS/m, MR from 1 to 1000, both layers varied
+// together or crossed: no fault flag, finite results.
+TEST_P(ModelFaults, NoFaultFlagOverValidInputs) {
+  const Model m = GetParam();
+  const bool twoLayers = m == Model::Planar2 || m == Model::Inside2 || m == Model::Outside2;
+  const bool slow = m == Model::Vertical;
+  int calls = 0;
+  for (const ModelInput& geometry : Geometries(m)) {
+    for (const double f : slow ? std::vector<double>{1.0, 1e8} : std::vector<double>{1.0, 1e4, 1e8}) {
+      for (const double con : {0.0, 1e6, 1e8}) {
+        for (const double mr : {1.0, 1000.0}) {
+          ModelInput in = geometry;
+          in.f = f, in.CON1 = con, in.MR1 = mr;
+          // Layer 2 the opposite extreme of layer 1, so every interface sees a contrast.
+          in.CON2 = twoLayers ? 1e8 - con : 0.0, in.MR2 = twoLayers ? 1001.0 - mr : 1.0;
+          FpFlagWatch watch;
+          const auto o = test::RunModel(m, in);
+          ++calls;
+          EXPECT_EQ(watch.raised(), 0) << watch.describe() << " f=" << f << " CON1=" << con << " MR1=" << mr
+                                       << " LO=" << in.LO << " D1=" << in.D1 << " B1=" << in.B1
+                                       << " B2=" << in.B2;
+          EXPECT_TRUE(std::isfinite(o.dR) && std::isfinite(o.dX)) << "f=" << f << " CON1=" << con;
+        }
+      }
+    }
+  }
+  EXPECT_GT(calls, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ModelFaults, ::testing::ValuesIn(test::kAllModels),
+                         [](const auto& p) { return std::string(test::ModelName(p.param)); });
+
+// Strong skin effect (Re(alpha B) of several hundred, where the unscaled Bessel pairs leave the
+// double range): the change keeps following the frequency smoothly instead of dropping to zero.
+TEST(CylinderModels, StrongSkinEffectContinuesTheCurve) {
+  for (const Model m : {Model::Inside1, Model::Inside2, Model::Outside1, Model::Outside2}) {
+    ModelInput in = CaseDefaults(m);
+    in.CON1 = in.CON2 = 1e8;
+    double previousX = 0.0;
+    for (const double f : {1e6, 1e7, 1e8}) {
+      double X0;
+      int Ier;
+      AirCoilReactance(in.N, in.R1, in.R2, in.L, f, in.Acc, X0, Ier);
+      in.f = f;
+      FpFlagWatch watch;
+      const auto o = test::RunModel(m, in);
+      EXPECT_EQ(watch.raised(), 0) << test::ModelName(m) << " f=" << f;
+      const double x = o.dX / X0;
+      EXPECT_GT(o.dR, 0.0) << test::ModelName(m) << " f=" << f;
+      EXPECT_LT(x, 0.0) << test::ModelName(m) << " f=" << f;
+      // Toward the perfect conductor the normalised reactance change settles: within 10 % of the
+      // previous decade's.
+      if (previousX != 0.0) {
+        EXPECT_NEAR(x / previousX, 1.0, 0.1) << test::ModelName(m) << " f=" << f;
+      }
+      previousX = x;
+    }
+  }
+}
+
+// The models keep no state: the same points on four threads at once give the serial bits.
+TEST(AllModels, ConcurrentCallsGiveTheSerialBits) {
+  std::vector<test::ModelOutput> serial;
+  for (const Model m : test::kAllModels) serial.push_back(test::RunModel(m, CaseDefaults(m)));
+  std::vector<std::vector<test::ModelOutput>> results(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &results] {
+      // Each thread walks the models in its own order.
+      for (int i = 0; i < 7; ++i) {
+        const Model m = test::kAllModels[(i + 2 * t) % 7];
+        results[t].push_back(test::RunModel(m, CaseDefaults(m)));
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int t = 0; t < 4; ++t) {
+    for (int i = 0; i < 7; ++i) {
+      const int k = (i + 2 * t) % 7;
+      EXPECT_EQ(results[t][i].dR, serial[k].dR) << test::ModelName(test::kAllModels[k]);
+      EXPECT_EQ(results[t][i].dX, serial[k].dX) << test::ModelName(test::kAllModels[k]);
+      EXPECT_EQ(results[t][i].Ier, serial[k].Ier);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace veldo

@@ -1,0 +1,222 @@
+// Physical limits and exact reductions of the eddy-current models: the coil's inductance and its
+// mirror image from Maxwell's filament formula, materials that make a model collapse into
+// another, and the refusal of an accuracy the quadrature cannot give.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "models/models_counted.hpp"
+#include "tests/models/model_calls.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace veldo {
+namespace {
+
+using test::CaseDefaults;
+using test::Model;
+using test::ModelInput;
+using test::RelErr;
+using test::RunModel;
+
+constexpr double kPi = 3.14159265358979323846;
+
+double Omega(double f) { return 2.0 * kPi * f; }
+
+// Inductance per turn squared [H] from tests/data/models/maxwell_limits.csv.
+double MaxwellInductance(const std::string& kind, double R1mm, double R2mm, double Lmm, double LOmm) {
+  const auto t = test::ReadCsv("models/maxwell_limits.csv");
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    if (t.rows[i][t.col("kind")] == kind && t.num(i, t.col("R1")) == R1mm && t.num(i, t.col("R2")) == R2mm &&
+        t.num(i, t.col("L")) == Lmm && t.num(i, t.col("LO")) == LOmm)
+      return t.num(i, t.col("inductance"));
+  }
+  ADD_FAILURE() << "no Maxwell row " << kind << " " << R1mm << " " << R2mm << " " << Lmm << " " << LOmm;
+  return 0.0;
+}
+
+TEST(CheckRange, RejectsOnlyReversedRangesAndNegativeSteps) {
+  EXPECT_EQ(CheckRange(1, 2, 0), 0);  // Step 0: one point
+  EXPECT_EQ(CheckRange(1, 1, 0.1), 0);
+  EXPECT_EQ(CheckRange(0.1, 1.0, 0.1), 0);
+  EXPECT_EQ(CheckRange(2, 1, 0.1), 1);
+  EXPECT_EQ(CheckRange(1, 2, -0.1), 1);
+  EXPECT_EQ(CheckRange(2, 1, -0.1), 1);
+  EXPECT_EQ(CheckRange(1, std::nextafter(1.0, 0.0), 0.1), 1);
+  EXPECT_STREQ(kCheckRangeMessage, "Check if (From <= To) and if (Step > 0)");
+}
+
+// X0 = omega N^2 L0: the Dodd-Deeds integral against Maxwell's mutual inductance of coaxial
+// filaments integrated over the winding, a wholly different route to the same inductance.
+TEST(AirCoilReactance, MatchesMaxwellSelfInductance) {
+  struct Coil { double R1, R2, L; };
+  for (const Coil c : {Coil{2, 4, 1}, Coil{12, 14, 1}, Coil{1, 5, 3}}) {
+    const double L0 = MaxwellInductance("self", c.R1, c.R2, c.L, 0);
+    // At tight accuracies the slowly decaying, oscillating tail (k^-4) can use up the 100
+    // subintervals (Ier 1) while the result is already close: only the default must succeed.
+    for (const double Acc : {1e-4, 1e-6}) {
+      double X0 = 0.0;
+      int Ier = -1;
+      AirCoilReactance(200, c.R1 * 1e-3, c.R2 * 1e-3, c.L * 1e-3, 1e5, Acc, X0, Ier);
+      if (Acc == 1e-4) {
+        EXPECT_EQ(Ier, 0) << "coil " << c.R1 << "-" << c.R2 << " x " << c.L << " mm";
+      }
+      std::printf("  air coil %g-%g x %g mm, Acc %g: rel. error %.2e (Ier %d)\n", c.R1, c.R2, c.L, Acc,
+                  RelErr(X0, Omega(1e5) * 200.0 * 200.0 * L0), Ier);
+      // Bound: the requested accuracy plus the reference's own (quadrature at 1e-11).
+      EXPECT_LE(RelErr(X0, Omega(1e5) * 200.0 * 200.0 * L0), std::max(Acc, 1e-9))
+          << "coil " << c.R1 << "-" << c.R2 << " x " << c.L << " mm, Acc " << Acc;
+    }
+  }
+}
+
+TEST(AirCoilReactance, ScalesWithTurnsSquaredAndFrequency) {
+  double X1, X2, X3;
+  int Ier;
+  AirCoilReactance(200, 2e-3, 4e-3, 1e-3, 1e5, 1e-4, X1, Ier);
+  AirCoilReactance(400, 2e-3, 4e-3, 1e-3, 1e5, 1e-4, X2, Ier);
+  AirCoilReactance(200, 2e-3, 4e-3, 1e-3, 2e5, 1e-4, X3, Ier);
+  EXPECT_LE(RelErr(X2, 4.0 * X1), 4e-16);
+  EXPECT_LE(RelErr(X3, 2.0 * X1), 4e-16);
+  // A solid winding (R1 = 0) is a valid coil.
+  AirCoilReactance(200, 0.0, 4e-3, 1e-3, 1e5, 1e-4, X1, Ier);
+  EXPECT_EQ(Ier, 0);
+  EXPECT_TRUE(std::isfinite(X1) && X1 > 0.0);
+}
+
+// A non-conducting half-space of permeability mu reflects every spatial frequency with the same
+// rho = (mu - 1)/(mu + 1), so dZ = j omega rho M, M the mutual inductance of the coil with its
+// mirror image: exact, whatever the coil. A very good conductor reflects with rho -> -1.
+TEST(PlanarOneLayer, ReachesTheMirrorImageLimits) {
+  for (const double LO : {0.1, 0.5, 1.0}) {
+    const double M = 200.0 * 200.0 * MaxwellInductance("mirror", 2, 4, 1, LO);
+    ModelInput in;
+    in.LO = LO * 1e-3, in.f = 1e5, in.Acc = 1e-8;
+    in.CON1 = 0.0, in.MR1 = 1000.0;
+    auto o = RunModel(Model::Planar1, in);
+    EXPECT_EQ(o.Ier, 0);
+    EXPECT_EQ(o.dR, 0.0);  // a real kernel: the imaginary-part run integrates zeros
+    EXPECT_LE(RelErr(o.dX, Omega(in.f) * M * 999.0 / 1001.0), 1e-8) << "LO " << LO;
+
+    // Copper-like at 100 MHz: skin depth 16 um, rho = -1 + O(k/|alpha|) with k/|alpha| ~ 1e-3.
+    in.CON1 = 1e8, in.MR1 = 1.0, in.f = 1e8;
+    o = RunModel(Model::Planar1, in);
+    EXPECT_GT(o.dR, 0.0);
+    EXPECT_LE(RelErr(o.dX, -Omega(in.f) * M), 1e-2) << "LO " << LO;
+  }
+}
+
+// Two layers of one material are one half-space: M = 0 in the planar coefficient, P = 0 (bore)
+// or Q = 0 (rod) in the cylindrical ones, leaving the one-layer ratio with numerator and
+// denominator multiplied by one common factor; only their rounding differs.
+TEST(TwoLayerModels, EqualMaterialsMatchOneLayer) {
+  for (const double D1 : {0.01e-3, 0.1e-3, 2e-3, 50e-3}) {
+    ModelInput in = CaseDefaults(Model::Planar2);
+    in.D1 = D1, in.CON2 = in.CON1, in.MR1 = in.MR2 = 7.0;
+    const auto two = RunModel(Model::Planar2, in);
+    const auto one = RunModel(Model::Planar1, in);
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-13) << "D1 " << D1;
+  }
+  for (const double B2 : {10.5e-3, 12e-3, 30e-3}) {
+    ModelInput in = CaseDefaults(Model::Inside2);
+    in.B2 = B2, in.CON2 = in.CON1, in.MR1 = in.MR2 = 3.0;
+    const auto two = RunModel(Model::Inside2, in);
+    const auto one = RunModel(Model::Inside1, in);
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-13) << "B2 " << B2;
+  }
+  for (const double B2 : {1e-3, 5e-3, 9.9e-3}) {
+    ModelInput in = CaseDefaults(Model::Outside2);
+    in.B2 = B2, in.CON2 = in.CON1, in.MR1 = in.MR2 = 3.0;
+    const auto two = RunModel(Model::Outside2, in);
+    const auto one = RunModel(Model::Outside1, in);
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-13) << "B2 " << B2;
+  }
+}
+
+// D1 = 0 leaves the lower material alone: algebraically the one-layer coefficient of material 2.
+TEST(PlanarTwoLayers, ZeroThicknessIsTheLowerMaterial) {
+  ModelInput in = CaseDefaults(Model::Planar2);
+  in.D1 = 0.0, in.MR2 = 20.0;
+  const auto two = RunModel(Model::Planar2, in);
+  ModelInput lower = in;
+  lower.CON1 = in.CON2, lower.MR1 = in.MR2;
+  const auto one = RunModel(Model::Planar1, lower);
+  EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-12);
+}
+
+// Air is no test piece: rho vanishes up to the rounding of alpha = sqrt(k^2) and dZ with it.
+TEST(AllModels, NonConductingNonMagneticPieceChangesNothing) {
+  double X0;
+  int Ier;
+  for (const Model m : test::kAllModels) {
+    ModelInput in = CaseDefaults(m);
+    in.CON1 = in.CON2 = 0.0, in.MR1 = in.MR2 = 1.0;
+    AirCoilReactance(in.N, in.R1, in.R2, in.L, in.f, in.Acc, X0, Ier);
+    const auto o = RunModel(m, in);
+    EXPECT_LE(std::hypot(o.dR, o.dX), 1e-12 * X0) << test::ModelName(m);
+  }
+}
+
+// Every spatial frequency reaching a half-space is damped by e^(-2 k LO) (e^(-2 kappa h) for
+// the vertical coil): the change falls steadily with the lift-off and is gone at 50 mm.
+TEST(HalfSpaceModels, ChangeVanishesAsTheLiftOffGrows) {
+  for (const Model m : {Model::Planar1, Model::Planar2, Model::Vertical}) {
+    ModelInput in = CaseDefaults(m);
+    in.MR1 = 10.0;
+    double previous = INFINITY, first = 0.0;
+    for (const double LO : {0.0, 0.5e-3, 2e-3, 10e-3, 50e-3}) {
+      in.LO = LO;
+      const auto o = RunModel(m, in);
+      const double mag = std::hypot(o.dR, o.dX);
+      if (LO == 0.0) first = mag;
+      EXPECT_LT(mag, previous) << test::ModelName(m) << " LO " << LO;
+      previous = mag;
+    }
+    EXPECT_LT(previous, 3e-3 * first) << test::ModelName(m);
+  }
+}
+
+// An accuracy below 50 EPMACH = 1.110223e-14 makes both quadrature runs refuse (their IER 6):
+// Ier = 3 and no change; the air-coil reference passes the refusal through as 6 and X0 = 0.
+TEST(AllModels, RefuseAnAccuracyBelowTheQuadraturesLimit) {
+  for (const Model m : test::kAllModels) {
+    ModelInput in = CaseDefaults(m);
+    in.Acc = 1.1e-14;
+    const auto o = RunModel(m, in);
+    EXPECT_EQ(o.Ier, 3) << test::ModelName(m);
+    EXPECT_EQ(o.dR, 0.0) << test::ModelName(m);
+    EXPECT_EQ(o.dX, 0.0) << test::ModelName(m);
+  }
+  double X0 = -1.0;
+  int Ier = -1;
+  AirCoilReactance(200, 2e-3, 4e-3, 1e-3, 1e5, 1e-15, X0, Ier);
+  EXPECT_EQ(Ier, 6);
+  EXPECT_EQ(X0, 0.0);
+}
+
+// The counted overloads: every QAGI run evaluates 30 LAST - 15 nodes, so the tally of two runs is
+// a multiple of 15; only the vertical coil has inner evaluations, many per outer one.
+TEST(KernelCount, TalliesTheQuadratureNodes) {
+  for (const Model m : test::kAllModels) {
+    KernelCount c;
+    RunModel(m, CaseDefaults(m), &c);
+    EXPECT_GT(c.Outer, 0) << test::ModelName(m);
+    EXPECT_EQ(c.Outer % 15, 0) << test::ModelName(m);
+    if (m == Model::Vertical) {
+      EXPECT_GT(c.Inner, 15 * c.Outer / 2);
+    } else {
+      EXPECT_EQ(c.Inner, 0) << test::ModelName(m);
+    }
+  }
+  KernelCount c;
+  double X0;
+  int Ier;
+  AirCoilReactance(200, 2e-3, 4e-3, 1e-3, 1e5, 1e-4, X0, Ier, &c);
+  EXPECT_EQ(c.Outer % 15, 0);
+  EXPECT_GT(c.Outer, 0);
+}
+
+}  // namespace
+}  // namespace veldo
