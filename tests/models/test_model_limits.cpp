@@ -110,32 +110,34 @@ TEST(PlanarOneLayer, ReachesTheMirrorImageLimits) {
 
 // Two layers of one material are one half-space: M = 0 in the planar coefficient, P = 0 (bore)
 // or Q = 0 (rod) in the cylindrical ones, leaving the one-layer ratio with numerator and
-// denominator multiplied by one common factor; only their rounding differs.
+// denominator multiplied by one common factor; only their rounding differs (a few ulps of the
+// kernel, about 1e-16 of the result; a third of such points agree to the last bit).
 TEST(TwoLayerModels, EqualMaterialsMatchOneLayer) {
   for (const double D1 : {0.01e-3, 0.1e-3, 2e-3, 50e-3}) {
     ModelInput in = CaseDefaults(Model::Planar2);
     in.D1 = D1, in.CON2 = in.CON1, in.MR1 = in.MR2 = 7.0;
     const auto two = RunModel(Model::Planar2, in);
     const auto one = RunModel(Model::Planar1, in);
-    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-13) << "D1 " << D1;
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << "D1 " << D1;
   }
   for (const double B2 : {10.5e-3, 12e-3, 30e-3}) {
     ModelInput in = CaseDefaults(Model::Inside2);
     in.B2 = B2, in.CON2 = in.CON1, in.MR1 = in.MR2 = 3.0;
     const auto two = RunModel(Model::Inside2, in);
     const auto one = RunModel(Model::Inside1, in);
-    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-13) << "B2 " << B2;
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << "B2 " << B2;
   }
   for (const double B2 : {1e-3, 5e-3, 9.9e-3}) {
     ModelInput in = CaseDefaults(Model::Outside2);
     in.B2 = B2, in.CON2 = in.CON1, in.MR1 = in.MR2 = 3.0;
     const auto two = RunModel(Model::Outside2, in);
     const auto one = RunModel(Model::Outside1, in);
-    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-13) << "B2 " << B2;
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << "B2 " << B2;
   }
 }
 
-// D1 = 0 leaves the lower material alone: algebraically the one-layer coefficient of material 2.
+// D1 = 0 leaves the lower material alone: algebraically the one-layer coefficient of material 2,
+// equal up to rounding.
 TEST(PlanarTwoLayers, ZeroThicknessIsTheLowerMaterial) {
   ModelInput in = CaseDefaults(Model::Planar2);
   in.D1 = 0.0, in.MR2 = 20.0;
@@ -143,7 +145,7 @@ TEST(PlanarTwoLayers, ZeroThicknessIsTheLowerMaterial) {
   ModelInput lower = in;
   lower.CON1 = in.CON2, lower.MR1 = in.MR2;
   const auto one = RunModel(Model::Planar1, lower);
-  EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 1e-12);
+  EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15);
 }
 
 // Air is no test piece: rho vanishes up to the rounding of alpha = sqrt(k^2) and dZ with it.
