@@ -17,9 +17,10 @@ namespace veldo {
 namespace {
 
 // Machine constants of this unit, read by index 1..5 as MISCFUN reads D1MACH. Written as short
-// decimals, not as the exact IEEE values: entry 2 is 1.7e308, not DBL_MAX, and entry 3 is the
-// double nearest 1.110223e-16, a few units below 2^-53; the limits derived from them (xlow,
-// xhigh, the term-count threshold) follow from these values. Entries 1, 4 and 5 are not read.
+// decimals, not as the exact IEEE values: entry 2 is 1.7e308, not DBL_MAX (1.797e308), and
+// entry 3 is the double nearest 1.110223e-16, 2.2e-8 relative below 2^-53; the limits derived
+// from them (xlow, xhigh, the term-count threshold) follow from these values, not from
+// <limits>. Entries 1, 4 and 5 are not read.
 constexpr double kMach[6] = {
     0.0,           // (index 0 unused)
     0.0,           // 1: not read

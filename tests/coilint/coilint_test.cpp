@@ -1,0 +1,151 @@
+// The coil-integral functions CoilIntJ, CoilIntI, CoilIntK: values against mpmath on the
+// argument ranges of the model kernels, the mended ends (x = 0 for K, I0 overflow for I) and
+// the floating-point flags.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "coilint/coilint.hpp"
+#include "tests/coilint/coilint_data.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace veldo {
+namespace {
+
+using test::FpFlagWatch;
+using test::RelErr;
+
+constexpr double kEpsShort = 1.110223e-16;
+
+double Call(const std::string& func, double x1, double x2) {
+  if (func == "CoilIntJ") return CoilIntJ(x1, x2);
+  if (func == "CoilIntI") return CoilIntI(x1, x2);
+  return CoilIntK(x1, x2);
+}
+
+struct CoilGroup {
+  const char* func;
+  double factor;  // error <= factor * eps * cond
+};
+
+class CoilIntData : public ::testing::TestWithParam<CoilGroup> {};
+
+// `cond` (from the generator) sums, over both ends, the sizes of the two terms of G(x) and the
+// error that the conditioning of Z0(x) carries into x Z0(x), relative to the integral. It is
+// about 3 where the integral is well-conditioned and grows where G(x2) - G(x1) cancels: at small
+// x (the integral is x^3/6-like, its terms x-like), at large x for K (both terms near pi/2),
+// and for x1 near x2. The factor covers a few roundings in each of the four ingredients; for K
+// an end in K0INT's series range brings that range's larger allowance along.
+TEST_P(CoilIntData, MatchesMpmath) {
+  const CoilGroup g = GetParam();
+  const test::CsvTable t = test::ReadCoilIntCsv("coilint.csv");
+  const std::size_t cf = t.col("func"), c1 = t.col("x1"), c2 = t.col("x2"), cr = t.col("ref"),
+                    cc = t.col("cond");
+  double worstUnits = 0.0, worstUnitsAt[2] = {}, worstWellRel = 0.0, worstWellAt[2] = {};
+  int rows = 0;
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    if (t.rows[i][cf] != g.func) continue;
+    ++rows;
+    const double x1 = t.num(i, c1), x2 = t.num(i, c2), want = t.num(i, cr), cond = t.num(i, cc);
+    FpFlagWatch flags;
+    const double got = Call(g.func, x1, x2);
+    EXPECT_EQ(flags.raised(), 0) << g.func << "(" << x1 << ", " << x2 << "): " << flags.describe();
+    const double rel = RelErr(got, want);
+    const double units = rel / (kEpsShort * cond);
+    const double bound = std::string(g.func) == "CoilIntK"
+                             ? std::max({g.factor, test::K0intSeriesAllowance(x1),
+                                         test::K0intSeriesAllowance(x2)})
+                             : g.factor;
+    EXPECT_LE(units, bound) << g.func << "(" << x1 << ", " << x2 << ") = " << got
+                               << ", mpmath " << want << ", rel " << rel << ", cond " << cond;
+    if (units > worstUnits) worstUnits = units, worstUnitsAt[0] = x1, worstUnitsAt[1] = x2;
+    if (cond < 10 && rel > worstWellRel) worstWellRel = rel, worstWellAt[0] = x1, worstWellAt[1] = x2;
+  }
+  EXPECT_GT(rows, 0);
+  std::printf("%s: %d rows; worst %.2f eps*cond at (%.17g, %.17g); worst rel with cond < 10: "
+              "%.3g at (%.17g, %.17g)\n",
+              g.func, rows, worstUnits, worstUnitsAt[0], worstUnitsAt[1], worstWellRel,
+              worstWellAt[0], worstWellAt[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Functions, CoilIntData,
+                         ::testing::Values(CoilGroup{"CoilIntJ", 8}, CoilGroup{"CoilIntI", 8},
+                                           CoilGroup{"CoilIntK", 8}),
+                         [](const ::testing::TestParamInfo<CoilGroup>& p) {
+                           return std::string(p.param.func);
+                         });
+
+TEST(CoilInt, EqualLimitsGiveZero) {
+  for (double x : {0.0, 1e-300, 1e-6, 0.5, 2.404825557695773, 6.0, 16.0, 18.0, 36.5, 699.0}) {
+    EXPECT_EQ(CoilIntJ(x, x), 0.0) << "x = " << x;
+    EXPECT_EQ(CoilIntI(x, x), 0.0) << "x = " << x;
+    EXPECT_EQ(CoilIntK(x, x), 0.0) << "x = " << x;
+  }
+}
+
+// A solid winding (R1 = 0) puts x1 = 0: x K0(x) is taken as its limit 0 there, so the integral
+// from 0 is G_K(x2) = K0INT(x2) - x2 K0(x2), with nothing unset read and no flag.
+TEST(CoilInt, KFromZero) {
+  FpFlagWatch flags;
+  EXPECT_EQ(CoilIntK(0.0, 0.0), 0.0);
+  // Near 0, t K1(t) -> 1, so the integral tends to x2.
+  EXPECT_LE(RelErr(CoilIntK(0.0, 1e-10), 1e-10), 1e-9);
+  // Over (0, inf) the integral is pi/2 (DLMF 10.43.19 with x K0(x) -> 0 at both ends): reached
+  // once K0INT is capped and x2 K0(x2) underflows.
+  EXPECT_EQ(CoilIntK(0.0, 800.0), 1.5707963267948966);
+  EXPECT_EQ(flags.raised(), 0) << flags.describe();
+}
+
+// Where I0 overflows (x above ELIM, about 700.92) the integral has no useful double value: the
+// result is a finite value above the kernels' cut-off sqrt(1.7e308), reached without a flag.
+TEST(CoilInt, IBeyondOverflowIsAboveTheCutOff) {
+  const double cutoff = std::sqrt(1.7e308);
+  for (double x2 : {700.95, 705.0, 713.7, 720.0, 1000.0, 1e4, 1e300}) {
+    for (double r : {0.0, 0.5, 0.999, 1.0}) {
+      FpFlagWatch flags;
+      const double v = CoilIntI(r * x2, x2);
+      EXPECT_EQ(flags.raised(), 0) << "x2 = " << x2 << ": " << flags.describe();
+      EXPECT_TRUE(std::isfinite(v)) << "x2 = " << x2;
+      EXPECT_GT(v, cutoff) << "x1 = " << r * x2 << ", x2 = " << x2;
+    }
+  }
+  // Just below the overflow threshold the value is a genuine, finite integral.
+  FpFlagWatch flags;
+  const double v = CoilIntI(0.0, 700.0);
+  EXPECT_EQ(flags.raised(), 0) << flags.describe();
+  EXPECT_TRUE(std::isfinite(v));
+  EXPECT_LT(v, kCoilIntIOverflow);
+}
+
+// Later every flag raised in a kernel is reported to the user as a fault: on any x from 0 to
+// 1e4 (and the tiny arguments near k = 0) the three integrals must raise none.
+TEST(CoilInt, NoFaultFlagsFromZeroTo1e4) {
+  std::vector<double> xs = {0.0, 5e-324, 1e-320, 1e-300, 1e-100};
+  for (int i = -60; i <= 40; ++i) xs.push_back(std::pow(10.0, i / 10.0));
+  for (double x = 0.0; x <= 1e4; x += 0.73) xs.push_back(x);
+  for (double x : {6.0, 16.0, 18.0, 36.04, 700.0, 700.9, 700.95, 713.7, 1e4}) {
+    xs.push_back(std::nextafter(x, 0.0));
+    xs.push_back(x);
+    xs.push_back(std::nextafter(x, 1e300));
+  }
+  std::vector<double> out;
+  out.reserve(6 * xs.size());
+  FpFlagWatch flags;
+  for (double x : xs) {
+    for (double r : {0.0, 0.8}) {
+      out.push_back(CoilIntJ(r * x, x));
+      out.push_back(CoilIntI(r * x, x));
+      out.push_back(CoilIntK(r * x, x));
+    }
+  }
+  EXPECT_EQ(flags.raised(), 0) << flags.describe();
+  for (double v : out) ASSERT_TRUE(std::isfinite(v));
+}
+
+}  // namespace
+}  // namespace veldo
