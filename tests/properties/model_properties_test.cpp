@@ -13,7 +13,10 @@
 //    contributes a non-negative amount damped by e^(-2 k LO);
 //  - a two-layer piece of one material is the one-layer piece.
 // Sign checks allow the requested accuracy: |violation| <= Acc * |dZ|. Points whose quadrature
-// reports Ier != 0 are counted and checked with a ten times looser bound.
+// reports Ier != 0 are counted and checked with a ten times looser bound. Checks that a case
+// still fails for a known reason (the continuity in Acc everywhere: QAGI's error estimate can
+// be optimistic by several times Acc; exact zeros of the bore at extreme skin effect) print
+// their findings instead of failing; a disabled reproducer below stands for each.
 //
 // The draws per case default to a number that keeps the suite quick; VELDO_PROPERTY_DRAWS sets
 // the count of every case (the full search runs a few thousand).
@@ -345,26 +348,54 @@ void VerticalModel(const Draw& d, double& dR, double& dX, int& Ier) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ModelProperties,
                          ::testing::Values(
-                             CaseInfo{"Planar1", Geometry::HalfSpace, 0x5EED0001, 300, Planar1Model,
+                             CaseInfo{"Planar1", Geometry::HalfSpace, 0x5EED0001, 500, Planar1Model,
                                       nullptr, {Check::Accuracy}},
-                             CaseInfo{"Planar2", Geometry::HalfSpaceLayer, 0x5EED0002, 300,
-                                      Planar2Model, Planar1Model},
-                             CaseInfo{"Bore1", Geometry::Bore, 0x5EED0003, 200, Bore1Model, nullptr,
-                                      {Check::Fault, Check::Zero}},
-                             CaseInfo{"Bore2", Geometry::BoreLayer, 0x5EED0004, 100, Bore2Model,
-                                      Bore1Model, {Check::Fault, Check::Zero}},
-                             CaseInfo{"Rod1", Geometry::Rod, 0x5EED0005, 200, Rod1Model, nullptr,
-                                      {Check::Zero}},
-                             CaseInfo{"Rod2", Geometry::RodLayer, 0x5EED0006, 200, Rod2Model,
-                                      Rod1Model, {Check::Fault}},
-                             CaseInfo{"Vertical", Geometry::Vertical, 0x5EED0009, 40,
-                                      VerticalModel}),
+                             CaseInfo{"Planar2", Geometry::HalfSpaceLayer, 0x5EED0002, 500,
+                                      Planar2Model, Planar1Model, {Check::Accuracy}},
+                             CaseInfo{"Bore1", Geometry::Bore, 0x5EED0003, 400, Bore1Model, nullptr,
+                                      {Check::Accuracy, Check::Zero}},
+                             CaseInfo{"Bore2", Geometry::BoreLayer, 0x5EED0004, 200, Bore2Model,
+                                      Bore1Model, {Check::Accuracy, Check::Zero}},
+                             CaseInfo{"Rod1", Geometry::Rod, 0x5EED0005, 400, Rod1Model, nullptr,
+                                      {Check::Accuracy}},
+                             CaseInfo{"Rod2", Geometry::RodLayer, 0x5EED0006, 300, Rod2Model,
+                                      Rod1Model, {Check::Accuracy}},
+                             CaseInfo{"Vertical", Geometry::Vertical, 0x5EED0009, 60,
+                                      VerticalModel, nullptr, {Check::Accuracy}}),
                          [](const ::testing::TestParamInfo<CaseInfo>& p) {
                            return std::string(p.param.name);
                          });
 
-// Reproducers of single draws. The enabled ones guard fixed faults; the disabled ones are open
-// defects of the models, each with what goes wrong, to be enabled with the fix.
+// The air-coil reference over random coils: finite, positive and fault-free; proportional to N^2
+// and to f bit for bit (both enter as exact powers of two here: 2N and 2f scale the extended
+// product by 4 and 2 before its one rounding). Continuity in Acc is an open defect here too
+// (see the disabled reproducer): misses are printed, not failed.
+TEST(AirCoilProperties, ReactanceScalesAndConverges) {
+  Rng rng(0x5EED00A1);
+  const int draws = std::max(1, DrawCount(CaseInfo{"AirCoil", Geometry::HalfSpace, 0, 300, {}}));
+  for (int i = 0; i < draws; ++i) {
+    const Draw d = DrawInputs(rng, Geometry::HalfSpace, Material::General);
+    double X0 = 0, X0n = 0, X0f = 0, X0a = 0;
+    int ier = 0, iern = 0, ierf = 0, iera = 0;
+    FpFlagWatch watch;
+    AirCoilReactance(d.N, d.R1, d.R2, d.L, d.f, d.Acc, X0, ier);
+    AirCoilReactance(2 * d.N, d.R1, d.R2, d.L, d.f, d.Acc, X0n, iern);
+    AirCoilReactance(d.N, d.R1, d.R2, d.L, 2 * d.f, d.Acc, X0f, ierf);
+    AirCoilReactance(d.N, d.R1, d.R2, d.L, d.f, d.Acc / 2, X0a, iera);
+    const std::string where = Describe(d);
+    EXPECT_EQ(watch.raised(), 0) << watch.describe() << "\n  " << where;
+    EXPECT_TRUE(std::isfinite(X0) && X0 > 0) << X0 << "\n  " << where;
+    EXPECT_EQ(X0n, 4 * X0) << where;
+    EXPECT_EQ(X0f, 2 * X0) << where;
+    if (ier == 0 && iera == 0 && std::fabs(X0a - X0) > d.Acc * X0a)
+      std::printf("open defect, not failed: halving Acc moved X0 by %g relative\n  inputs: %s\n",
+                  std::fabs(X0a - X0) / X0a, where.c_str());
+    if (HasFailure()) break;  // one draw's report is enough
+  }
+}
+
+// Reproducers of single draws. The enabled ones guard faults the draws found and that are fixed;
+// the disabled ones are open defects, each with what goes wrong, to be enabled with the fix.
 
 Result RunOnce(void (*model)(const Draw&, double&, double&, int&), const Draw& d) {
   Result r;
@@ -390,11 +421,10 @@ TEST(ModelReproducers, VerticalCoilWithSubnormalInnerIntegralRaisesNoFault) {
 }
 
 // Coil inside a bore of a good magnetic conductor (|alpha1 B1| ~ 570): K(alpha1 B1) ~ 1e-252
-// neither underflows nor overflows, so the unscaled pair is used; numerator and denominator of
-// rho come out near 1e-243 and 1e-249 and the division overflows (|den|^-2 ~ 1e497). Every node
-// is dropped: dZ = 0 with FE_OVERFLOW. K(alpha1 B1) cancels from rho, so the exponentially
-// scaled pair (KODE 2) can be used whenever |alpha1 B1| is large.
-TEST(ModelReproducers, DISABLED_BoreOfGoodConductorGivesAnImpedanceChange) {
+// neither underflows nor overflows, and with the unscaled pair the numerator and denominator of
+// rho come out near 1e-243 and 1e-249, so the division overflowed (|den|^-2 ~ 1e497) and every
+// node was dropped: dZ = 0 with FE_OVERFLOW. K(alpha1 B1) cancels from rho.
+TEST(ModelReproducers, BoreOfGoodConductorGivesAnImpedanceChange) {
   Draw d;
   d.N = 523, d.R1 = 0.0011618769332093525, d.R2 = 0.0012083605717458804;
   d.L = 0.00053456640147640344, d.f = 4041007.2576721888, d.Acc = 0.00042047513195603693;
@@ -405,8 +435,8 @@ TEST(ModelReproducers, DISABLED_BoreOfGoodConductorGivesAnImpedanceChange) {
 }
 
 // Two-layer bore of non-conducting magnetic material: I1(k B1) ~ 1.6e152 passes the sqrt(xmax)
-// cut-off, and its product with alpha1 and a second Bessel value overflows in CMul.
-TEST(ModelReproducers, DISABLED_BoreOfTwoMagneticLayersRaisesNoFault) {
+// cut-off, and its product with alpha1 and a second Bessel value overflowed in CMul.
+TEST(ModelReproducers, BoreOfTwoMagneticLayersRaisesNoFault) {
   Draw d;
   d.N = 865, d.R1 = 0.00013091869066971418, d.R2 = 0.0059000753411580092;
   d.L = 0.001633369145972888, d.f = 344917.55357065093, d.Acc = 3.7111606557036786e-05;
@@ -418,10 +448,9 @@ TEST(ModelReproducers, DISABLED_BoreOfTwoMagneticLayersRaisesNoFault) {
 }
 
 // Rod at strong skin effect (|alpha1 B1| ~ 900, Re ~ 638): the unscaled I(alpha1 B1) ~ 1e277
-// does not overflow (Re z < 700.9), so the scaled pair is not fetched, and the sqrt(xmax)
-// cut-off then drops every node: dZ = 0 exactly with Ier = 0, a silent wrong point at (0, 1).
-// A hundredth of the frequency gives dR = 590, dX = 599 ohm.
-TEST(ModelReproducers, DISABLED_RodAtStrongSkinEffectGivesAnImpedanceChange) {
+// does not overflow (Re z < 700.9), and the sqrt(xmax) cut-off on it dropped every node:
+// dZ = 0 exactly with Ier = 0, a silent wrong point at (0, 1).
+TEST(ModelReproducers, RodAtStrongSkinEffectGivesAnImpedanceChange) {
   Draw d;
   d.N = 467, d.R1 = 0.020166126409897778, d.R2 = 0.039851489728814395;
   d.L = 0.00059577187792849231, d.f = 8817434.1824853495, d.Acc = 0.004068900169406843;
@@ -431,8 +460,21 @@ TEST(ModelReproducers, DISABLED_RodAtStrongSkinEffectGivesAnImpedanceChange) {
   EXPECT_GT(r.dR, 0);
 }
 
-// Two-layer rod of one material at 58 Hz: a product in the kernel overflows at k ~ 3.8e6.
-TEST(ModelReproducers, DISABLED_RodOfTwoEqualLayersRaisesNoFault) {
+// Bore 12 um outside a wide, flat winding, at 8.2 MHz in a magnetic steel (|alpha1 B1| ~ 8e4):
+// every kernel value is dropped and dZ = 0 exactly with Ier = 0 and no fault: a silent wrong
+// point at (0, 1) for the strongest response the case can have.
+TEST(ModelReproducers, DISABLED_BoreAtExtremeSkinEffectGivesAnImpedanceChange) {
+  Draw d;
+  d.N = 1788, d.R1 = 0.00014226077377921007, d.R2 = 0.041501569116719622;
+  d.L = 8.6188955880815103e-05, d.f = 8158193.5236026533, d.Acc = 1.2591623318755262e-05;
+  d.P1 = 0.041514200231846071, d.CON1 = 29789198.173661135, d.MR1 = 891.22448378692911;
+  const Result r = RunOnce(Bore1Model, d);
+  EXPECT_EQ(r.flags, 0) << r.flagText;
+  EXPECT_GT(r.dR, 0);
+}
+
+// Two-layer rod of one material at 58 Hz: a product in the kernel overflowed at k ~ 3.8e6.
+TEST(ModelReproducers, RodOfTwoEqualLayersRaisesNoFault) {
   Draw d;
   d.N = 1755, d.R1 = 0.00013348871515483723, d.R2 = 0.00022960637021963304;
   d.L = 0.001717564558992062, d.f = 58.005785071308509, d.Acc = 0.00054861638727903234;
@@ -440,6 +482,19 @@ TEST(ModelReproducers, DISABLED_RodOfTwoEqualLayersRaisesNoFault) {
   d.CON1 = d.CON2 = 13466.781675594966, d.MR1 = d.MR2 = 4.2789306627587154;
   const Result r = RunOnce(Rod2Model, d);
   EXPECT_EQ(r.flags, 0) << r.flagText;
+}
+
+// A long, thin coil (R1 0.21 mm, R2 0.33 mm, L 3.1 mm): its kernel lives at k ~ 3e3 /m, which
+// the map of (0, inf) onto (0, 1] squeezes near t = 3e-4; at Acc = 0.41 % QAGI reports success
+// with X0 3.5 % off. Reference: scipy quad on the same kernel, coil integral in closed form
+// (Struve functions), split on a log grid, epsrel 1e-12: X0 = 135.3274580827021 ohm.
+TEST(ModelReproducers, DISABLED_AirCoilOfLongThinWindingMeetsTheRequestedAccuracy) {
+  const double Acc = 0.0041202013056848607;
+  double X0 = 0;
+  int ier = 0;
+  AirCoilReactance(1106, 0.00020832703356652731, 0.00032858009287393025, 0.0030910644294999999,
+                   239582.44785268788, Acc, X0, ier);
+  EXPECT_LE(test::RelErr(X0, 135.3274580827021), Acc);
 }
 
 // Coil 18.6 mm above a magnetic half-space: the kernel lives at k ~ 50 /m, where the map of
