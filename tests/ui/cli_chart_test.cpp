@@ -27,8 +27,9 @@ struct CliRun {
 CliRun RunCli(const std::string& args, const std::string& dir) {
   const std::string err = dir + "/stderr.txt";
   // No display: the program must not need one.
-  const std::string command = "env -u DISPLAY -u QT_QPA_PLATFORM " + std::string(VELDO_CLI_PATH) +
-                              " " + args + " > " + dir + "/stdout.txt 2> " + err;
+  const std::string command = "env -u DISPLAY -u QT_QPA_PLATFORM LSAN_OPTIONS=suppressions=" +
+                              std::string(VELDO_LSAN_SUPPRESSIONS) + " " + VELDO_CLI_PATH + " " +
+                              args + " > " + dir + "/stdout.txt 2> " + err;
   const int raw = std::system(command.c_str());
   std::ifstream f(err);
   std::stringstream s;
