@@ -24,15 +24,17 @@ function(veldo_add_library name)
   endif()
 endfunction()
 
-# veldo_add_test(name SOURCES ... [DEPS ...] [ENV ...])
+# veldo_add_test(name SOURCES ... [DEPS ...])
 # Builds a GoogleTest executable, links the shared test support, registers every test with CTest.
+# Every test runs with the offscreen Qt platform. (gtest_discover_tests splits an ENVIRONMENT
+# list of more than one entry, so further variables belong in the test program itself.)
 function(veldo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE veldo_test_support veldo_warnings ${ARG_DEPS})
   target_compile_definitions(${name} PRIVATE VELDO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # veldo_add_bench(name SOURCES ... [DEPS ...])
