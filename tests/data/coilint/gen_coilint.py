@@ -122,14 +122,15 @@ def runint_rows():
     groups = {
         'J0INT': {
             'below_xlow': [1e-300, 1e-12, 1e-9, nextafter(xl_j, 0)],
-            'series': [xl_j] + grid(1e-7, 16, 30) + [0.5, 1.0, 2.5, 2.4048255576957727, 5.5,
-                                                      nextafter(16.0, 0), 16.0],
+            'series': [xl_j] + grid(1e-7, 16, 30) + [0.5, 1.0, 2.42, 2.46, 2.5, 2.4048255576957727,
+                                                      5.5, nextafter(16.0, 0), 16.0],
             'tail': [nextafter(16.0, 100), 16.5, 18.0718, 30.0] + grid(20, 1e4, 30) +
                     [1e5, 1e6, 1e9],
         },
         'I0INT': {
             'below_xlow': [1e-300, 1e-12, 1e-9, nextafter(xl_i, 0)],
-            'series': [xl_i] + grid(1e-7, 18, 30) + [1.0, 6.0, nextafter(18.0, 0), 18.0],
+            'series': [xl_i] + grid(1e-7, 18, 30) + [1.0, 6.0, 17.22, 17.240000000000002, 17.68,
+                                                     nextafter(18.0, 0), 18.0],
             'tail': [nextafter(18.0, 100), 18.5, 25.0] + grid(20, 713, 30) +
                     [700.0, 710.0, nextafter(xh_i, 0)],
         },
@@ -151,7 +152,8 @@ def runint_rows():
                 if fname == 'K0INT':
                     if x > 8:
                         # pi/2 (the integral over (0, inf), DLMF 10.43.19) minus the tail.
-                        check(fname, ref, mp.pi / 2 - quad(z0, x, x + 60, 10))  # tail beyond: < e^-68
+                        # The tail beyond x + 60 is below e^-68.
+                        check(fname, ref, mp.pi / 2 - quad(z0, x, x + 60, 10))
                     elif x > 0:
                         # mpmath.quad loses digits on the logarithmic singularity for tiny x.
                         check(fname, ref, quad(z0, 0, x, 2, True),
@@ -211,7 +213,8 @@ def coilint_rows():
                 s = mp.mpf(0)
                 for x in (x1, x2):
                     s += abs(f(x)) + abs(x * z0(x)) + x * x * abs(z1(x)) if x > 0 else 0
-                rows.append(('CoilInt' + key, repr(x1), repr(x2), fmt(ref), mp.nstr(s / abs(ref), 6)))
+                rows.append(('CoilInt' + key, repr(x1), repr(x2), fmt(ref),
+                             mp.nstr(s / abs(ref), 6)))
     return rows
 
 
