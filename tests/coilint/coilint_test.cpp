@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "coilint/coilint.hpp"
-#include "tests/coilint/coilint_data.hpp"
+#include "tests/coilint/k0int_allowance.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace veldo {
@@ -43,7 +43,7 @@ class CoilIntData : public ::testing::TestWithParam<CoilGroup> {};
 // an end in K0INT's series range brings that range's larger allowance along.
 TEST_P(CoilIntData, MatchesMpmath) {
   const CoilGroup g = GetParam();
-  const test::CsvTable t = test::ReadCoilIntCsv("coilint.csv");
+  const test::CsvTable t = test::ReadCsv("coilint/coilint.csv");
   const std::size_t cf = t.col("func"), c1 = t.col("x1"), c2 = t.col("x2"), cr = t.col("ref"),
                     cc = t.col("cond");
   double worstUnits = 0.0, worstUnitsAt[2] = {}, worstWellRel = 0.0, worstWellAt[2] = {};

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "coilint/coilint.hpp"
-#include "tests/coilint/coilint_data.hpp"
+#include "tests/coilint/k0int_allowance.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace veldo {
@@ -99,7 +99,7 @@ class RunIntData : public ::testing::TestWithParam<RunIntGroup> {};
 // (K0intSeriesAllowance, tests/coilint/coilint_data.hpp).
 TEST_P(RunIntData, MatchesMpmath) {
   const RunIntGroup g = GetParam();
-  const test::CsvTable t = test::ReadCoilIntCsv("runint.csv");
+  const test::CsvTable t = test::ReadCsv("coilint/runint.csv");
   const std::size_t cf = t.col("func"), cg = t.col("group"), cx = t.col("x"), cr = t.col("ref"),
                     cc = t.col("cond");
   double worst = 0.0, worstX = 0.0, worstRel = 0.0;
