@@ -39,8 +39,9 @@ class CoilIntData : public ::testing::TestWithParam<CoilGroup> {};
 // error that the conditioning of Z0(x) carries into x Z0(x), relative to the integral. It is
 // about 3 where the integral is well-conditioned and grows where G(x2) - G(x1) cancels: at small
 // x (the integral is x^3/6-like, its terms x-like), at large x for K (both terms near pi/2;
-// from x1 of about 37 on both round to pi/2 and the result is 0), and for x1 near x2. The factor covers a few roundings in each of the four ingredients; for K
-// an end in K0INT's series range brings that range's larger allowance along.
+// from x1 of about 37 on both round to pi/2 and the result is 0), and for x1 near x2. The
+// factor covers a few roundings in each of the four ingredients; for K an end in K0INT's series
+// range brings that range's larger allowance along.
 TEST_P(CoilIntData, MatchesMpmath) {
   const CoilGroup g = GetParam();
   const test::CsvTable t = test::ReadCsv("coilint/coilint.csv");
@@ -65,7 +66,8 @@ TEST_P(CoilIntData, MatchesMpmath) {
     EXPECT_LE(units, bound) << g.func << "(" << x1 << ", " << x2 << ") = " << got
                                << ", mpmath " << want << ", rel " << rel << ", cond " << cond;
     if (units > worstUnits) worstUnits = units, worstUnitsAt[0] = x1, worstUnitsAt[1] = x2;
-    if (cond < 10 && rel > worstWellRel) worstWellRel = rel, worstWellAt[0] = x1, worstWellAt[1] = x2;
+    if (cond < 10 && rel > worstWellRel)
+      worstWellRel = rel, worstWellAt[0] = x1, worstWellAt[1] = x2;
     if (rel > worstRel) worstRel = rel, worstRelAt[0] = x1, worstRelAt[1] = x2, worstRelCond = cond;
   }
   EXPECT_GT(rows, 0);
