@@ -2,9 +2,14 @@
 // the selected parameter through the case model, normalise, and output the curve.
 #include "app/compute.hpp"
 
+#include <algorithm>
 #include <cfenv>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/format.hpp"
 #include "models/models.hpp"
@@ -163,7 +168,93 @@ std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& 
   return {};
 }
 
+// Sweep points evaluated by worker threads and handed to one consumer in sweep order. Workers
+// claim points in increasing order; at most `window` points past the next one to hand out are
+// in flight or waiting, which bounds the memory for sweeps of a million points and keeps the
+// workers from racing far ahead of a consumer that stops early. A fault at point i lowers the
+// end of the sweep to i + 1: every point before i was claimed before i was (claims are in
+// order), so each of them completes, and no point after i is claimed from then on.
+class OrderedPoints {
+public:
+  OrderedPoints(const SweepPlan& plan, int threads)
+      : plan_(plan),
+        end_(plan.range.count),
+        window_(std::max(64, 8 * threads)),
+        slots_(static_cast<std::size_t>(window_)),
+        ready_(static_cast<std::size_t>(window_), 0) {
+    workers_.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+  }
+  OrderedPoints(const OrderedPoints&) = delete;
+  OrderedPoints& operator=(const OrderedPoints&) = delete;
+
+  // Points still running finish before the workers are joined (a model call cannot be cut
+  // short); their results are dropped.
+  ~OrderedPoints() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      end_ = 0;
+    }
+    space_.notify_all();
+    workers_.clear();
+  }
+
+  // The result of point i, waiting until it is done. Called for i = 0, 1, 2, ... in turn, up to
+  // and including the first point with a fault.
+  PointResult Take(int i) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const std::size_t s = Slot(i);
+    done_.wait(lock, [&] { return ready_[s] != 0; });
+    ready_[s] = 0;
+    const PointResult r = slots_[s];
+    taken_ = i + 1;
+    lock.unlock();
+    space_.notify_all();
+    return r;
+  }
+
+private:
+  std::size_t Slot(int i) const { return static_cast<std::size_t>(i % window_); }
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      space_.wait(lock, [&] { return next_ >= end_ || next_ < taken_ + window_; });
+      if (next_ >= end_) return;
+      const int i = next_++;
+      lock.unlock();
+      // Each thread clears and tests its own fault flags inside EvaluatePoint.
+      const PointResult r = EvaluatePoint(plan_, i);
+      lock.lock();
+      slots_[Slot(i)] = r;
+      ready_[Slot(i)] = 1;
+      if (r.fault != FpFault::None && i + 1 < end_) {
+        end_ = i + 1;
+        space_.notify_all();
+      }
+      done_.notify_one();  // the consumer is the only thread that waits for results
+    }
+  }
+
+  const SweepPlan& plan_;
+  std::mutex mutex_;
+  std::condition_variable done_;   // a result was stored
+  std::condition_variable space_;  // a result was taken, or the end moved
+  int next_ = 0;                   // the next point to claim
+  int taken_ = 0;                  // points handed to the consumer
+  int end_;                        // no point at or past it is claimed
+  const int window_;
+  std::vector<PointResult> slots_;  // point i in slot i % window_
+  std::vector<char> ready_;
+  std::vector<std::jthread> workers_;  // last: joined before the state they use goes away
+};
+
 }  // namespace
+
+int SweepThreads(int threads) {
+  if (threads > 0) return threads;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 std::string_view FpFaultText(FpFault fault) {
   switch (fault) {
@@ -288,13 +379,17 @@ PointResult EvaluatePoint(const SweepPlan& plan, int i) {
   return r;
 }
 
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out) {
+ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads) {
   const ParamSpec& p = plan.spec->params[static_cast<std::size_t>(plan.swept)];
   ComputeStatus status = ComputeStatus::Completed;
   int pointsShort = 0, pointsTotal = 0;
   out.BeginCurve(plan.colour);
+  // Every point is independent work; the output calls stay on this thread, in sweep order.
+  std::optional<OrderedPoints> workers;
+  const int workerCount = std::min(SweepThreads(threads), plan.range.count);
+  if (workerCount > 1) workers.emplace(plan, workerCount);
   for (int i = 0; i < plan.range.count; ++i) {
-    const PointResult r = EvaluatePoint(plan, i);
+    const PointResult r = workers ? workers->Take(i) : EvaluatePoint(plan, i);
     if (r.fault != FpFault::None) {
       out.ShowMessage(MessageKind::Error, ErrorBoxText(FpFaultText(r.fault)));
       status = ComputeStatus::Fault;
@@ -313,11 +408,11 @@ ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out) {
 }
 
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                                 const ModelTable& models) {
+                                 const ModelTable& models, int threads) {
   SweepPlan plan;
   const ComputeStatus status = PrepareSweep(TestCase, in, out, models, plan);
   if (status != ComputeStatus::Completed) return status;
-  return RunSweep(plan, out);
+  return RunSweep(plan, out, threads);
 }
 
 }  // namespace veldo

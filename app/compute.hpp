@@ -26,7 +26,8 @@ public:
   virtual std::string DecimalSeparator() const { return LocaleDecimalSeparator(); }
 };
 
-// Runs the Compute command for geometry case TestCase (1..9) to its end.
+// Runs the Compute command for geometry case TestCase (1..9) to its end, the sweep points on
+// every core.
 void ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out);
 
 // ---------------------------------------------------------------------------------------------
@@ -69,9 +70,18 @@ enum class ComputeStatus {
   Fault,          // a floating-point fault ended it (before or during the sweep)
 };
 
-// The command with its models given.
+// Threads that evaluate sweep points: kAllCores asks for one per hardware thread.
+inline constexpr int kAllCores = 0;
+
+// The number of threads a request gives: `threads` itself when positive, otherwise one per
+// hardware thread (at least one).
+int SweepThreads(int threads);
+
+// The command with its models given; `threads` evaluate the sweep points (1: all on the calling
+// thread). More than one thread calls the model functions concurrently, so they must be
+// re-entrant, as the models library's are.
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                                 const ModelTable& models);
+                                 const ModelTable& models, int threads = 1);
 
 // ---------------------------------------------------------------------------------------------
 // The command in two halves, so points can later be evaluated elsewhere (another thread, a pool):
@@ -121,9 +131,12 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
 // before and tested after. Safe to call from several threads when the models are.
 PointResult EvaluatePoint(const SweepPlan& plan, int i);
 
-// Begins the curve, evaluates the points in order and outputs them, reports a fault, counts the
-// curve and reports the accuracy.
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out);
+// Begins the curve, evaluates the points and outputs them in sweep order, reports a fault, counts
+// the curve and reports the accuracy. With `threads` > 1 the points are evaluated on that many
+// worker threads while the calling thread makes every output call, in sweep order, each point
+// as soon as it and all before it are done. The outputs are those of a serial run bit for bit:
+// the first fault in sweep order ends the sweep, the points before it are output and none after.
+ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads = 1);
 
 // Messages of the checks this command adds to those of the models.
 inline constexpr std::string_view kNegativeDataMessage = "Check for negative data values";

@@ -19,7 +19,7 @@ ModelTable RealModels() {
 }
 
 void ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out) {
-  ButtonComputeClick(TestCase, in, out, RealModels());
+  ButtonComputeClick(TestCase, in, out, RealModels(), kAllCores);
 }
 
 }  // namespace veldo

@@ -128,6 +128,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
            p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)
         ->type_name("VALUE|FROM:TO:STEP");
 
+  // The sweep points are independent: they run on all cores unless told otherwise.
+  int threads = kAllCores;
+  app.add_option("--threads", threads,
+                 "Threads that compute the sweep points (default: one per core); the rows are "
+                 "the same for any number")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1024));
+
   // Further outputs of the same run: a picture of the chart.
   std::string chartPath;
 #ifdef VELDO_CLI_HAVE_CHART
@@ -195,7 +203,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   }
 
   CliOutput out(data, messages);
-  const ComputeStatus status = ButtonComputeClick(spec->testCase, in, out, models);
+  const ComputeStatus status = ButtonComputeClick(spec->testCase, in, out, models, threads);
   std::fflush(data);
 
 #ifdef VELDO_CLI_HAVE_CHART

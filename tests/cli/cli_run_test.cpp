@@ -144,4 +144,17 @@ TEST(CliProgram, ZeroTurnsEndsWithAFaultAfterTheHeader) {
   EXPECT_EQ(r.out, "# X0=0\n# L0=0\nparam,value,dR,dX,x,y,ier\n");
 }
 
+TEST(CliProgram, AnyThreadCountPrintsTheSameRows) {
+  const CliRun serial = RunCli("bore2 --threads 1");
+  ASSERT_EQ(serial.status, 0) << serial.err;
+  for (const char* threads : {"", " --threads 2", " --threads 7"}) {
+    const CliRun r = RunCli(std::string("bore2") + threads);
+    EXPECT_EQ(r.status, 0) << threads;
+    EXPECT_EQ(r.out, serial.out) << threads;
+    EXPECT_EQ(r.err, serial.err) << threads;
+  }
+  EXPECT_EQ(RunCli("bore2 --threads 0").status, 2);
+  EXPECT_EQ(RunCli("bore2 --threads two").status, 2);
+}
+
 }  // namespace
