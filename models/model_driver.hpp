@@ -2,7 +2,10 @@
 // quadrature runs over the real and imaginary part of a complex kernel, and the status code.
 #pragma once
 
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "bessel/amos.hpp"
 #include "models/models_counted.hpp"
@@ -35,18 +38,97 @@ inline long double IntPow(long double x, int n) {
 // failed, 2 only the imaginary-part run, 3 both.
 inline int CombineIer(int ierImag, int ierReal) { return (ierReal != 0 ? 1 : 0) + (ierImag != 0 ? 2 : 0); }
 
+// Kernel values by the exact bit pattern of their argument, for the span of one model call. The
+// two quadrature runs of a model apply the same 15-point rule to the same subintervals wherever
+// their bisections agree (always the first interval, usually the first levels), so the real-part
+// run meets many nodes that the imaginary-part run has evaluated. A fixed open-addressing table
+// in the caller's frame: no allocation, and once it is three quarters full further values are
+// simply not kept (the caller computes them, as without a table). Only a bit-identical argument
+// hits, so a kept value is exactly the value a fresh evaluation would give.
+template <class Value>
+class NodeCache {
+public:
+  const Value* Find(double x) const {
+    const std::uint64_t key = Bits(x);
+    for (std::size_t s = Home(key);; s = (s + 1) & kMask) {
+      if (!used_[s]) return nullptr;
+      if (keys_[s] == key) return &values_[s];
+    }
+  }
+  void Insert(double x, const Value& v) {
+    if (fill_ >= kMaxFill) return;
+    const std::uint64_t key = Bits(x);
+    std::size_t s = Home(key);
+    while (used_[s]) {
+      if (keys_[s] == key) return;
+      s = (s + 1) & kMask;
+    }
+    used_[s] = true;
+    keys_[s] = key;
+    values_[s] = v;
+    ++fill_;
+  }
+
+private:
+  // 1024 slots hold a whole run of 68 subintervals (1020 nodes); the default inputs need 20 to 25.
+  static constexpr std::size_t kSlots = 1024;
+  static constexpr std::size_t kMask = kSlots - 1;
+  static constexpr int kMaxFill = static_cast<int>(kSlots * 3 / 4);
+
+  static std::uint64_t Bits(double x) {
+    std::uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+  }
+  // Fibonacci hashing: the nodes differ mostly in their low mantissa bits, which the
+  // multiplication carries into the top bits that select the slot.
+  static std::size_t Home(std::uint64_t key) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 54);
+  }
+
+  std::array<bool, kSlots> used_{};
+  std::array<std::uint64_t, kSlots> keys_;
+  std::array<Value, kSlots> values_;
+  int fill_ = 0;
+};
+
 // The integral S = int_0^inf K(k) dk of a complex kernel as two real quadratures to the relative
-// accuracy Acc: first the imaginary part (run 1), then the real part (run 2), each evaluating the
-// whole complex kernel at its own nodes. `evals` counts the kernel evaluations of both runs.
+// accuracy Acc: first the imaginary part (run 1), then the real part (run 2). With `reuse` run 2
+// takes the complex value of every node that run 1 evaluated from a NodeCache; the kernel is a
+// pure function, so the values and both results are those of evaluating afresh. `evals` counts
+// the kernel evaluations actually made.
 template <class Kernel>
-TComplex IntegrateKernel(const Kernel& kernel, double Acc, int& Ier, long long& evals) {
+TComplex IntegrateKernel(const Kernel& kernel, double Acc, int& Ier, long long& evals, bool reuse = true) {
   double imag = 0.0, real = 0.0, abserr = 0.0;
   int neval = 0, ierImag = 0, ierReal = 0;
-  QAGI([&](double k) { ++evals; return CIm(kernel(k)); }, 0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
-  QAGI([&](double k) { ++evals; return CRe(kernel(k)); }, 0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+  if (!reuse) {
+    QAGI([&](double k) { ++evals; return CIm(kernel(k)); }, 0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
+    QAGI([&](double k) { ++evals; return CRe(kernel(k)); }, 0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+  } else {
+    NodeCache<TComplex> cache;
+    QAGI(
+        [&](double k) {
+          ++evals;
+          const TComplex v = kernel(k);
+          cache.Insert(k, v);
+          return CIm(v);
+        },
+        0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
+    QAGI(
+        [&](double k) {
+          if (const TComplex* v = cache.Find(k)) return CRe(*v);
+          ++evals;
+          return CRe(kernel(k));
+        },
+        0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+  }
   Ier = CombineIer(ierImag, ierReal);
   return Cmplx(real, imag);
 }
+
+// Whether a model call shares kernel values between its runs (always, unless a measurement asks
+// for the plain evaluation).
+inline bool Reuses(const KernelCount* Count) { return Count == nullptr || Count->Reuse; }
 
 // omega = 2*pi*f, formed in extended precision and stored as a double.
 inline double Omega(double f) { return static_cast<double>(kTwoPi * f); }

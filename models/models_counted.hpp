@@ -9,9 +9,13 @@ namespace veldo {
 // Outer: evaluations of the model's integrand over the spatial frequency k (or u for the vertical
 // coil), both quadrature runs together. Inner: evaluations of the vertical coil's inner integrand
 // over v (0 for every other model).
+// Reuse (read by the model): the real-part run takes the kernel values the imaginary-part run
+// already computed at the same nodes. False evaluates every node of every run afresh, which gives
+// the same numbers with more work: for measuring and testing the reuse.
 struct KernelCount {
   long long Outer = 0;
   long long Inner = 0;
+  bool Reuse = true;
 };
 
 void AirCoilReactance(int N, double R1, double R2, double L, double f, double Acc, double& X0, int& Ier,

@@ -16,7 +16,11 @@ using namespace models_detail;
 //   G(u) = W(u) Ic(u)^2 sin^2(uL/2) / u^6,  Ic(u) = int_{uR1}^{uR2} t I1(t) dt,
 //   W(u) = int_0^inf rho(kappa) e^{-2 kappa h} / kappa dv,  h = R2 + LO the height of the axis,
 // and rho the half-space reflection coefficient of the planar model at wave number kappa.
-// Every outer node runs a complete inner quadrature, once for each part.
+// Every outer node runs a complete inner quadrature for each part of W. An outer node that the
+// imaginary-part run evaluates is mostly met again by the real-part run, so the first run
+// computes both parts of G there at once: CoilIntI and sin^2/u^6 once, and the inner real-part
+// run takes the inner kernel values of the inner imaginary-part run. The second outer run then
+// finds G complete at every node the two runs share.
 void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
                            double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count) {
   const double h = R2 + LO;
@@ -26,37 +30,78 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
   // Above ELIM the unscaled I0 in CoilIntI overflows and Ic has no value; G is negligible
   // there long before.
   const double elim = BesselElim();
+  const bool reuse = Reuses(Count);
   long long outer = 0, inner = 0;
 
-  // part 1: imaginary part of the inner kernel, part 2: real part.
-  auto G = [&](double u, int part) -> double {
+  struct Parts {
+    double imag = 0.0, real = 0.0;
+  };
+  // G at u, the parts asked for (the others stay 0).
+  auto G = [&](double u, bool imagPart, bool realPart) -> Parts {
     ++outer;
-    if (u * R2 > elim) return 0.0;
+    Parts g;
+    if (u * R2 > elim) return g;
     const double Ic = CoilIntI(u * R1, u * R2);
-    if (Ic > sqrtXmax) return 0.0;
-    auto g = [&](double v) -> double {
+    if (Ic > sqrtXmax) return g;
+    auto gv = [&](double v) -> TComplex {
       ++inner;
       const double kappa = std::sqrt(v * v + u * u);
       const TComplex alpha1 = CSqrt(Cmplx(kappa * kappa, s1));
       const TComplex kmu = Cmplx(kappa * MR1, 0.0);
       const TComplex rho = CDiv(CSub(kmu, alpha1), CAdd(kmu, alpha1));
       const long double kk = kappa;
-      const TComplex gv = CScale(rho, static_cast<double>(std::exp(-2.0f * kk * h) / kk));
-      return part == 2 ? CRe(gv) : CIm(gv);
+      return CScale(rho, static_cast<double>(std::exp(-2.0f * kk * h) / kk));
     };
-    double W = 0.0, abserr = 0.0;
-    int neval = 0, ier = 0;
-    QAGI(g, 0.0, 1, 0.0, Acc, W, abserr, neval, ier);  // the inner status is not reported
     // sin^2(uL/2) and u^6 in extended precision; the numerator stays extended until the division.
     const long double uu = u;
     const long double s = std::sin(uu * L / 2.0L);
-    return static_cast<double>(static_cast<long double>(W) * Ic * Ic * (s * s) / IntPow(uu, 6));
+    auto scaled = [&](double W) {
+      return static_cast<double>(static_cast<long double>(W) * Ic * Ic * (s * s) / IntPow(uu, 6));
+    };
+    double W = 0.0, abserr = 0.0;
+    int neval = 0, ier = 0;  // the inner status is not reported
+    NodeCache<TComplex> values;
+    const bool share = imagPart && realPart && reuse;
+    if (imagPart) {
+      QAGI(
+          [&](double v) {
+            const TComplex z = gv(v);
+            if (share) values.Insert(v, z);
+            return CIm(z);
+          },
+          0.0, 1, 0.0, Acc, W, abserr, neval, ier);
+      g.imag = scaled(W);
+    }
+    if (realPart) {
+      QAGI(
+          [&](double v) {
+            if (share)
+              if (const TComplex* z = values.Find(v)) return CRe(*z);
+            return CRe(gv(v));
+          },
+          0.0, 1, 0.0, Acc, W, abserr, neval, ier);
+      g.real = scaled(W);
+    }
+    return g;
   };
 
   double imag = 0.0, real = 0.0, abserr = 0.0;
   int neval = 0, ierImag = 0, ierReal = 0;
-  QAGI([&](double u) { return G(u, 1); }, 0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
-  QAGI([&](double u) { return G(u, 2); }, 0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+  NodeCache<Parts> nodes;
+  QAGI(
+      [&](double u) {
+        const Parts g = G(u, true, reuse);
+        if (reuse) nodes.Insert(u, g);
+        return g.imag;
+      },
+      0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
+  QAGI(
+      [&](double u) {
+        if (reuse)
+          if (const Parts* g = nodes.Find(u)) return g->real;
+        return G(u, false, true).real;
+      },
+      0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
   Ier = CombineIer(ierImag, ierReal);
   const TComplex S = Cmplx(real, imag);
 
