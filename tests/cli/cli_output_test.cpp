@@ -62,8 +62,9 @@ struct Fakes {
   }
 };
 
+// On one thread: the fakes record their calls in call order and are not re-entrant.
 CliRun RunWith(std::vector<const char*> args, Fakes& fakes) {
-  args.insert(args.begin(), "veldo-cli");
+  args.insert(args.begin(), {"veldo-cli", "--threads", "1"});
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, fakes.Table());
