@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -379,7 +380,7 @@ PointResult EvaluatePoint(const SweepPlan& plan, int i) {
   return r;
 }
 
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads) {
+ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads, std::stop_token stop) {
   const ParamSpec& p = plan.spec->params[static_cast<std::size_t>(plan.swept)];
   ComputeStatus status = ComputeStatus::Completed;
   int pointsShort = 0, pointsTotal = 0;
@@ -389,6 +390,10 @@ ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads) {
   const int workerCount = std::min(SweepThreads(threads), plan.range.count);
   if (workerCount > 1) workers.emplace(plan, workerCount);
   for (int i = 0; i < plan.range.count; ++i) {
+    if (stop.stop_requested()) {
+      status = ComputeStatus::Cancelled;
+      break;
+    }
     const PointResult r = workers ? workers->Take(i) : EvaluatePoint(plan, i);
     if (r.fault != FpFault::None) {
       out.ShowMessage(MessageKind::Error, ErrorBoxText(FpFaultText(r.fault)));
@@ -404,15 +409,16 @@ ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads) {
   // Counted even when a fault ended the sweep: its points stay on the chart, and New must find it.
   out.CountCurve();
   out.ReportAccuracy(pointsShort, pointsTotal, plan.airCoilShort);
+  if (status == ComputeStatus::Cancelled) out.SweepCancelled(pointsTotal, plan.range.count);
   return status;
 }
 
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                                 const ModelTable& models, int threads) {
+                                 const ModelTable& models, int threads, std::stop_token stop) {
   SweepPlan plan;
   const ComputeStatus status = PrepareSweep(TestCase, in, out, models, plan);
   if (status != ComputeStatus::Completed) return status;
-  return RunSweep(plan, out, threads);
+  return RunSweep(plan, out, threads, std::move(stop));
 }
 
 }  // namespace veldo

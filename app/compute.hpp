@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,7 @@ enum class ComputeStatus {
   NoComputation,  // a case without a computation (7, 8), or no selector selected
   Rejected,       // an input message ended it before the sweep
   Fault,          // a floating-point fault ended it (before or during the sweep)
+  Cancelled,      // a stop request ended the sweep; the points before it are a counted curve
 };
 
 // Threads that evaluate sweep points: kAllCores asks for one per hardware thread.
@@ -81,7 +83,7 @@ int SweepThreads(int threads);
 // thread). More than one thread calls the model functions concurrently, so they must be
 // re-entrant, as the models library's are.
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                                 const ModelTable& models, int threads = 1);
+                                 const ModelTable& models, int threads = 1, std::stop_token stop = {});
 
 // ---------------------------------------------------------------------------------------------
 // The command in two halves, so points can later be evaluated elsewhere (another thread, a pool):
@@ -136,7 +138,10 @@ PointResult EvaluatePoint(const SweepPlan& plan, int i);
 // worker threads while the calling thread makes every output call, in sweep order, each point
 // as soon as it and all before it are done. The outputs are those of a serial run bit for bit:
 // the first fault in sweep order ends the sweep, the points before it are output and none after.
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads = 1);
+// A stop request (from another thread, e.g. the window's Stop while this runs on a worker) is
+// seen before each point is output: the points output so far stay as a counted curve, the
+// accuracy is reported, then SweepCancelled; a point being computed runs to its end first.
+ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads = 1, std::stop_token stop = {});
 
 // Messages of the checks this command adds to those of the models.
 inline constexpr std::string_view kNegativeDataMessage = "Check for negative data values";

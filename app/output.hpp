@@ -53,6 +53,10 @@ public:
   // shows it in its status bar (nothing when both are zero), the front end on standard error.
   virtual void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) = 0;
 
+  // A stop request ended the sweep after `pointsDone` of its `pointsTotal` points; called once,
+  // after ReportAccuracy (the window says "cancelled after k of n points").
+  virtual void SweepCancelled(int /*pointsDone*/, int /*pointsTotal*/) {}
+
   // The numbers behind the labels and the points, for outputs that keep them (the front end
   // prints them). Called just before SetAirCoilLabels and just before each AddPoint.
   virtual void AirCoilValues(double /*X0*/, double /*L0*/) {}

@@ -224,6 +224,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     case ComputeStatus::NoComputation: return kExitOk;
     case ComputeStatus::Rejected: return kExitRejected;
     case ComputeStatus::Fault: return kExitFault;
+    case ComputeStatus::Cancelled: break;  // the front end never asks a sweep to stop
   }
   return kExitOk;
 }

@@ -95,6 +95,9 @@ public:
     accuracy.push_back({pointsShort, pointsTotal, airCoilShort});
     log.push_back("accuracy");
   }
+  void SweepCancelled(int pointsDone, int pointsTotal) override {
+    log.push_back("cancelled " + std::to_string(pointsDone) + " of " + std::to_string(pointsTotal));
+  }
   void AirCoilValues(double X0, double L0) override { airCoil = {X0, L0}; }
   void PointComputed(const PointDetails& point) override { details.push_back(point); }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <stop_token>
 #include <thread>
 
 #include "tests/app/fakes.hpp"
@@ -145,6 +146,53 @@ TEST(ParallelSweep, ThreadCounts) {
     const test::RecordingOutput parallel = Sweep(models, points, 7, status);
     EXPECT_EQ(status, ComputeStatus::Completed);
     ExpectSameOutputs(serial, parallel);
+  }
+}
+
+// A stop request, here made by the model at point 3 as a Stop button would from the window, ends
+// the sweep before the next point is output: the points already output stay as a counted curve,
+// the accuracy of those points is reported, then the cancellation. One thread stops right after
+// point 3; with more, the points output are a prefix of the serial ones and never go past 3.
+TEST(SweepStop, KeepsThePointsOutputBeforeItAsACountedCurve) {
+  constexpr int kPoints = 12;
+  for (int threads : {1, 2, 7}) {
+    SCOPED_TRACE(threads);
+    std::stop_source source;
+    ModelTable t;
+    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
+    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
+      X0 = 4.0;
+      Ier = 0;
+    };
+    t.PlanarOneLayer = [&source](int, double, double, double, double, double P, double, double, double,
+                                 double& dR, double& dX, int& Ier) {
+      const long i = std::lround(P * 1000.0);
+      if (i == 3) source.request_stop();
+      dR = -static_cast<double>(i + 1);
+      dX = -2.0;
+      Ier = 0;
+    };
+    test::FakeInput in;
+    in.Set("Epr1loa", "0");
+    in.Set("Epr1lob", std::to_string(kPoints - 1));
+    in.Set("Epr1loc", "1");
+    test::RecordingOutput out;
+    EXPECT_EQ(ButtonComputeClick(1, in, out, t, threads, source.get_token()), ComputeStatus::Cancelled);
+    const int k = static_cast<int>(out.details.size());
+    if (threads == 1) {
+      EXPECT_EQ(k, 4);
+    } else {
+      EXPECT_LE(k, 4);
+    }
+    for (int i = 0; i < k; ++i) EXPECT_EQ(out.details[static_cast<std::size_t>(i)].dR, -(i + 1.0));
+    EXPECT_EQ(out.curveCount, 1);
+    ASSERT_EQ(out.accuracy.size(), 1u);
+    EXPECT_EQ(out.accuracy[0].pointsTotal, k);
+    ASSERT_GE(out.log.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(out.log.end() - 3, out.log.end()),
+              (std::vector<std::string>{"count", "accuracy",
+                                        "cancelled " + std::to_string(k) + " of " + std::to_string(kPoints)}));
+    EXPECT_TRUE(out.messages.empty());
   }
 }
 
