@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -174,7 +175,9 @@ std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& 
 // in flight or waiting, which bounds the memory for sweeps of a million points and keeps the
 // workers from racing far ahead of a consumer that stops early. A fault at point i lowers the
 // end of the sweep to i + 1: every point before i was claimed before i was (claims are in
-// order), so each of them completes, and no point after i is claimed from then on.
+// order), so each of them completes, and no point after i is claimed from then on. A model that
+// throws at point i ends the sweep the same way, and Take(i) rethrows on the consumer's thread,
+// where a serial run would have thrown.
 class OrderedPoints {
 public:
   OrderedPoints(const SweepPlan& plan, int threads)
@@ -182,6 +185,7 @@ public:
         end_(plan.range.count),
         window_(std::max(64, 8 * threads)),
         slots_(static_cast<std::size_t>(window_)),
+        errors_(static_cast<std::size_t>(window_)),
         ready_(static_cast<std::size_t>(window_), 0) {
     workers_.reserve(static_cast<std::size_t>(threads));
     for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
@@ -208,9 +212,11 @@ public:
     done_.wait(lock, [&] { return ready_[s] != 0; });
     ready_[s] = 0;
     const PointResult r = slots_[s];
+    const std::exception_ptr error = std::exchange(errors_[s], nullptr);
     taken_ = i + 1;
     lock.unlock();
     space_.notify_all();
+    if (error) std::rethrow_exception(error);
     return r;
   }
 
@@ -225,11 +231,18 @@ private:
       const int i = next_++;
       lock.unlock();
       // Each thread clears and tests its own fault flags inside EvaluatePoint.
-      const PointResult r = EvaluatePoint(plan_, i);
+      PointResult r;
+      std::exception_ptr error;
+      try {
+        r = EvaluatePoint(plan_, i);
+      } catch (...) {
+        error = std::current_exception();
+      }
       lock.lock();
       slots_[Slot(i)] = r;
+      errors_[Slot(i)] = error;
       ready_[Slot(i)] = 1;
-      if (r.fault != FpFault::None && i + 1 < end_) {
+      if ((r.fault != FpFault::None || error) && i + 1 < end_) {
         end_ = i + 1;
         space_.notify_all();
       }
@@ -246,6 +259,7 @@ private:
   int end_;                        // no point at or past it is claimed
   const int window_;
   std::vector<PointResult> slots_;  // point i in slot i % window_
+  std::vector<std::exception_ptr> errors_;
   std::vector<char> ready_;
   std::vector<std::jthread> workers_;  // last: joined before the state they use goes away
 };

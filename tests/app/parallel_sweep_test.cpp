@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <stdexcept>
 #include <stop_token>
 #include <thread>
 
@@ -146,6 +147,34 @@ TEST(ParallelSweep, ThreadCounts) {
     const test::RecordingOutput parallel = Sweep(models, points, 7, status);
     EXPECT_EQ(status, ComputeStatus::Completed);
     ExpectSameOutputs(serial, parallel);
+  }
+}
+
+// A model that throws at a point: the command throws on the calling thread, after outputting the
+// points before it, as a serial run does.
+TEST(ParallelSweep, AModelThatThrowsEndsTheSweepOnTheCallingThread) {
+  for (int threads : {1, 2, 7}) {
+    SCOPED_TRACE(threads);
+    ModelTable t;
+    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
+    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
+      X0 = 4.0;
+      Ier = 0;
+    };
+    t.PlanarOneLayer = [](int, double, double, double, double, double P, double, double, double, double& dR,
+                          double& dX, int& Ier) {
+      if (std::lround(P * 1000.0) == 5) throw std::runtime_error("point 5");
+      dR = 1.0;
+      dX = -2.0;
+      Ier = 0;
+    };
+    test::FakeInput in;
+    in.Set("Epr1loa", "0");
+    in.Set("Epr1lob", "11");
+    in.Set("Epr1loc", "1");
+    test::RecordingOutput out;
+    EXPECT_THROW(ButtonComputeClick(1, in, out, t, threads), std::runtime_error);
+    EXPECT_EQ(out.details.size(), 5u);
   }
 }
 
