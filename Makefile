@@ -37,7 +37,8 @@ check-asan:
 
 # libFuzzer targets (clang), FUZZ_SECONDS each; not part of CI.
 FUZZ_SECONDS ?= 60
-fuzz: deps
+fuzz:
+	@scripts/install-deps --fuzz
 	@scripts/fuzz $(FUZZ_SECONDS)
 
 # veldo-cli under valgrind, one short sweep per case.
