@@ -1,4 +1,5 @@
 #include "ui/emf_device.hpp"
+#include "ui/paint_clip.hpp"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -152,9 +153,7 @@ public:
     brushes_.clear();
     fonts_.clear();
     ForgetSelection();
-    clip_.reset();
-    clipEnabled_ = false;
-    clipDirty_ = false;
+    clip_ = TrackedClip{std::nullopt, false, false};
     dcSaved_ = false;
     bitmaps_ = 0;
     setActive(true);
@@ -185,25 +184,7 @@ public:
     if (flags & DirtyBrush) brush_ = st.brush();
     if (flags & DirtyFont) font_ = st.font();
     if (flags & DirtyOpacity) opacity_ = st.opacity();
-    if (flags & DirtyClipEnabled) {
-      clipEnabled_ = st.isClipEnabled();
-      clipDirty_ = true;
-    }
-    if (flags & (DirtyClipPath | DirtyClipRegion)) {
-      QPainterPath path;
-      if (flags & DirtyClipPath)
-        path = st.clipPath();
-      else
-        path.addRegion(st.clipRegion());
-      path = xf_.map(path);
-      switch (st.clipOperation()) {
-        case Qt::NoClip: clip_.reset(); break;
-        case Qt::ReplaceClip: clip_ = path; break;
-        case Qt::IntersectClip: clip_ = clip_ ? clip_->intersected(path) : path; break;
-      }
-      if (st.clipOperation() != Qt::NoClip) clipEnabled_ = true;
-      clipDirty_ = true;
-    }
+    clip_.Update(st, xf_);
   }
 
   void drawPath(const QPainterPath& path) override {
@@ -299,7 +280,7 @@ public:
       enc_->RestoreDC();
       dcSaved_ = false;
       ForgetSelection();
-      clipDirty_ = true;  // the next shape clips again
+      clip_.dirty = true;  // the next shape clips again
     }
     const QFont font = item.font();
     const double scale = ScaleOf(xf_);
@@ -374,22 +355,22 @@ private:
 
   // Brings the metafile's clip up to date before something is drawn.
   void Prepare() {
-    if (!clipDirty_) return;
-    clipDirty_ = false;
+    if (!clip_.dirty) return;
+    clip_.dirty = false;
     if (dcSaved_) {
       enc_->RestoreDC();
       dcSaved_ = false;
       ForgetSelection();  // restoring the DC drops the objects chosen since the save
     }
-    if (!clipEnabled_ || !clip_) return;
+    if (!clip_.enabled || !clip_.path) return;
     enc_->SaveDC();
     dcSaved_ = true;
     QRectF r;
-    if (IsAxisRect(*clip_, &r)) {
+    if (IsAxisRect(*clip_.path, &r)) {
       enc_->IntersectClipRect(ToRect(r));
       return;
     }
-    WritePath(*clip_);
+    WritePath(*clip_.path);
     enc_->SelectClipPath(emf::RGN_AND);
   }
 
@@ -548,9 +529,7 @@ private:
   QBrush brush_;
   QFont font_;
   double opacity_ = 1.0;
-  std::optional<QPainterPath> clip_;
-  bool clipEnabled_ = false;
-  bool clipDirty_ = false;
+  TrackedClip clip_{std::nullopt, false, false};
   bool dcSaved_ = false;
 
   std::uint32_t curPen_ = 0, curBrush_ = 0, curFont_ = 0, fillMode_ = 0;

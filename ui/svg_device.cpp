@@ -1,4 +1,5 @@
 #include "ui/svg_device.hpp"
+#include "ui/paint_clip.hpp"
 
 #include <QFontInfo>
 #include <QImage>
@@ -69,9 +70,7 @@ public:
     out_.clear();
     defs_ = 0;
     clipId_.clear();
-    clip_.reset();
-    clipEnabled_ = false;
-    clipDirty_ = true;
+    clip_ = TrackedClip{std::nullopt, false, true};
     bitmaps_ = 0;
     out_ += QString("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
                     "version=\"1.1\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\">\n")
@@ -96,25 +95,7 @@ public:
     if (flags & DirtyPen) pen_ = st.pen();
     if (flags & DirtyBrush) brush_ = st.brush();
     if (flags & DirtyOpacity) opacity_ = st.opacity();
-    if (flags & DirtyClipEnabled) {
-      clipEnabled_ = st.isClipEnabled();
-      clipDirty_ = true;
-    }
-    if (flags & (DirtyClipPath | DirtyClipRegion)) {
-      QPainterPath path;
-      if (flags & DirtyClipPath)
-        path = st.clipPath();
-      else
-        path.addRegion(st.clipRegion());
-      path = xf_.map(path);
-      switch (st.clipOperation()) {
-        case Qt::NoClip: clip_.reset(); break;
-        case Qt::ReplaceClip: clip_ = path; break;
-        case Qt::IntersectClip: clip_ = clip_ ? clip_->intersected(path) : path; break;
-      }
-      if (st.clipOperation() != Qt::NoClip) clipEnabled_ = true;
-      clipDirty_ = true;
-    }
+    clip_.Update(st, xf_);
   }
 
   void drawPath(const QPainterPath& path) override {
@@ -236,12 +217,12 @@ public:
 
 private:
   QString ClipAttribute() {
-    if (clipDirty_) {
-      clipDirty_ = false;
+    if (clip_.dirty) {
+      clip_.dirty = false;
       clipId_.clear();
-      if (clipEnabled_ && clip_) {
+      if (clip_.enabled && clip_.path) {
         clipId_ = QString("clip%1").arg(++defs_);
-        out_ += "<defs><clipPath id=\"" + clipId_ + "\"><path d=\"" + PathData(*clip_) + "\"/></clipPath></defs>\n";
+        out_ += "<defs><clipPath id=\"" + clipId_ + "\"><path d=\"" + PathData(*clip_.path) + "\"/></clipPath></defs>\n";
       }
     }
     return clipId_.isEmpty() ? QString() : " clip-path=\"url(#" + clipId_ + ")\"";
@@ -292,9 +273,7 @@ private:
   QPen pen_;
   QBrush brush_;
   double opacity_ = 1.0;
-  std::optional<QPainterPath> clip_;
-  bool clipEnabled_ = false;
-  bool clipDirty_ = true;
+  TrackedClip clip_{std::nullopt, false, true};
   QString clipId_;
   int defs_ = 0;
   int bitmaps_ = 0;
