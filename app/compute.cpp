@@ -31,12 +31,21 @@ void Settle(double& v) {
   v = sink;
 }
 
-FpFault RaisedFault() {
-  const int raised = std::fetestexcept(kFaultFlags);
+// The fault that a set of raised flags reports: one step that raised several reports the first
+// of division by zero, overflow, invalid operation.
+FpFault FaultOf(int raised) {
   if (raised & FE_DIVBYZERO) return FpFault::DivByZero;
   if (raised & FE_OVERFLOW) return FpFault::Overflow;
   if (raised & FE_INVALID) return FpFault::Invalid;
   return FpFault::None;
+}
+
+// Clears this thread's fault flags, runs `step` and returns the fault flags it raised.
+template <class Step>
+int RaisedBy(Step&& step) {
+  std::feclearexcept(kFaultFlags);
+  step();
+  return std::fetestexcept(kFaultFlags);
 }
 
 std::string Substitute(std::string_view pattern, std::string_view text) {
@@ -52,8 +61,11 @@ constexpr std::string_view kNotAnInteger = "'%s' is not a valid integer value";
 // Reading and converting fields, with the messages that end the command.
 class Reader {
 public:
-  Reader(const ComputeInput& in, ComputeOutput& out)
-      : in_(in), out_(out), separator_(in.DecimalSeparator()) {}
+  // A reader that holds its message back shows nothing until ShowHeld: the sweep inputs can be
+  // read ahead of the air-coil reference, whose own outputs come first.
+  enum Mode { kShow, kHold };
+  Reader(const ComputeInput& in, ComputeOutput& out, Mode mode = kShow)
+      : in_(in), out_(out), separator_(in.DecimalSeparator()), hold_(mode == kHold) {}
 
   // A case field: strict parser, then the unit factor. `window` receives the parsed number.
   ComputeStatus Strict(std::string_view field, double factor, double& si,
@@ -94,8 +106,14 @@ public:
   }
 
   ComputeStatus Check(std::string_view message) {
-    out_.ShowMessage(MessageKind::Plain, std::string(message));
+    Show(MessageKind::Plain, std::string(message));
     return ComputeStatus::Rejected;
+  }
+
+  // The message held back, if any (there is at most one: the first message ends the command).
+  void ShowHeld() {
+    if (held_) out_.ShowMessage(held_->first, held_->second);
+    held_.reset();
   }
 
 private:
@@ -107,13 +125,22 @@ private:
   }
 
   ComputeStatus Error(std::string_view text, ComputeStatus status) {
-    out_.ShowMessage(MessageKind::Error, ErrorBoxText(text));
+    Show(MessageKind::Error, ErrorBoxText(text));
     return status;
+  }
+
+  void Show(MessageKind kind, std::string text) {
+    if (hold_)
+      held_.emplace(kind, std::move(text));
+    else
+      out_.ShowMessage(kind, text);
   }
 
   const ComputeInput& in_;
   ComputeOutput& out_;
   std::string separator_;
+  bool hold_;
+  std::optional<std::pair<MessageKind, std::string>> held_;
 };
 
 // Geometry the models cannot describe at one set of working values: the message naming the
@@ -170,25 +197,63 @@ std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& 
   return {};
 }
 
-// Sweep points evaluated by worker threads and handed to one consumer in sweep order. Workers
-// claim points in increasing order; at most `window` points past the next one to hand out are
+
+// A point as its model call left it, before the normalisation, with the fault flags that the call
+// raised on the thread that ran it: they travel with the point, so its fault is the one a serial
+// run reports for the model call and the normalisation together.
+struct ModelPoint {
+  PointResult point;  // value, dR, dX, Ier
+  int raised = 0;
+};
+
+ModelPoint EvaluateModel(const SweepPlan& plan, int i) {
+  ModelPoint m;
+  PointResult& r = m.point;
+  r.value = plan.range.Value(i);
+  m.raised = RaisedBy([&] { plan.model(r.value, r.dR, r.dX, r.Ier); });
+  return m;
+}
+
+// x = dR / X0 and y = (dX + X0) / X0, the sum stored as a double before the division. The point's
+// fault is the first of those its model call and these divisions raised.
+PointResult Normalise(const ModelPoint& m, double X0) {
+  PointResult r = m.point;
+  const int raised = RaisedBy([&] {
+    double sum = r.dX + X0;
+    Settle(sum);
+    r.x = r.dR / X0;
+    r.y = sum / X0;
+    Settle(r.x);
+    Settle(r.y);
+  });
+  r.fault = FaultOf(m.raised | raised);
+  return r;
+}
+
+// Sweep points evaluated by worker threads and handed to one consumer in sweep order. The workers
+// start at construction and read only the plan's model and range, so the consumer's thread can
+// meanwhile compute the air-coil reference into the same plan. When the point the consumer needs
+// next is not done, it evaluates the next unclaimed point itself rather than wait idle.
+//
+// Points are claimed one at a time in increasing order: they differ in cost, and a thread that
+// finishes early takes the next one. At most `window` points past the next one to hand out are
 // in flight or waiting, which bounds the memory for sweeps of a million points and keeps the
-// workers from racing far ahead of a consumer that stops early. A fault at point i lowers the
-// end of the sweep to i + 1: every point before i was claimed before i was (claims are in
-// order), so each of them completes, and no point after i is claimed from then on. A model that
-// throws at point i ends the sweep the same way, and Take(i) rethrows on the consumer's thread,
-// where a serial run would have thrown.
+// workers from racing far ahead of a consumer that stops early. A fault of the model call at
+// point i lowers the end of the sweep to i + 1: every point before i was claimed before i was
+// (claims are in order), so each of them completes, and no point after i is claimed from then
+// on. A model that throws at point i ends the sweep the same way, and Take(i) rethrows on the
+// consumer's thread, where a serial run would have thrown.
 class OrderedPoints {
 public:
-  OrderedPoints(const SweepPlan& plan, int threads)
+  OrderedPoints(const SweepPlan& plan, int workers)
       : plan_(plan),
         end_(plan.range.count),
-        window_(std::max(64, 8 * threads)),
+        window_(std::max(64, 8 * (workers + 1))),
         slots_(static_cast<std::size_t>(window_)),
         errors_(static_cast<std::size_t>(window_)),
         ready_(static_cast<std::size_t>(window_), 0) {
-    workers_.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+    workers_.reserve(static_cast<std::size_t>(workers));
+    for (int t = 0; t < workers; ++t) workers_.emplace_back([this] { Work(); });
   }
   OrderedPoints(const OrderedPoints&) = delete;
   OrderedPoints& operator=(const OrderedPoints&) = delete;
@@ -204,14 +269,20 @@ public:
     workers_.clear();
   }
 
-  // The result of point i, waiting until it is done. Called for i = 0, 1, 2, ... in turn, up to
-  // and including the first point with a fault.
-  PointResult Take(int i) {
+  // Point i as its model call left it, once it is done; nothing when a stop is requested first.
+  // Called for i = 0, 1, 2, ... in turn, up to and including the first point with a fault.
+  std::optional<ModelPoint> Take(int i, const std::stop_token& stop) {
     std::unique_lock<std::mutex> lock(mutex_);
     const std::size_t s = Slot(i);
-    done_.wait(lock, [&] { return ready_[s] != 0; });
+    while (ready_[s] == 0) {
+      if (stop.stop_requested()) return std::nullopt;
+      if (Claimable())
+        Evaluate(lock);
+      else
+        done_.wait(lock, stop, [&] { return ready_[s] != 0; });
+    }
     ready_[s] = 0;
-    const PointResult r = slots_[s];
+    const ModelPoint r = slots_[s];
     const std::exception_ptr error = std::exchange(errors_[s], nullptr);
     taken_ = i + 1;
     lock.unlock();
@@ -222,77 +293,62 @@ public:
 
 private:
   std::size_t Slot(int i) const { return static_cast<std::size_t>(i % window_); }
+  bool Claimable() const { return next_ < end_ && next_ < taken_ + window_; }
+
+  // Claims the next point, evaluates it with the lock released and stores its result. Each
+  // thread clears and tests its own fault flags inside EvaluateModel.
+  void Evaluate(std::unique_lock<std::mutex>& lock) {
+    const int i = next_++;
+    lock.unlock();
+    ModelPoint r;
+    std::exception_ptr error;
+    try {
+      r = EvaluateModel(plan_, i);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    lock.lock();
+    slots_[Slot(i)] = r;
+    errors_[Slot(i)] = error;
+    ready_[Slot(i)] = 1;
+    if ((FaultOf(r.raised) != FpFault::None || error) && i + 1 < end_) {
+      end_ = i + 1;
+      space_.notify_all();
+    }
+    done_.notify_one();  // the consumer is the only thread that waits for results
+  }
 
   void Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       space_.wait(lock, [&] { return next_ >= end_ || next_ < taken_ + window_; });
       if (next_ >= end_) return;
-      const int i = next_++;
-      lock.unlock();
-      // Each thread clears and tests its own fault flags inside EvaluatePoint.
-      PointResult r;
-      std::exception_ptr error;
-      try {
-        r = EvaluatePoint(plan_, i);
-      } catch (...) {
-        error = std::current_exception();
-      }
-      lock.lock();
-      slots_[Slot(i)] = r;
-      errors_[Slot(i)] = error;
-      ready_[Slot(i)] = 1;
-      if ((r.fault != FpFault::None || error) && i + 1 < end_) {
-        end_ = i + 1;
-        space_.notify_all();
-      }
-      done_.notify_one();  // the consumer is the only thread that waits for results
+      Evaluate(lock);
     }
   }
 
   const SweepPlan& plan_;
   std::mutex mutex_;
-  std::condition_variable done_;   // a result was stored
-  std::condition_variable space_;  // a result was taken, or the end moved
-  int next_ = 0;                   // the next point to claim
-  int taken_ = 0;                  // points handed to the consumer
-  int end_;                        // no point at or past it is claimed
+  std::condition_variable_any done_;  // a result was stored (or a stop was requested)
+  std::condition_variable space_;     // a result was taken, or the end moved
+  int next_ = 0;                      // the next point to claim
+  int taken_ = 0;                     // points handed to the consumer
+  int end_;                           // no point at or past it is claimed
   const int window_;
-  std::vector<PointResult> slots_;  // point i in slot i % window_
+  std::vector<ModelPoint> slots_;  // point i in slot i % window_
   std::vector<std::exception_ptr> errors_;
   std::vector<char> ready_;
   std::vector<std::jthread> workers_;  // last: joined before the state they use goes away
 };
 
-}  // namespace
-
-int SweepThreads(int threads) {
-  if (threads > 0) return threads;
-  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
-
-std::string_view FpFaultText(FpFault fault) {
-  switch (fault) {
-    case FpFault::DivByZero: return "Floating point division by zero";
-    case FpFault::Overflow: return "Floating point overflow";
-    case FpFault::Invalid: return "Invalid floating point operation";
-    case FpFault::None: break;
-  }
-  return {};
-}
-
-FpFault RunGuarded(const std::function<void()>& step) {
-  std::feclearexcept(kFaultFlags);
-  step();
-  return RaisedFault();
-}
-
-ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                           const ModelTable& models, SweepPlan& plan) {
+// Steps 1 to 5 of the command: the common inputs and their checks, the progress reset, the case's
+// frequency and From fields and their sign check. Fills the plan up to the air-coil reference;
+// `fromWindow` receives the From values as typed.
+ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPlan& plan,
+                         std::array<double, 6>& fromWindow) {
   constexpr auto kOk = ComputeStatus::Completed;
   const CaseSpec* spec = FindCase(TestCase);
   if (spec == nullptr) return ComputeStatus::NoComputation;
-  Reader read(in, out);
   ComputeStatus st;
 
   // A full registry refuses the command before anything is read or computed.
@@ -319,7 +375,6 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
   if (spec->model == ModelKind::None) return ComputeStatus::NoComputation;
 
   // Case inputs: the frequency, then every From field in table order.
-  std::array<double, 6> fromWindow{};
   if ((st = read.Strict(spec->frequencyField, kFactorKHz, plan.f)) != kOk) return st;
   for (std::size_t i = 0; i < spec->params.size(); ++i) {
     const ParamSpec& p = spec->params[i];
@@ -328,25 +383,41 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
   bool negative = plan.f < 0;
   for (std::size_t i = 0; i < spec->params.size(); ++i) negative = negative || plan.fixed[i] < 0;
   if (negative) return read.Check(kNegativeDataMessage);
+  return kOk;
+}
 
-  // The air-coil reference and the inductance, shown before any sweep input is read.
+// Step 6: the air-coil reference and the inductance, shown.
+ComputeStatus AirCoil(Reader& read, ComputeOutput& out, const ModelTable& models, SweepPlan& plan) {
+  constexpr auto kOk = ComputeStatus::Completed;
+  ComputeStatus st;
   int airIer = 0;
+  double X0 = 0, L0 = 0;
   if ((st = read.Guarded([&] {
-        models.AirCoilReactance(plan.N, plan.R1, plan.R2, plan.L, plan.f, plan.Acc, plan.X0,
-                                airIer);
-        Settle(plan.X0);
+        models.AirCoilReactance(plan.N, plan.R1, plan.R2, plan.L, plan.f, plan.Acc, X0, airIer);
+        Settle(X0);
       })) != kOk)
     return st;
+  plan.X0 = X0;
   plan.airCoilShort = airIer != 0;
   if ((st = read.Guarded([&] {
-        plan.L0 = static_cast<double>(plan.X0 / (kTwoPi * plan.f));
-        Settle(plan.L0);
+        L0 = static_cast<double>(X0 / (kTwoPi * plan.f));
+        Settle(L0);
       })) != kOk)
     return st;
-  out.AirCoilValues(plan.X0, plan.L0);
-  out.SetAirCoilLabels(LabelNumberText(plan.X0), LabelNumberText(plan.L0));
+  plan.L0 = L0;
+  out.AirCoilValues(X0, L0);
+  out.SetAirCoilLabels(LabelNumberText(X0), LabelNumberText(L0));
+  return kOk;
+}
 
-  // The selected sweep.
+// Steps 7 and 8 (a) to (c) without output: the selected sweep, its To and Step fields, the range
+// check, the point count and the geometry at both ends. Completes the plan (all but the air-coil
+// values) or ends with the message that `read` shows or holds.
+ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& models,
+                        const std::array<double, 6>& fromWindow, SweepPlan& plan) {
+  constexpr auto kOk = ComputeStatus::Completed;
+  const CaseSpec* spec = plan.spec;
+  ComputeStatus st;
   int swept = -1;
   for (std::size_t i = 0; i < spec->params.size() && swept < 0; ++i)
     if (in.IsSelected(spec->params[i].selector)) swept = static_cast<int>(i);
@@ -372,43 +443,32 @@ ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& 
     if (const auto refusal = GeometryRefusal(spec->model, plan.R1, plan.R2, w))
       return read.Check(*refusal);
   }
-
-  if (step != 0) out.SetProgressMaximum(range->count);
   plan.colour = p.colour;
   plan.model = BindModel(models, plan);
-  return ComputeStatus::Completed;
+  return kOk;
 }
 
-PointResult EvaluatePoint(const SweepPlan& plan, int i) {
-  PointResult r;
-  r.value = plan.range.Value(i);
-  r.fault = RunGuarded([&] {
-    plan.model(r.value, r.dR, r.dX, r.Ier);
-    double sum = r.dX + plan.X0;  // stored as a double before the division
-    Settle(sum);
-    r.x = r.dR / plan.X0;
-    r.y = sum / plan.X0;
-    Settle(r.x);
-    Settle(r.y);
-  });
-  return r;
+// Step 8 (c): with Step = 0 the maximum stays 1.
+void ShowProgressMaximum(const SweepPlan& plan, ComputeOutput& out) {
+  if (plan.range.Step != 0) out.SetProgressMaximum(plan.range.count);
 }
 
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads, std::stop_token stop) {
+// Steps 8 (d), (e) and 9: begins the curve, outputs the points in sweep order (from `points`, or
+// evaluated here when there is no pool), reports a fault, counts the curve and reports the accuracy.
+ComputeStatus OutputSweep(const SweepPlan& plan, ComputeOutput& out, OrderedPoints* points,
+                          const std::stop_token& stop) {
   const ParamSpec& p = plan.spec->params[static_cast<std::size_t>(plan.swept)];
   ComputeStatus status = ComputeStatus::Completed;
   int pointsShort = 0, pointsTotal = 0;
   out.BeginCurve(plan.colour);
-  // Every point is independent work; the output calls stay on this thread, in sweep order.
-  std::optional<OrderedPoints> workers;
-  const int workerCount = std::min(SweepThreads(threads), plan.range.count);
-  if (workerCount > 1) workers.emplace(plan, workerCount);
   for (int i = 0; i < plan.range.count; ++i) {
-    if (stop.stop_requested()) {
+    std::optional<ModelPoint> m;
+    if (!stop.stop_requested()) m = points ? points->Take(i, stop) : EvaluateModel(plan, i);
+    if (!m) {
       status = ComputeStatus::Cancelled;
       break;
     }
-    const PointResult r = workers ? workers->Take(i) : EvaluatePoint(plan, i);
+    const PointResult r = Normalise(*m, plan.X0);
     if (r.fault != FpFault::None) {
       out.ShowMessage(MessageKind::Error, ErrorBoxText(FpFaultText(r.fault)));
       status = ComputeStatus::Fault;
@@ -427,12 +487,83 @@ ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads, s
   return status;
 }
 
+}  // namespace
+
+int SweepThreads(int threads) {
+  if (threads > 0) return threads;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+std::string_view FpFaultText(FpFault fault) {
+  switch (fault) {
+    case FpFault::DivByZero: return "Floating point division by zero";
+    case FpFault::Overflow: return "Floating point overflow";
+    case FpFault::Invalid: return "Invalid floating point operation";
+    case FpFault::None: break;
+  }
+  return {};
+}
+
+FpFault RunGuarded(const std::function<void()>& step) { return FaultOf(RaisedBy(step)); }
+
+ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& out,
+                           const ModelTable& models, SweepPlan& plan) {
+  constexpr auto kOk = ComputeStatus::Completed;
+  Reader read(in, out);
+  std::array<double, 6> fromWindow{};
+  ComputeStatus st;
+  if ((st = ReadInputs(TestCase, read, out, plan, fromWindow)) != kOk) return st;
+  if ((st = AirCoil(read, out, models, plan)) != kOk) return st;
+  if ((st = ReadSweep(read, in, models, fromWindow, plan)) != kOk) return st;
+  ShowProgressMaximum(plan, out);
+  return kOk;
+}
+
+PointResult EvaluatePoint(const SweepPlan& plan, int i) {
+  return Normalise(EvaluateModel(plan, i), plan.X0);
+}
+
+ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads, std::stop_token stop) {
+  // Every point is independent work; the output calls stay on this thread, in sweep order.
+  std::optional<OrderedPoints> points;
+  const int workers = std::min(SweepThreads(threads), plan.range.count) - 1;
+  if (workers > 0) points.emplace(plan, workers);
+  return OutputSweep(plan, out, points ? &*points : nullptr, stop);
+}
+
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
                                  const ModelTable& models, int threads, std::stop_token stop) {
+  constexpr auto kOk = ComputeStatus::Completed;
+  const int n = SweepThreads(threads);
   SweepPlan plan;
-  const ComputeStatus status = PrepareSweep(TestCase, in, out, models, plan);
-  if (status != ComputeStatus::Completed) return status;
-  return RunSweep(plan, out, threads, std::move(stop));
+  if (n == 1) {
+    const ComputeStatus st = PrepareSweep(TestCase, in, out, models, plan);
+    if (st != kOk) return st;
+    return OutputSweep(plan, out, nullptr, stop);
+  }
+
+  // On several threads the air-coil reference (about as costly as one point) runs on this thread
+  // while the workers start on the first points: the points need X0 only for the normalisation,
+  // which is done here as each one is output. The sweep inputs are therefore read and checked
+  // ahead of the air-coil reference, with their message held back; the outputs keep the serial
+  // order. A fault of the air-coil reference ends the command before the labels, and a held
+  // message after them, exactly where a serial run ends; the points computed by then are dropped
+  // unseen.
+  Reader read(in, out);
+  std::array<double, 6> fromWindow{};
+  ComputeStatus st;
+  if ((st = ReadInputs(TestCase, read, out, plan, fromWindow)) != kOk) return st;
+  Reader ahead(in, out, Reader::kHold);
+  const ComputeStatus sweep = ReadSweep(ahead, in, models, fromWindow, plan);
+  std::optional<OrderedPoints> points;
+  if (sweep == kOk) points.emplace(plan, std::min(n - 1, plan.range.count));
+  if ((st = AirCoil(read, out, models, plan)) != kOk) return st;
+  if (sweep != kOk) {
+    ahead.ShowHeld();
+    return sweep;
+  }
+  ShowProgressMaximum(plan, out);
+  return OutputSweep(plan, out, points ? &*points : nullptr, stop);
 }
 
 }  // namespace veldo

@@ -79,9 +79,12 @@ inline constexpr int kAllCores = 0;
 // hardware thread (at least one).
 int SweepThreads(int threads);
 
-// The command with its models given; `threads` evaluate the sweep points (1: all on the calling
-// thread). More than one thread calls the model functions concurrently, so they must be
-// re-entrant, as the models library's are.
+// The command with its models given; `threads` evaluate the sweep points, the calling thread
+// among them (1: all on the calling thread, after the air-coil reference). With more, the sweep
+// inputs are read and checked before the air-coil reference is computed on the calling thread
+// while the other threads start on the points; the outputs, messages included, are those of a
+// serial run call for call. More than one thread calls the model functions concurrently, so they
+// must be re-entrant, as the models library's are.
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
                                  const ModelTable& models, int threads = 1, std::stop_token stop = {});
 
@@ -135,12 +138,13 @@ PointResult EvaluatePoint(const SweepPlan& plan, int i);
 
 // Begins the curve, evaluates the points and outputs them in sweep order, reports a fault, counts
 // the curve and reports the accuracy. With `threads` > 1 the points are evaluated on that many
-// worker threads while the calling thread makes every output call, in sweep order, each point
+// threads, the calling thread among them; it makes every output call, in sweep order, each point
 // as soon as it and all before it are done. The outputs are those of a serial run bit for bit:
 // the first fault in sweep order ends the sweep, the points before it are output and none after.
 // A stop request (from another thread, e.g. the window's Stop while this runs on a worker) is
-// seen before each point is output: the points output so far stay as a counted curve, the
-// accuracy is reported, then SweepCancelled; a point being computed runs to its end first.
+// seen before each point is output and while waiting for one: the points output so far stay as
+// a counted curve, the accuracy is reported, then SweepCancelled; points being computed run to
+// their end before the command returns.
 ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads = 1, std::stop_token stop = {});
 
 // Messages of the checks this command adds to those of the models.
