@@ -22,9 +22,8 @@ void AirCoilReactance(int N, double R1, double R2, double L, double f, double Ac
     const long double kk = k;
     return static_cast<double>(((std::exp(-kk * L) - 1.0L) / kk + L) * J * J / IntPow(kk, 5));
   };
-  double I = 0.0, abserr = 0.0;
-  int neval = 0;
-  QAGI(kernel, 0.0, 1, 0.0, Acc, I, abserr, neval, Ier);
+  // Over kappa = k*R2 (see QagiOverKappa), the Jacobian applied there.
+  const double I = QagiOverKappa([&](double, double k) { return kernel(k); }, R2, Acc, Ier);
   const double omega = Omega(f);
   X0 = static_cast<double>(2.0L * omega * kPi * kMu0);
   X0 = X0 * I;

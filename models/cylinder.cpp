@@ -263,7 +263,7 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
     return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, -1);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -333,7 +333,7 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     return BalancedKernel(rhoS, k, L, Ic, x, -1);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -380,7 +380,7 @@ void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, do
     return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, +1);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -452,7 +452,7 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
     return BalancedKernel(rhoS, k, L, Ic, x, +1);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }

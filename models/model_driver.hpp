@@ -92,35 +92,56 @@ private:
   int fill_ = 0;
 };
 
-// The integral S = int_0^inf K(k) dk of a complex kernel as two real quadratures to the relative
-// accuracy Acc: first the imaginary part (run 1), then the real part (run 2). With `reuse` run 2
-// takes the complex value of every node that run 1 evaluated from a NodeCache; the kernel is a
-// pure function, so the values and both results are those of evaluating afresh. `evals` counts
-// the kernel evaluations actually made.
+// The models' integrals run over the dimensionless spatial frequency kappa = k*R2, R2 the coil's
+// outer radius, and not over k in 1/m. QAGI maps (0, inf) onto (0, 1] by t = 1/(1 + kappa); a
+// coil of 0.1 to 50 mm puts its kernel at k ~ 20..1e4 /m, a sliver t ~ 1e-4..0.05 where the
+// first 15-point rule has no node and the error estimate of the first bisections is blind to
+// most of the integral (success reported with the result several times Acc off). In kappa the
+// coil factor lives near kappa ~ 1, across the middle of (0, 1].
+//
+// QagiOverKappa integrates f(kappa, k) with k = kappa/R2 over kappa in (0, inf) and returns
+//   int_0^inf K(k) dk = (1/R2) int_0^inf K(kappa/R2) dkappa.
+// The integrand receives both the node kappa (the key of the kernel-value tables) and the k the
+// kernel formulas are written in; the Jacobian dk/dkappa = 1/R2 is applied to the result here,
+// and nowhere else. Every quadrature run of every model goes through this function.
+template <class F>
+double QagiOverKappa(const F& f, double R2, double Acc, int& ier) {
+  double result = 0.0, abserr = 0.0;
+  int neval = 0;
+  QAGI([&](double kappa) { return f(kappa, kappa / R2); }, 0.0, 1, 0.0, Acc, result, abserr, neval, ier);
+  return result / R2;  // the Jacobian of k = kappa / R2
+}
+
+// The integral S = int_0^inf K(k) dk of a complex kernel as two real quadratures over kappa =
+// k*R2 to the relative accuracy Acc: first the imaginary part (run 1), then the real part
+// (run 2). With `reuse` run 2 takes the complex value of every node that run 1 evaluated from a
+// NodeCache keyed by the node kappa; the kernel is a pure function, so the values and both
+// results are those of evaluating afresh. `evals` counts the kernel evaluations actually made.
 template <class Kernel>
-TComplex IntegrateKernel(const Kernel& kernel, double Acc, int& Ier, long long& evals, bool reuse = true) {
-  double imag = 0.0, real = 0.0, abserr = 0.0;
-  int neval = 0, ierImag = 0, ierReal = 0;
+TComplex IntegrateKernel(const Kernel& kernel, double R2, double Acc, int& Ier, long long& evals,
+                         bool reuse = true) {
+  double imag = 0.0, real = 0.0;
+  int ierImag = 0, ierReal = 0;
   if (!reuse) {
-    QAGI([&](double k) { ++evals; return CIm(kernel(k)); }, 0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
-    QAGI([&](double k) { ++evals; return CRe(kernel(k)); }, 0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+    imag = QagiOverKappa([&](double, double k) { ++evals; return CIm(kernel(k)); }, R2, Acc, ierImag);
+    real = QagiOverKappa([&](double, double k) { ++evals; return CRe(kernel(k)); }, R2, Acc, ierReal);
   } else {
     NodeCache<TComplex> cache;
-    QAGI(
-        [&](double k) {
+    imag = QagiOverKappa(
+        [&](double kappa, double k) {
           ++evals;
           const TComplex v = kernel(k);
-          cache.Insert(k, v);
+          cache.Insert(kappa, v);
           return CIm(v);
         },
-        0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
-    QAGI(
-        [&](double k) {
-          if (const TComplex* v = cache.Find(k)) return CRe(*v);
+        R2, Acc, ierImag);
+    real = QagiOverKappa(
+        [&](double kappa, double k) {
+          if (const TComplex* v = cache.Find(kappa)) return CRe(*v);
           ++evals;
           return CRe(kernel(k));
         },
-        0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+        R2, Acc, ierReal);
   }
   Ier = CombineIer(ierImag, ierReal);
   return Cmplx(real, imag);

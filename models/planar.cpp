@@ -56,7 +56,7 @@ void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, 
     return CScale(CScale(rho, E), J2k6);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   PlanarImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -89,7 +89,7 @@ void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO,
     return CScale(CScale(rho, E), J2k6);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, Acc, Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   PlanarImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }

@@ -21,6 +21,9 @@ using namespace models_detail;
 // computes both parts of G there at once: CoilIntI and sin^2/u^6 once, and the inner real-part
 // run takes the inner kernel values of the inner imaginary-part run. The second outer run then
 // finds G complete at every node the two runs share.
+// Both levels integrate over wave numbers made dimensionless by R2 (QagiOverKappa): the outer
+// over mu = u*R2, the inner over nu = v*R2, each run multiplied back by its Jacobian 1/R2 there;
+// the value tables key on the nodes mu and nu.
 void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
                            double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count) {
   const double h = R2 + LO;
@@ -58,50 +61,48 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
     auto scaled = [&](double W) {
       return static_cast<double>(static_cast<long double>(W) * Ic * Ic * (s * s) / IntPow(uu, 6));
     };
-    double W = 0.0, abserr = 0.0;
-    int neval = 0, ier = 0;  // the inner status is not reported
+    int ier = 0;  // the inner status is not reported
     NodeCache<TComplex> values;
     const bool share = imagPart && realPart && reuse;
     if (imagPart) {
-      QAGI(
-          [&](double v) {
+      const double W = QagiOverKappa(
+          [&](double nu, double v) {
             const TComplex z = gv(v);
-            if (share) values.Insert(v, z);
+            if (share) values.Insert(nu, z);
             return CIm(z);
           },
-          0.0, 1, 0.0, Acc, W, abserr, neval, ier);
+          R2, Acc, ier);
       g.imag = scaled(W);
     }
     if (realPart) {
-      QAGI(
-          [&](double v) {
+      const double W = QagiOverKappa(
+          [&](double nu, double v) {
             if (share)
-              if (const TComplex* z = values.Find(v)) return CRe(*z);
+              if (const TComplex* z = values.Find(nu)) return CRe(*z);
             return CRe(gv(v));
           },
-          0.0, 1, 0.0, Acc, W, abserr, neval, ier);
+          R2, Acc, ier);
       g.real = scaled(W);
     }
     return g;
   };
 
-  double imag = 0.0, real = 0.0, abserr = 0.0;
-  int neval = 0, ierImag = 0, ierReal = 0;
+  int ierImag = 0, ierReal = 0;
   NodeCache<Parts> nodes;
-  QAGI(
-      [&](double u) {
+  const double imag = QagiOverKappa(
+      [&](double mu, double u) {
         const Parts g = G(u, true, reuse);
-        if (reuse) nodes.Insert(u, g);
+        if (reuse) nodes.Insert(mu, g);
         return g.imag;
       },
-      0.0, 1, 0.0, Acc, imag, abserr, neval, ierImag);
-  QAGI(
-      [&](double u) {
+      R2, Acc, ierImag);
+  const double real = QagiOverKappa(
+      [&](double mu, double u) {
         if (reuse)
-          if (const Parts* g = nodes.Find(u)) return g->real;
+          if (const Parts* g = nodes.Find(mu)) return g->real;
         return G(u, false, true).real;
       },
-      0.0, 1, 0.0, Acc, real, abserr, neval, ierReal);
+      R2, Acc, ierReal);
   Ier = CombineIer(ierImag, ierReal);
   const TComplex S = Cmplx(real, imag);
 

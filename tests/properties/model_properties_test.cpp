@@ -14,9 +14,11 @@
 //  - a two-layer piece of one material is the one-layer piece.
 // Sign checks allow the requested accuracy: |violation| <= Acc * |dZ|. Points whose quadrature
 // reports Ier != 0 are counted and checked with a ten times looser bound. Checks that a case
-// still fails for a known reason (the continuity in Acc everywhere: QAGI's error estimate can
-// be optimistic by several times Acc; exact zeros of the bore at extreme skin effect) print
-// their findings instead of failing; a disabled reproducer below stands for each.
+// still fails for a known reason print their findings instead of failing; a disabled
+// reproducer below stands for each. Open: the continuity in Acc of the air coil, the bore and
+// the rod, where an oscillating or far-reaching kernel (a winding much wider than high, a
+// conductor within microns of it) still lets QAGI's extrapolation settle on a value a few
+// times Acc off while it reports success; every other model holds it over 3000 draws.
 //
 // The draws per case default to a number that keeps the suite quick; VELDO_PROPERTY_DRAWS sets
 // the count of every case (the full search runs a few thousand).
@@ -226,6 +228,7 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
   const int draws = DrawCount(c);
   Findings bad(c.open);
   int shortPoints = 0, zeroResults = 0, calls = 0;
+  double worstMoved = 0.0, worstMovedAcc = 0.0;  // largest movement / (Acc |dZ|) on halving Acc
   const auto start = std::chrono::steady_clock::now();
 
   for (int i = 0; i < draws; ++i) {
@@ -270,6 +273,10 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
       ++calls;
       const double moved = std::hypot(rf.dR - r.dR, rf.dX - r.dX);
       const bool bothExact = r.Ier == 0 && rf.Ier == 0;
+      if (bothExact && rf.flags == 0 && rf.Mag() > 0 && moved / (d.Acc * rf.Mag()) > worstMovedAcc) {
+        worstMovedAcc = moved / (d.Acc * rf.Mag());
+        worstMoved = moved / rf.Mag();
+      }
       if (rf.flags != 0)
         bad.Add(Check::Fault, "floating-point fault raised at Acc/2", fine, rf);
       else if (bothExact && moved > d.Acc * rf.Mag() + 1e-300)
@@ -316,8 +323,8 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("[ %s ] %d draws, %d model calls, %d with Ier != 0, %d exactly zero, %d open-defect "
-              "findings, %.2f s\n",
-              c.name, draws, calls, shortPoints, zeroResults, bad.known(), seconds);
+              "findings, %.2f s; halving Acc moved the result by at most %.3g Acc (%.3g relative)\n",
+              c.name, draws, calls, shortPoints, zeroResults, bad.known(), seconds, worstMovedAcc, worstMoved);
   EXPECT_EQ(bad.count(), 0) << "violations in " << draws << " draws";
 }
 
@@ -349,19 +356,19 @@ void VerticalModel(const Draw& d, double& dR, double& dX, int& Ier) {
 INSTANTIATE_TEST_SUITE_P(Cases, ModelProperties,
                          ::testing::Values(
                              CaseInfo{"Planar1", Geometry::HalfSpace, 0x5EED0001, 500, Planar1Model,
-                                      nullptr, {Check::Accuracy}},
+                                      nullptr},
                              CaseInfo{"Planar2", Geometry::HalfSpaceLayer, 0x5EED0002, 500,
-                                      Planar2Model, Planar1Model, {Check::Accuracy}},
+                                      Planar2Model, Planar1Model},
                              CaseInfo{"Bore1", Geometry::Bore, 0x5EED0003, 400, Bore1Model, nullptr,
                                       {Check::Accuracy, Check::Zero}},
                              CaseInfo{"Bore2", Geometry::BoreLayer, 0x5EED0004, 200, Bore2Model,
-                                      Bore1Model, {Check::Accuracy, Check::Zero}},
+                                      Bore1Model, {Check::Zero}},
                              CaseInfo{"Rod1", Geometry::Rod, 0x5EED0005, 400, Rod1Model, nullptr,
                                       {Check::Accuracy}},
                              CaseInfo{"Rod2", Geometry::RodLayer, 0x5EED0006, 300, Rod2Model,
-                                      Rod1Model, {Check::Accuracy}},
+                                      Rod1Model},
                              CaseInfo{"Vertical", Geometry::Vertical, 0x5EED0009, 60,
-                                      VerticalModel, nullptr, {Check::Accuracy}}),
+                                      VerticalModel, nullptr}),
                          [](const ::testing::TestParamInfo<CaseInfo>& p) {
                            return std::string(p.param.name);
                          });
@@ -373,6 +380,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ModelProperties,
 TEST(AirCoilProperties, ReactanceScalesAndConverges) {
   Rng rng(0x5EED00A1);
   const int draws = std::max(1, DrawCount(CaseInfo{"AirCoil", Geometry::HalfSpace, 0, 300, {}}));
+  double worstMovedAcc = 0.0;  // largest |X0(Acc/2) - X0(Acc)| / (Acc X0(Acc/2))
   for (int i = 0; i < draws; ++i) {
     const Draw d = DrawInputs(rng, Geometry::HalfSpace, Material::General);
     double X0 = 0, X0n = 0, X0f = 0, X0a = 0;
@@ -387,11 +395,13 @@ TEST(AirCoilProperties, ReactanceScalesAndConverges) {
     EXPECT_TRUE(std::isfinite(X0) && X0 > 0) << X0 << "\n  " << where;
     EXPECT_EQ(X0n, 4 * X0) << where;
     EXPECT_EQ(X0f, 2 * X0) << where;
+    if (ier == 0 && iera == 0) worstMovedAcc = std::max(worstMovedAcc, std::fabs(X0a - X0) / (d.Acc * X0a));
     if (ier == 0 && iera == 0 && std::fabs(X0a - X0) > d.Acc * X0a)
       std::printf("open defect, not failed: halving Acc moved X0 by %g relative\n  inputs: %s\n",
                   std::fabs(X0a - X0) / X0a, where.c_str());
     if (HasFailure()) break;  // one draw's report is enough
   }
+  std::printf("[ AirCoil ] %d draws; halving Acc moved X0 by at most %.3g Acc\n", draws, worstMovedAcc);
 }
 
 // Reproducers of single draws. The enabled ones guard faults the draws found and that are fixed;
@@ -485,30 +495,50 @@ TEST(ModelReproducers, RodOfTwoEqualLayersRaisesNoFault) {
 }
 
 // A long, thin coil (R1 0.21 mm, R2 0.33 mm, L 3.1 mm): its kernel lives at k ~ 3e3 /m, which
-// the map of (0, inf) onto (0, 1] squeezes near t = 3e-4; at Acc = 0.41 % QAGI reports success
-// with X0 3.5 % off. Reference: scipy quad on the same kernel, coil integral in closed form
-// (Struve functions), split on a log grid, epsrel 1e-12: X0 = 135.3274580827021 ohm.
-TEST(ModelReproducers, DISABLED_AirCoilOfLongThinWindingMeetsTheRequestedAccuracy) {
+// the map of (0, inf) onto (0, 1] used to squeeze near t = 3e-4, where QAGI reported success at
+// Acc = 0.41 % with X0 3.5 % off; over kappa = k R2 it lies across the middle of the range.
+// Reference: scipy quad on the same kernel, coil integral in closed form (Struve functions),
+// split on a log grid, epsrel 1e-12: X0 = 135.3274580827021 ohm.
+TEST(ModelReproducers, AirCoilOfLongThinWindingMeetsTheRequestedAccuracy) {
   const double Acc = 0.0041202013056848607;
   double X0 = 0;
   int ier = 0;
   AirCoilReactance(1106, 0.00020832703356652731, 0.00032858009287393025, 0.0030910644294999999,
                    239582.44785268788, Acc, X0, ier);
+  EXPECT_EQ(ier, 0);
   EXPECT_LE(test::RelErr(X0, 135.3274580827021), Acc);
 }
 
 // Coil 18.6 mm above a magnetic half-space: the kernel lives at k ~ 50 /m, where the map of
-// (0, inf) onto (0, 1] puts it in a sliver near t = 0.02; QAGI reports success (Ier = 0) at
+// (0, inf) onto (0, 1] put it in a sliver near t = 0.02; QAGI reported success (Ier = 0) at
 // Acc = 1.92e-4 with dX 1.4e-3 off. Reference: scipy quad on the same kernel with the coil
 // integral in closed form (Struve functions), split at a log grid, epsrel 1e-12:
 // dR = 0.03577528721299715, dX = -1.320173182734288.
-TEST(ModelReproducers, DISABLED_PlanarFarLiftOffMeetsTheRequestedAccuracy) {
+TEST(ModelReproducers, PlanarFarLiftOffMeetsTheRequestedAccuracy) {
   Draw d;
   d.N = 359, d.R1 = 0.00015933498983051569, d.R2 = 0.0050959672857479954;
   d.L = 0.0052647842983340014, d.f = 823974.40137342957, d.Acc = 0.0001919838779552257;
   d.P1 = 0.018608056115798292, d.CON1 = 93062208.460351795, d.MR1 = 45.991582906407473;
   const Result r = RunOnce(Planar1Model, d);
+  EXPECT_EQ(r.Ier, 0);
   EXPECT_LE(test::RelErr(r.dR, r.dX, 0.03577528721299715, -1.320173182734288), d.Acc);
+}
+
+// A short, wide coil (12-14 mm, 1 mm high) at Acc = 3e-6: J(k)^2 oscillates with the periods of
+// both radii and decays only like k^-3 up to k ~ 1/L, and QAGI's extrapolation settles on X0
+// 1.03e-5 off while reporting success (Ier 0); finer requests give the same value with Ier 1.
+// Independent references: Maxwell's formula for coaxial filaments integrated over the winding
+// (tests/data/models/maxwell_limits.csv: L0 = 4.976570145491469e-08 H per turn squared, so X0 =
+// 2 pi 1e5 * 200^2 * L0 = 1250.7484967320229 ohm), and a composite Gauss rule over k R2 in
+// [0, 2e4] on the same kernel, 1250.74849668563 ohm.
+TEST(ModelReproducers, DISABLED_AirCoilOfShortWideWindingAtTightAccuracy) {
+  const double Acc = 3e-6;
+  double X0 = 0;
+  int ier = -1;
+  AirCoilReactance(200, 12e-3, 14e-3, 1e-3, 1e5, Acc, X0, ier);
+  if (ier == 0) {
+    EXPECT_LE(test::RelErr(X0, 1250.7484967320229), Acc);
+  }
 }
 
 }  // namespace
