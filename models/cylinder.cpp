@@ -19,6 +19,16 @@ namespace {
 
 // Amos' status codes that the kernels read.
 constexpr int kBesselOverflow = 2;  // IERR 2: overflow, nothing computed
+// IERR 3: "computation completed, losses of significance by argument reduction produce less
+// than half of machine accuracy": |z| above about 3.3e4, where the phase Im z of e^(-z) carries
+// an error of |z| eps. The values are there, good to about 1e-11 relative for the largest
+// |alpha B| a valid input reaches (a few 1e5), and the scaled values (KODE 2) do not even
+// contain that phase. At extreme skin effect every alpha*B is this large, so treating IERR 3
+// as a failure dropped every node and gave dZ = 0.
+constexpr int kBesselLossOfSignificance = 3;
+
+// Whether an Amos call computed its values (IERR 0 or 3).
+bool Computed(int ierr) { return ierr == 0 || ierr == kBesselLossOfSignificance; }
 
 // Orders 0 and 1 of I or K at one argument.
 struct ComplexPair {
@@ -82,7 +92,7 @@ int BesselKScaled(double x, RealPair& out) {
 // pair does not end the evaluation: it sends it to the balanced form (see BalancedKernel); so
 // does, for a rod, a pair beyond the sqrt(xmax) bound that the direct form cannot multiply.
 struct Fetch {
-  bool failed = false;      // an IERR other than overflow: the node is dropped
+  bool failed = false;      // nothing computed for a reason other than overflow: node dropped
   bool outOfRange = false;  // overflow or underflow of an unscaled pair
 
   void I(const TComplex& z, ComplexPair& out) { Take(BesselI(z, 1, out, nz)); }
@@ -92,9 +102,9 @@ struct Fetch {
   int nz = 0;
   void Take(int ierr) {
     if (failed) return;
-    if (ierr == kBesselOverflow || (ierr == 0 && nz != 0)) {
+    if (ierr == kBesselOverflow || (Computed(ierr) && nz != 0)) {
       outOfRange = true;
-    } else if (ierr != 0) {
+    } else if (!Computed(ierr)) {
       failed = true;
     }
   }
@@ -220,8 +230,17 @@ TComplex BalancedKernel(const TComplex& rhoS, double k, double L, double Ic, dou
 
 struct ScaledReal {
   RealPair I, K;
-  bool Get(double x) { return BesselIScaled(x, I) == 0 && BesselKScaled(x, K) == 0; }
+  bool Get(double x) { return Computed(BesselIScaled(x, I)) && Computed(BesselKScaled(x, K)); }
 };
+
+// Nodes whose Bessel values could not be computed at all (IERR 1, 4 or 5: an argument beyond
+// Amos' range, far out in k where the kernels are negligible) are dropped as 0. If every node
+// of a model call was dropped that way, the integral is exactly 0 without the quadrature
+// noticing anything wrong: the call then reports both runs as failed instead of returning a
+// silent "no change".
+void ReportAllDropped(const TComplex& S, int dropped, int& Ier) {
+  if (dropped > 0 && S.Re == 0.0 && S.Im == 0.0) Ier = CombineIer(1, 1);
+}
 
 }  // namespace
 
@@ -232,7 +251,8 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
   const Limits lim;
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
-  auto kernel = [=, &lim](double k) {
+  int dropped = 0;  // nodes whose Bessel values could not be computed
+  auto kernel = [=, &lim, &dropped](double k) {
     double Ic = 0.0;
     if (!InsideCoilFactor(k, R1, R2, lim, Ic)) return kZero;
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
@@ -241,11 +261,10 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
     ComplexPair Ka;
     Fetch fetch;
     fetch.K(z1, Ka);
-    if (fetch.failed) return kZero;
+    if (fetch.failed) return ++dropped, kZero;
+    RealPair Ir, Kr;
+    if (!fetch.outOfRange && (!Computed(BesselI(x, Ir)) || !Computed(BesselK(x, Kr)))) fetch.outOfRange = true;
     if (!fetch.outOfRange) {
-      RealPair Ir, Kr;
-      if (BesselI(x, Ir) != 0) return kZero;
-      if (BesselK(x, Kr) != 0) return kZero;
       DirectFormGuard guard;
       const TComplex num = CSub(KMuTerm(k, MR1, Kr.v0, Ka.v1), AlphaTerm(alpha1, Kr.v1, Ka.v0));
       const TComplex den = CAdd(KMuTerm(k, MR1, Ir.v0, Ka.v1), AlphaTerm(alpha1, Ir.v1, Ka.v0));
@@ -257,13 +276,14 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
     }
     int nz = 0;
     ScaledReal r;
-    if (BesselK(z1, 2, Ka, nz) != 0 || !r.Get(x)) return kZero;
+    if (!Computed(BesselK(z1, 2, Ka, nz)) || !r.Get(x)) return ++dropped, kZero;
     const TComplex num = CSub(KMuTerm(k, MR1, r.K.v0, Ka.v1), AlphaTerm(alpha1, r.K.v1, Ka.v0));
     const TComplex den = CAdd(KMuTerm(k, MR1, r.I.v0, Ka.v1), AlphaTerm(alpha1, r.I.v1, Ka.v0));
     return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, -1);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
+  ReportAllDropped(S, dropped, Ier);
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -277,7 +297,8 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
   const double s2 = SProduct(omega, MR2, CON2);
-  auto kernel = [=, &lim](double k) {
+  int dropped = 0;  // nodes whose Bessel values could not be computed
+  auto kernel = [=, &lim, &dropped](double k) {
     double Ic = 0.0;
     if (!InsideCoilFactor(k, R1, R2, lim, Ic)) return kZero;
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
@@ -293,7 +314,7 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     fetch.K(z1, Kz1);
     fetch.I(z2, Iz2);
     fetch.K(z2, Kz2);
-    if (fetch.failed) return kZero;
+    if (fetch.failed) return ++dropped, kZero;
     const TComplex a1m2 = CScale(alpha1, MR2);
     const TComplex a2m1 = CScale(alpha2, MR1);
     // P, Q, A1..A4 from a set of pairs (unscaled or scaled alike).
@@ -307,10 +328,9 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
       A4 = CAdd(KMuTerm(k, MR1, Ir.v0, Kz1.v1), AlphaTerm(alpha1, Ir.v1, Kz1.v0));
     };
     TComplex P, Q, A1, A2, A3, A4;
+    RealPair Ir, Kr;
+    if (!fetch.outOfRange && (!Computed(BesselI(x, Ir)) || !Computed(BesselK(x, Kr)))) fetch.outOfRange = true;
     if (!fetch.outOfRange) {
-      RealPair Ir, Kr;
-      if (BesselI(x, Ir) != 0) return kZero;
-      if (BesselK(x, Kr) != 0) return kZero;
       DirectFormGuard guard;
       terms(Ir, Kr, P, Q, A1, A2, A3, A4);
       const TComplex den = CAdd(CMul(P, A3), CMul(Q, A4));
@@ -324,9 +344,10 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     // across layer 1 there and back, |F| <= 1 because B2 > B1.
     int nz = 0;
     ScaledReal r;
-    if (BesselK(w, 2, Kw, nz) != 0 || BesselI(z1, 2, Iz1, nz) != 0 || BesselK(z1, 2, Kz1, nz) != 0 ||
-        BesselI(z2, 2, Iz2, nz) != 0 || BesselK(z2, 2, Kz2, nz) != 0 || !r.Get(x))
-      return kZero;
+    if (!Computed(BesselK(w, 2, Kw, nz)) || !Computed(BesselI(z1, 2, Iz1, nz)) ||
+        !Computed(BesselK(z1, 2, Kz1, nz)) || !Computed(BesselI(z2, 2, Iz2, nz)) ||
+        !Computed(BesselK(z2, 2, Kz2, nz)) || !r.Get(x))
+      return ++dropped, kZero;
     terms(r.I, r.K, P, Q, A1, A2, A3, A4);
     const TComplex PF = CMul(P, CExp(Cmplx(-2.0 * (z2.Re - z1.Re), -(z2.Im - z1.Im))));
     const TComplex rhoS = BalancedDiv(CAdd(CMul(PF, A1), CMul(Q, A2)), CAdd(CMul(PF, A3), CMul(Q, A4)));
@@ -334,6 +355,7 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
+  ReportAllDropped(S, dropped, Ier);
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -346,7 +368,9 @@ void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, do
   const Limits lim;
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
-  auto kernel = [=, &lim](double k) {
+  int dropped = 0;  // nodes whose Bessel values could not be computed
+  auto kernel = [=, &lim, &dropped](double k) {
+    if (B1 == 0.0) return kZero;  // a rod of radius 0 is no conductor: rho = 0
     const double Ic = CoilIntK(k * R1, k * R2);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex z1 = CScale(alpha1, B1);
@@ -354,13 +378,13 @@ void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, do
     ComplexPair Ia;
     Fetch fetch;
     fetch.I(z1, Ia);
-    if (fetch.failed) return kZero;
+    if (fetch.failed) return ++dropped, kZero;
     RealPair Kr, Ir;
     if (!fetch.outOfRange) {
-      if (BesselK(x, Kr) != 0) return kZero;
-      if (BesselI(x, Ir) != 0) return kZero;
-      if (TooLarge(Kr, lim) || TooLarge(Ir, lim)) return kZero;
-      fetch.outOfRange = TooLarge(Ia, lim);
+      // A real pair the direct form cannot take (I(kB1) beyond sqrt(xmax) or overflowing) sends
+      // the node to the balanced form like a complex one.
+      fetch.outOfRange = !Computed(BesselK(x, Kr)) || !Computed(BesselI(x, Ir)) || TooLarge(Kr, lim) ||
+                         TooLarge(Ir, lim) || TooLarge(Ia, lim);
     }
     if (!fetch.outOfRange) {
       DirectFormGuard guard;
@@ -374,13 +398,14 @@ void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, do
     }
     int nz = 0;
     ScaledReal r;
-    if (BesselI(z1, 2, Ia, nz) != 0 || !r.Get(x)) return kZero;
+    if (!Computed(BesselI(z1, 2, Ia, nz)) || !r.Get(x)) return ++dropped, kZero;
     const TComplex num = CSub(KMuTerm(k, MR1, r.I.v0, Ia.v1), AlphaTerm(alpha1, r.I.v1, Ia.v0));
     const TComplex den = CAdd(KMuTerm(k, MR1, r.K.v0, Ia.v1), AlphaTerm(alpha1, r.K.v1, Ia.v0));
     return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, +1);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
+  ReportAllDropped(S, dropped, Ier);
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }
@@ -393,7 +418,9 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
   const double s2 = SProduct(omega, MR2, CON2);
-  auto kernel = [=, &lim](double k) {
+  int dropped = 0;  // nodes whose Bessel values could not be computed
+  auto kernel = [=, &lim, &dropped](double k) {
+    if (B1 == 0.0) return kZero;  // a rod of radius 0 is no conductor: rho = 0
     const double Ic = CoilIntK(k * R1, k * R2);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex alpha2 = CSqrt(Cmplx(k * k, s2));
@@ -408,7 +435,7 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
     fetch.I(z2, Iz2);
     fetch.K(z2, Kz2);
     fetch.I(w, Iw);
-    if (fetch.failed) return kZero;
+    if (fetch.failed) return ++dropped, kZero;
     const TComplex a1m2 = CScale(alpha1, MR2);
     const TComplex a2m1 = CScale(alpha2, MR1);
     auto terms = [&](const RealPair& Ir, const RealPair& Kr, TComplex& P, TComplex& Q, TComplex& A1,
@@ -423,11 +450,9 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
     TComplex P, Q, A1, A2, A3, A4;
     RealPair Ir, Kr;
     if (!fetch.outOfRange) {
-      if (BesselI(x, Ir) != 0) return kZero;
-      if (BesselK(x, Kr) != 0) return kZero;
-      if (TooLarge(Ir, lim) || TooLarge(Kr, lim)) return kZero;
-      fetch.outOfRange = TooLarge(Iz1, lim) || TooLarge(Kz1, lim) || TooLarge(Iz2, lim) || TooLarge(Kz2, lim) ||
-                         TooLarge(Iw, lim);
+      fetch.outOfRange = !Computed(BesselI(x, Ir)) || !Computed(BesselK(x, Kr)) || TooLarge(Ir, lim) ||
+                         TooLarge(Kr, lim) || TooLarge(Iz1, lim) || TooLarge(Kz1, lim) || TooLarge(Iz2, lim) ||
+                         TooLarge(Kz2, lim) || TooLarge(Iw, lim);
     }
     if (!fetch.outOfRange) {
       DirectFormGuard guard;
@@ -443,9 +468,10 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
     // across the shell there and back, |F| <= 1 because B2 < B1.
     int nz = 0;
     ScaledReal r;
-    if (BesselI(z1, 2, Iz1, nz) != 0 || BesselK(z1, 2, Kz1, nz) != 0 || BesselI(z2, 2, Iz2, nz) != 0 ||
-        BesselK(z2, 2, Kz2, nz) != 0 || BesselI(w, 2, Iw, nz) != 0 || !r.Get(x))
-      return kZero;
+    if (!Computed(BesselI(z1, 2, Iz1, nz)) || !Computed(BesselK(z1, 2, Kz1, nz)) ||
+        !Computed(BesselI(z2, 2, Iz2, nz)) || !Computed(BesselK(z2, 2, Kz2, nz)) ||
+        !Computed(BesselI(w, 2, Iw, nz)) || !r.Get(x))
+      return ++dropped, kZero;
     terms(r.I, r.K, P, Q, A1, A2, A3, A4);
     const TComplex QF = CMul(Q, CExp(Cmplx(-2.0 * (z1.Re - z2.Re), -(z1.Im - z2.Im))));
     const TComplex rhoS = BalancedDiv(CAdd(CMul(P, A1), CMul(QF, A2)), CAdd(CMul(P, A3), CMul(QF, A4)));
@@ -453,6 +479,7 @@ void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, d
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
+  ReportAllDropped(S, dropped, Ier);
   CylinderImpedance(S, N, R1, R2, L, omega, dR, dX);
   AddCount(Count, evals, 0);
 }

@@ -112,6 +112,28 @@ TEST(CylinderModels, StrongSkinEffectContinuesTheCurve) {
   }
 }
 
+// No silent "no change": a model whose every kernel node had to be dropped for want of Bessel
+// values says so through Ier. A two-layer rod with a core of radius 0 asks for K(alpha1 * 0),
+// which Amos refuses (IERR 1) at every node; a rod of radius 0 is no conductor at all, and its
+// zero change is the right one.
+TEST(CylinderModels, NoSilentZeroWhenEveryNodeFails) {
+  ModelInput core = CaseDefaults(Model::Outside2);
+  core.B2 = 0.0;
+  const auto o = test::RunModel(Model::Outside2, core);
+  EXPECT_FALSE(o.dR == 0.0 && o.dX == 0.0 && o.Ier == 0) << "dR=" << o.dR << " dX=" << o.dX;
+
+  for (const Model m : {Model::Outside1, Model::Outside2}) {
+    ModelInput none = CaseDefaults(m);
+    none.B1 = 0.0, none.B2 = 0.0;
+    FpFlagWatch watch;
+    const auto z = test::RunModel(m, none);
+    EXPECT_EQ(watch.raised(), 0) << watch.describe();
+    EXPECT_EQ(z.dR, 0.0) << test::ModelName(m);
+    EXPECT_EQ(z.dX, 0.0) << test::ModelName(m);
+    EXPECT_EQ(z.Ier, 0) << test::ModelName(m);
+  }
+}
+
 // The models keep no state: the same points on four threads at once give the serial bits.
 TEST(AllModels, ConcurrentCallsGiveTheSerialBits) {
   std::vector<test::ModelOutput> serial;

@@ -360,9 +360,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ModelProperties,
                              CaseInfo{"Planar2", Geometry::HalfSpaceLayer, 0x5EED0002, 500,
                                       Planar2Model, Planar1Model},
                              CaseInfo{"Bore1", Geometry::Bore, 0x5EED0003, 400, Bore1Model, nullptr,
-                                      {Check::Accuracy, Check::Zero}},
+                                      {Check::Accuracy}},
                              CaseInfo{"Bore2", Geometry::BoreLayer, 0x5EED0004, 200, Bore2Model,
-                                      Bore1Model, {Check::Zero}},
+                                      Bore1Model},
                              CaseInfo{"Rod1", Geometry::Rod, 0x5EED0005, 400, Rod1Model, nullptr,
                                       {Check::Accuracy}},
                              CaseInfo{"Rod2", Geometry::RodLayer, 0x5EED0006, 300, Rod2Model,
@@ -470,17 +470,21 @@ TEST(ModelReproducers, RodAtStrongSkinEffectGivesAnImpedanceChange) {
   EXPECT_GT(r.dR, 0);
 }
 
-// Bore 12 um outside a wide, flat winding, at 8.2 MHz in a magnetic steel (|alpha1 B1| ~ 8e4):
-// every kernel value is dropped and dZ = 0 exactly with Ier = 0 and no fault: a silent wrong
-// point at (0, 1) for the strongest response the case can have.
-TEST(ModelReproducers, DISABLED_BoreAtExtremeSkinEffectGivesAnImpedanceChange) {
+// Bore 12 um outside a wide, flat winding, at 8.2 MHz in a magnetic steel (|alpha1 B1| ~ 5e4):
+// every Bessel value of the complex argument comes with Amos' IERR 3 (computed, with the phase
+// of e^-z good to |z| eps only), which the kernels took for a failure: every node was dropped
+// and dZ = 0 exactly with Ier = 0, a silent wrong point at (0, 1). Reference: the case-3
+// integral in mpmath (tests/data/models/make_extreme_bore_reference.py):
+// dR = 88471.310420132417, dX = -1662737.8968940719 ohm.
+TEST(ModelReproducers, BoreAtExtremeSkinEffectGivesAnImpedanceChange) {
   Draw d;
   d.N = 1788, d.R1 = 0.00014226077377921007, d.R2 = 0.041501569116719622;
   d.L = 8.6188955880815103e-05, d.f = 8158193.5236026533, d.Acc = 1.2591623318755262e-05;
   d.P1 = 0.041514200231846071, d.CON1 = 29789198.173661135, d.MR1 = 891.22448378692911;
   const Result r = RunOnce(Bore1Model, d);
   EXPECT_EQ(r.flags, 0) << r.flagText;
-  EXPECT_GT(r.dR, 0);
+  EXPECT_EQ(r.Ier, 0);
+  EXPECT_LE(test::RelErr(r.dR, r.dX, 88471.310420132417, -1662737.8968940719), d.Acc);
 }
 
 // Two-layer rod of one material at 58 Hz: a product in the kernel overflowed at k ~ 3.8e6.
