@@ -13,6 +13,8 @@
 // leaves unwritten reads as 0 rather than as whatever the stack held.
 #include "coilint/coilint.hpp"
 
+#include <cmath>
+
 #include "bessel/amos.hpp"
 
 namespace veldo {
@@ -79,7 +81,30 @@ double CoilIntI(double x1, double x2) {
   return g2 - g1;
 }
 
+// e^x T(x), T(x) = integral of t K1(t) from x to infinity = x K0(x) + integral of K0 from x to
+// infinity (the same identity as G_K, taken from the other end), for x >= 6: the K0 tail from
+// K0INT's asymptotic series and x K0(x) from the scaled ZBESK (KODE 2, K0(x) e^x), so neither
+// part under- or overflows. Where ZBESK computes nothing (IERR 4, x above about 1.07e9) the
+// zeroed array leaves only the K0 tail; e^-x is 0 there anyway.
+double ScaledTailK(double x) {
+  double cyr[2] = {}, cyi[2] = {};
+  int nz = 0, ierr = 0;
+  ZBESK(x, 0.0, 0.0, 2, 1, cyr, cyi, nz, ierr);
+  return K0INTTailScaled(x) + x * cyr[1];
+}
+
+// Below x1 = 6 the integral is G_K(x2) - G_K(x1) with the published K0INT. From 6 on, both G_K
+// values lie within e^-6 of pi/2 and their difference keeps only pi/2's absolute accuracy;
+// from x1 of about 36 K0INT is exactly pi/2 at both ends and the difference would be 0. There
+// the integral is T(x1) - T(x2) = e^-x1 (S(x1) - e^-(x2 - x1) S(x2)), S = e^x T, whose parts
+// are all well conditioned: only the subtraction itself cancels, as the integral does, when x2
+// is close to x1.
 double CoilIntK(double x1, double x2) {
+  if (x1 >= 6.0) {
+    const double s1 = ScaledTailK(x1);
+    const double s2 = ScaledTailK(x2);
+    return std::exp(-x1) * (s1 - std::exp(-(x2 - x1)) * s2);
+  }
   const double g2 = GK(x2);
   const double g1 = GK(x1);
   return g2 - g1;

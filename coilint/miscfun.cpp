@@ -305,4 +305,15 @@ double K0INT(double xvalue) {
   return kPiby2 - std::exp(-x) * CHEVAL(nterm3, AK0INA, t) / (kRt2bpi * std::sqrt(x));
 }
 
+// The tail of K0INT's asymptotic range taken on its own: e^x times the integral of K0 from x to
+// infinity, = CHEVAL(AK0INA, 12/x - 1) / sqrt(2x/pi), the same series as K0INT's x > 6 branch
+// without the subtraction from pi/2 (which keeps only the absolute accuracy of pi/2, and none
+// at all of the tail from x = 36 on). Well conditioned for every x >= 6; t tends to -1 as x
+// grows, where the series is still valid.
+double K0INTTailScaled(double x) {
+  const int nterm3 = TermCount(AK0INA);
+  const double t = 12.0 / x - 1.0;
+  return CHEVAL(nterm3, AK0INA, t) / (kRt2bpi * std::sqrt(x));
+}
+
 }  // namespace veldo

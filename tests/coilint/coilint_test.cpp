@@ -38,8 +38,9 @@ class CoilIntData : public ::testing::TestWithParam<CoilGroup> {};
 // `cond` (from the generator) sums, over both ends, the sizes of the two terms of G(x) and the
 // error that the conditioning of Z0(x) carries into x Z0(x), relative to the integral. It is
 // about 3 where the integral is well-conditioned and grows where G(x2) - G(x1) cancels: at small
-// x (the integral is x^3/6-like, its terms x-like), at large x for K (both terms near pi/2;
-// from x1 of about 37 on both round to pi/2 and the result is 0), and for x1 near x2. The
+// x (the integral is x^3/6-like, its terms x-like), at large x for K (both terms near pi/2,
+// which overstates the error of the tail form CoilIntK takes from x1 = 6 on; that form has its
+// own test below), and for x1 near x2. The
 // factor covers a few roundings in each of the four ingredients; for K an end in K0INT's series
 // range brings that range's larger allowance along.
 TEST_P(CoilIntData, MatchesMpmath) {
@@ -85,6 +86,44 @@ INSTANTIATE_TEST_SUITE_P(Functions, CoilIntData,
                          [](const ::testing::TestParamInfo<CoilGroup>& p) {
                            return std::string(p.param.func);
                          });
+
+// Both ends large (x1 from 6 to 740, the rod kernels near a winding reach k R1 of several
+// hundred): the integral is a difference of two tails to infinity, each well conditioned, and
+// keeps its relative accuracy down to where it underflows. `cond` (from the generator) is
+// (T(x1) + T(x2)) / (T(x1) - T(x2)), which grows only as x2 approaches x1. The published form
+// G_K(x2) - G_K(x1) kept only pi/2's absolute accuracy here and was exactly 0 from x1 = 37 on.
+TEST(CoilInt, KBetweenLargeEndsMatchesMpmath) {
+  const test::CsvTable t = test::ReadCsv("coilint/coilint_k_tail.csv");
+  const std::size_t c1 = t.col("x1"), c2 = t.col("x2"), cr = t.col("ref"), cc = t.col("cond");
+  ASSERT_GE(t.rows.size(), 100u);
+  double worst = 0.0, worstAt[2] = {};
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    const double x1 = t.num(i, c1), x2 = t.num(i, c2), want = t.num(i, cr), cond = t.num(i, cc);
+    FpFlagWatch flags;
+    const double got = CoilIntK(x1, x2);
+    EXPECT_EQ(flags.raised(), 0) << "(" << x1 << ", " << x2 << "): " << flags.describe();
+    // A few roundings in each tail (the Chebyshev sum, the square root, the scaled K0, e^-x);
+    // from x1 of about 708 on the result is subnormal, and e^-x1 carries half a unit of the
+    // smallest subnormal, times S = e^x T (about 20 there).
+    const double subnormal = 64 * std::numeric_limits<double>::denorm_min();
+    const double units = std::max(0.0, std::fabs(got - want) - subnormal) / std::fabs(want) / (kEpsShort * cond);
+    EXPECT_LE(units, 16.0) << "CoilIntK(" << x1 << ", " << x2 << ") = " << got << ", mpmath " << want
+                           << ", cond " << cond;
+    if (units > worst) worst = units, worstAt[0] = x1, worstAt[1] = x2;
+  }
+  std::printf("CoilIntK, large ends: %zu rows; worst %.2f eps*cond at (%.17g, %.17g)\n", t.rows.size(), worst,
+              worstAt[0], worstAt[1]);
+}
+
+// The two forms meet at x1 = 6: just below, the published form agrees with the tail form to
+// its own accuracy there (K0INT's 160 eps near 6, times the conditioning of G_K(7) - G_K(6),
+// two values near pi/2 whose difference is 0.0072: about 8e-12).
+TEST(CoilInt, KFormsMeetAtSix) {
+  const double below = CoilIntK(std::nextafter(6.0, 0.0), 7.0);
+  const double at = CoilIntK(6.0, 7.0);
+  EXPECT_GT(at, 0.0);
+  EXPECT_LE(RelErr(below, at), 8e-12);
+}
 
 TEST(CoilInt, EqualLimitsGiveZero) {
   for (double x : {0.0, 1e-300, 1e-6, 0.5, 2.404825557695773, 6.0, 16.0, 18.0, 36.5, 699.0}) {
