@@ -81,6 +81,17 @@ double CoilIntI(double x1, double x2) {
   return g2 - g1;
 }
 
+// e^-x G_I(x) = x I0(x) e^-x - I0INT(x) e^-x, from the scaled ZBESI (KODE 2) and the scaled
+// running integral; false where ZBESI computes nothing.
+bool GIScaled(double x, double& g) {
+  double cyr[2] = {}, cyi[2] = {};
+  int nz = 0, ierr = 0;
+  ZBESI(x, 0.0, 0.0, 2, 1, cyr, cyi, nz, ierr);
+  if (ierr != kIerrNormal && ierr != kIerrLossOfSignificance) return false;
+  g = x * cyr[1] - I0INTScaled(x);
+  return true;
+}
+
 // e^x T(x), T(x) = integral of t K1(t) from x to infinity = x K0(x) + integral of K0 from x to
 // infinity (the same identity as G_K, taken from the other end), for x >= 6: the K0 tail from
 // K0INT's asymptotic series and x K0(x) from the scaled ZBESK (KODE 2, K0(x) e^x), so neither
@@ -99,6 +110,13 @@ double ScaledTailK(double x) {
 // the integral is T(x1) - T(x2) = e^-x1 (S(x1) - e^-(x2 - x1) S(x2)), S = e^x T, whose parts
 // are all well conditioned: only the subtraction itself cancels, as the integral does, when x2
 // is close to x1.
+// e^-x2 (G_I(x2) - G_I(x1)) = e^-x2 G_I(x2) - e^-(x2 - x1) (e^-x1 G_I(x1)).
+double CoilIntIScaled(double x1, double x2) {
+  double g2 = 0.0, g1 = 0.0;
+  if (!GIScaled(x2, g2) || !GIScaled(x1, g1)) return 0.0;
+  return g2 - std::exp(-(x2 - x1)) * g1;
+}
+
 double CoilIntK(double x1, double x2) {
   if (x1 >= 6.0) {
     const double s1 = ScaledTailK(x1);

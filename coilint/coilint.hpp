@@ -26,6 +26,8 @@ double J0INT(double x);
 double I0INT(double x);
 // Integral of K0(t) from 0 to x (0 for x <= 0; exactly pi/2 from about 36.04 on).
 double K0INT(double x);
+// e^-x times the integral of I0(t) from 0 to x, for x >= 0 (no cap).
+double I0INTScaled(double x);
 // e^x times the integral of K0(t) from x to infinity, for x >= 6 (K0INT's asymptotic series on
 // its own, not subtracted from pi/2).
 double K0INTTailScaled(double x);
@@ -36,6 +38,10 @@ double CoilIntJ(double x1, double x2);
 // is not representable in a useful way; the result is then kCoilIntIOverflow, a finite value
 // above sqrt(1.7e308), so that every kernel's cut-off drops the node. No flag is raised.
 double CoilIntI(double x1, double x2);
+// e^-x2 times the integral of t*I1(t) from x1 to x2 (0 <= x1 <= x2): finite for every x2,
+// where CoilIntI overflows from x2 of about 700.92 on. 0 where Amos computes nothing (x2
+// above about 1.07e9).
+double CoilIntIScaled(double x1, double x2);
 // Integral of t*K1(t) from x1 to x2; x*K0(x) is taken as its limit 0 at x = 0. For x1 >= 6 it
 // is formed from the two tails to infinity, so it keeps its relative accuracy where it is
 // exponentially small (it underflows to 0 only beyond x1 of about 745).

@@ -305,6 +305,23 @@ double K0INT(double xvalue) {
   return kPiby2 - std::exp(-x) * CHEVAL(nterm3, AK0INA, t) / (kRt2bpi * std::sqrt(x));
 }
 
+// I0INT scaled by e^-x, for x >= 0: the published expansions with the exponential left out,
+// so that it stays representable beyond I0INT's cap at xhigh (about 713.70). Used by the
+// scaled coil integral of the bore kernels.
+double I0INTScaled(double x) {
+  const double eps = CoilIntMach(3);
+  if (x <= 18.0) {
+    const int nterm1 = TermCount(ARI01);
+    const double xlow = std::sqrt(36.0 * eps / 3.0);
+    if (x < xlow) return x * std::exp(-x);
+    const double t = (3.0 * x - 18.0) / (x + 18.0);
+    return x * CHEVAL(nterm1, ARI01, t);
+  }
+  const int nterm2 = TermCount(ARI0A);
+  const double t = 36.0 / x - 1.0;
+  return std::exp(std::log(CHEVAL(nterm2, ARI0A, t)) - 0.5 * std::log(x) - kLnr2pi);
+}
+
 // The tail of K0INT's asymptotic range taken on its own: e^x times the integral of K0 from x to
 // infinity, = CHEVAL(AK0INA, 12/x - 1) / sqrt(2x/pi), the same series as K0INT's x > 6 branch
 // without the subtraction from pi/2 (which keeps only the absolute accuracy of pi/2, and none

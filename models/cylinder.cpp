@@ -165,16 +165,8 @@ TComplex AlphaTerm(const TComplex& alpha, double real, const TComplex& c) { retu
 struct Limits {
   double xmax = QMACH(2);              // overflow bound of the quadrature's table
   double sqrtXmax = std::sqrt(QMACH(2));
-  // Beyond xhigh = T + ln(T)/2 - ln(1/2), T = ln(xmax), the running integral of I0 (and so
-  // CoilIntI) no longer fits a double.
-  double xhigh = 0.0;
   // Above ELIM the unscaled I0 of a real argument overflows, so CoilIntI has no value there.
   double elim = BesselElim();
-
-  Limits() {
-    const double T = std::log(xmax);
-    xhigh = T + 0.5 * std::log(T) - std::log(0.5);
-  }
 };
 
 // rho (1 - cos kL) Ic^2 / k^6: the axial factor of a winding of height L and its radial factor.
@@ -196,13 +188,21 @@ void CylinderImpedance(const TComplex& S, int N, double R1, double R2, double L,
 
 constexpr TComplex kZero{0.0, 0.0};
 
-// The coil inside a bore: Ic = int_{kR1}^{kR2} t I1(t) dt, cut off where it outgrows a double.
-// Returns false (node dropped) for the large k of cut-offs 1 and 2.
-bool InsideCoilFactor(double k, double R1, double R2, const Limits& lim, double& Ic) {
-  if (k * R2 > lim.xhigh) return false;
-  if (k * R2 > lim.elim) return false;
-  Ic = CoilIntI(k * R1, k * R2);
-  return !(Ic > lim.sqrtXmax);
+// The coil inside a bore: Ic = int_{kR1}^{kR2} t I1(t) dt. Where it outgrows a double (k R2
+// above ELIM, or Ic beyond sqrt(xmax): the published cut-offs, at which the node used to be
+// dropped) it is kept scaled, Ic e^(-kR2) with lnScale = kR2, and the node goes to the balanced
+// form, which puts the scale back in its exponent. A bore within microns of the winding keeps
+// kernel weight out to k R2 of several thousand (e^(-2k(B1 - R2)) is all that damps it), and
+// the cut-off lost 1e-5 of the change there. Returns true for the plain value.
+bool InsideCoilFactor(double k, double R1, double R2, const Limits& lim, double& Ic, double& lnScale) {
+  lnScale = 0.0;
+  if (k * R2 <= lim.elim) {
+    Ic = CoilIntI(k * R1, k * R2);
+    if (!(Ic > lim.sqrtXmax)) return true;
+  }
+  Ic = CoilIntIScaled(k * R1, k * R2);
+  lnScale = k * R2;
+  return false;
 }
 
 bool TooLarge(const ComplexPair& p, const Limits& lim) {
@@ -216,12 +216,15 @@ bool TooLarge(const RealPair& p, const Limits& lim) { return p.v0 > lim.sqrtXmax
 // reflection coefficient except for the round trip F across a layer (|F| <= 1), and those of
 // x leave rho = rhoS e^(-2x) (coil inside) or rho = rhoS e^(2x) (coil outside), which joins the
 // coil factor as (Ic e^(-+x))^2, formed in extended precision.
-TComplex BalancedKernel(const TComplex& rhoS, double k, double L, double Ic, double x, int sign) {
+// A scaled coil factor (lnScale = kR2, see InsideCoilFactor) joins that exponent.
+TComplex BalancedKernel(const TComplex& rhoS, double k, double L, double Ic, double x, int sign,
+                        double lnScale = 0.0) {
   if (Ic == 0.0) return kZero;  // the coil factor has underflowed: nothing left to scale
   const long double kk = k;
   // Ic e^(-+x) through the logarithm: far out in k, e^x alone exceeds even the extended range.
   const long double c =
-      std::copysign(std::exp(std::log(std::fabs(static_cast<long double>(Ic))) + sign * static_cast<long double>(x)),
+      std::copysign(std::exp(std::log(std::fabs(static_cast<long double>(Ic))) + sign * static_cast<long double>(x) +
+                             static_cast<long double>(lnScale)),
                     static_cast<long double>(Ic));
   const double axial = static_cast<double>(1.0L - std::cos(kk * L));
   const double radial = static_cast<double>(c * c / IntPow(kk, 6));
@@ -253,8 +256,8 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
   const double s1 = SProduct(omega, MR1, CON1);
   int dropped = 0;  // nodes whose Bessel values could not be computed
   auto kernel = [=, &lim, &dropped](double k) {
-    double Ic = 0.0;
-    if (!InsideCoilFactor(k, R1, R2, lim, Ic)) return kZero;
+    double Ic = 0.0, lnScale = 0.0;
+    const bool plainIc = InsideCoilFactor(k, R1, R2, lim, Ic, lnScale);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex z1 = CScale(alpha1, B1);
     const double x = k * B1;
@@ -262,6 +265,7 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
     Fetch fetch;
     fetch.K(z1, Ka);
     if (fetch.failed) return ++dropped, kZero;
+    if (!plainIc) fetch.outOfRange = true;
     RealPair Ir, Kr;
     if (!fetch.outOfRange && (!Computed(BesselI(x, Ir)) || !Computed(BesselK(x, Kr)))) fetch.outOfRange = true;
     if (!fetch.outOfRange) {
@@ -279,7 +283,7 @@ void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, dou
     if (!Computed(BesselK(z1, 2, Ka, nz)) || !r.Get(x)) return ++dropped, kZero;
     const TComplex num = CSub(KMuTerm(k, MR1, r.K.v0, Ka.v1), AlphaTerm(alpha1, r.K.v1, Ka.v0));
     const TComplex den = CAdd(KMuTerm(k, MR1, r.I.v0, Ka.v1), AlphaTerm(alpha1, r.I.v1, Ka.v0));
-    return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, -1);
+    return BalancedKernel(BalancedDiv(num, den), k, L, Ic, x, -1, lnScale);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
@@ -299,8 +303,8 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
   const double s2 = SProduct(omega, MR2, CON2);
   int dropped = 0;  // nodes whose Bessel values could not be computed
   auto kernel = [=, &lim, &dropped](double k) {
-    double Ic = 0.0;
-    if (!InsideCoilFactor(k, R1, R2, lim, Ic)) return kZero;
+    double Ic = 0.0, lnScale = 0.0;
+    const bool plainIc = InsideCoilFactor(k, R1, R2, lim, Ic, lnScale);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex alpha2 = CSqrt(Cmplx(k * k, s2));
     const TComplex w = CScale(alpha2, B2);
@@ -315,6 +319,7 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     fetch.I(z2, Iz2);
     fetch.K(z2, Kz2);
     if (fetch.failed) return ++dropped, kZero;
+    if (!plainIc) fetch.outOfRange = true;
     const TComplex a1m2 = CScale(alpha1, MR2);
     const TComplex a2m1 = CScale(alpha2, MR1);
     // P, Q, A1..A4 from a set of pairs (unscaled or scaled alike).
@@ -351,7 +356,7 @@ void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, do
     terms(r.I, r.K, P, Q, A1, A2, A3, A4);
     const TComplex PF = CMul(P, CExp(Cmplx(-2.0 * (z2.Re - z1.Re), -(z2.Im - z1.Im))));
     const TComplex rhoS = BalancedDiv(CAdd(CMul(PF, A1), CMul(Q, A2)), CAdd(CMul(PF, A3), CMul(Q, A4)));
-    return BalancedKernel(rhoS, k, L, Ic, x, -1);
+    return BalancedKernel(rhoS, k, L, Ic, x, -1, lnScale);
   };
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));

@@ -125,6 +125,34 @@ TEST(CoilInt, KFormsMeetAtSix) {
   EXPECT_LE(RelErr(below, at), 8e-12);
 }
 
+// The scaled integral e^-x2 int t I1 that the bore kernels use where CoilIntI overflows: against
+// mpmath from x2 = 20 to 2500 (tests/data/coilint/coilint_i_scaled.csv), and equal to CoilIntI
+// times e^-x2 where both exist. Bound: a few roundings of its terms, times the cancellation of
+// G_I(x2) against G_I(x1) for x1 close to x2 (about 40 at x1 = 0.999 x2 = 20).
+TEST(CoilInt, IScaledMatchesMpmath) {
+  const test::CsvTable t = test::ReadCsv("coilint/coilint_i_scaled.csv");
+  const std::size_t c1 = t.col("x1"), c2 = t.col("x2"), cr = t.col("ref");
+  ASSERT_GE(t.rows.size(), 20u);
+  double worst = 0.0;
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    const double x1 = t.num(i, c1), x2 = t.num(i, c2), want = t.num(i, cr);
+    FpFlagWatch flags;
+    const double got = CoilIntIScaled(x1, x2);
+    EXPECT_EQ(flags.raised(), 0) << "(" << x1 << ", " << x2 << "): " << flags.describe();
+    const double cond = x1 > 0.9 * x2 ? 50.0 : 1.0;
+    EXPECT_LE(RelErr(got, want), 16 * kEpsShort * cond) << "CoilIntIScaled(" << x1 << ", " << x2 << ") = " << got
+                                                         << ", mpmath " << want;
+    worst = std::max(worst, RelErr(got, want) / cond);
+  }
+  std::printf("CoilIntIScaled: %zu rows; worst %.2f eps (over the cancellation allowance)\n", t.rows.size(),
+              worst / kEpsShort);
+  for (const double x2 : {1.0, 10.0, 100.0, 500.0})
+    for (const double r : {0.0, 0.5, 0.9}) {
+      const double direct = CoilIntI(r * x2, x2) * std::exp(-x2);
+      EXPECT_LE(RelErr(CoilIntIScaled(r * x2, x2), direct), 1e-13) << "x1 = " << r * x2 << ", x2 = " << x2;
+    }
+}
+
 TEST(CoilInt, EqualLimitsGiveZero) {
   for (double x : {0.0, 1e-300, 1e-6, 0.5, 2.404825557695773, 6.0, 16.0, 18.0, 36.5, 699.0}) {
     EXPECT_EQ(CoilIntJ(x, x), 0.0) << "x = " << x;
