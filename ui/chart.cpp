@@ -155,9 +155,8 @@ QValueAxis* LeftAxis(const QChart* chart) {
   return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.front());
 }
 
-QLineSeries* AddCurve(QChart* chart, Rgb colour) {
+void StyleCurve(QLineSeries* series, Rgb colour) {
   const QColor c(colour.r, colour.g, colour.b);
-  auto* series = new QLineSeries();
   QPen pen(c, 1);
   pen.setCosmetic(true);
   series->setPen(pen);
@@ -165,7 +164,12 @@ QLineSeries* AddCurve(QChart* chart, Rgb colour) {
   series->setColor(c);
   series->setPointsVisible(true);
   series->setMarkerSize(3.0);  // a line series' marker size is its radius
-  chart->addSeries(series);    // the chart owns the series from here on
+}
+
+QLineSeries* AddCurve(QChart* chart, Rgb colour) {
+  auto* series = new QLineSeries();
+  StyleCurve(series, colour);
+  chart->addSeries(series);  // the chart owns the series from here on
   series->attachAxis(BottomAxis(chart));
   series->attachAxis(LeftAxis(chart));
   return series;

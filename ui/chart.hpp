@@ -30,6 +30,8 @@ QValueAxis* LeftAxis(const QChart* chart);
 // A new curve on the chart: a line through the points in the order added, circular markers
 // reaching 3 pixels from each point, line and markers in the given colour.
 QLineSeries* AddCurve(QChart* chart, Rgb colour);
+// Gives a curve made by AddCurve its look in another colour (for a series used again).
+void StyleCurve(QLineSeries* series, Rgb colour);
 
 // Brings both axes in line with their settings: a manual axis shows its limits; an automatic
 // one the range of all points on the chart. While the user has zoomed in the ranges stay as

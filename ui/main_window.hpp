@@ -1,13 +1,20 @@
 // The main window: coil, output, case and accuracy groups on the left; the drawing or the
 // impedance-plane chart on the right with the progress bar under it; the menus that select
 // the geometry case and act on the chart.
+//
+// Compute runs on a worker thread, so the window keeps painting, switching tabs and zooming
+// while a sweep runs; the button turns into Stop (as does Esc) until the command has ended.
+// Every widget is touched on the window's thread only: the worker reads a copy of the inputs
+// taken at the click and hands each output call back to the window's thread, in call order.
 #pragma once
 
 #include <QMainWindow>
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 #include "app/compute.hpp"
@@ -21,10 +28,12 @@ class QLineEdit;
 class QLineSeries;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 class QTabBar;
 
 namespace veldo {
 
+class ComputeRun;
 class ImpedanceChartView;
 class MessageSink;
 class TAboutBox;
@@ -34,13 +43,17 @@ class TOKBottomDlg1;
 
 class TForm1 : public QMainWindow {
 public:
-  using ComputeCommand = std::function<void(int testCase, const ComputeInput&, ComputeOutput&)>;
+  // The command runs on a worker thread: it must not touch the window but through its input
+  // and output, and should end soon after the stop token asks it to.
+  using ComputeCommand =
+      std::function<void(int testCase, const ComputeInput&, ComputeOutput&, std::stop_token)>;
 
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
 
   // Event handlers, one per control event.
   void FormCreate();
+  // Starts the command on a worker and returns at once; while one runs, asks it to stop.
   void ButtonComputeClick();
   void Halfspace1Click() { SelectCase(1); }
   void Layered1Click() { SelectCase(2); }
@@ -58,6 +71,12 @@ public:
   void ZoomOut1Click();
   void DeleteCurves1Click();
   void Chart1ClickSeries(QLineSeries* series);
+
+  // Whether a Compute command is running; asking it to stop (Stop, Esc); waiting for its end
+  // while the event loop runs (for tests and scripts that drive the window).
+  bool Computing() const { return run_ != nullptr; }
+  void StopCompute();
+  void WaitForCompute();
 
   // Seams: where messages go, what Compute runs, how Save As asks for a path (empty: cancelled).
   void SetMessageSink(MessageSink* sink);
@@ -106,6 +125,7 @@ protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
+  friend class ComputeRun;
   friend class WindowOutput;
 
   void CreateMenus();
@@ -118,17 +138,23 @@ private:
   void SelectCase(int k);
   void DeleteAllCurves();
   QLineSeries* BeginCurve(Rgb colour);
-  void KeepPainting();
+  void SetComputing(bool computing);
+  void ComputeEnded();
 
   ComputeCommand computeCommand_;
   std::unique_ptr<MessageSink> ownSink_;
   MessageSink* sink_ = nullptr;
-  std::vector<QLineSeries*> strays_;  // curves on the chart outside the counted slots
+  // Every series made for a curve, in the order made, which is the order they are drawn in.
+  // The first inUse_ hold the curves on the chart (registered or not) in computation order;
+  // the rest are hidden and empty, kept for the next curves: Qt Charts keeps memory for every
+  // series it has ever been given, so New hides and empties the series instead of deleting them.
+  std::vector<QLineSeries*> series_;
+  std::size_t inUse_ = 0;
   QLineSeries* current_ = nullptr;
   AxisState xAxis_, yAxis_;
-  bool computing_ = false;
+  QShortcut* escape_ = nullptr;     // Esc stops a running command
+  std::unique_ptr<ComputeRun> run_;
   bool closePending_ = false;
-  bool axesDirty_ = false;
   std::unique_ptr<TAboutBox> aboutBox_;
   std::unique_ptr<TOKBottomDlg> newDialog_;
   std::unique_ptr<TOKBottomDlg1> axesDialog_;

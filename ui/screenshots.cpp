@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   }
   form.Halfspace1Click();
   form.ButtonComputeClick();
+  form.WaitForCompute();
   form.TabControl1Tabs->setCurrentIndex(1);
   form.resize(785, 564);
   ok = Save(form, dir, "veldo.png") && ok;

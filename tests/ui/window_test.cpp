@@ -22,12 +22,14 @@
 
 #include <cfenv>
 #include <memory>
+#include <stop_token>
 #include <utility>
 #include <vector>
 
 #include "app/compute.hpp"
 #include "tests/ui/emf_reader.hpp"
 #include "tests/ui/qt_app.hpp"
+#include "tests/ui/window_support.hpp"
 #include "ui/chart.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/drawings.hpp"
@@ -80,19 +82,22 @@ protected:
   void SetUp() override {
     form = std::make_unique<TForm1>();
     form->SetMessageSink(&sink);
-    form->SetComputeCommand([models = CheapModels()](int tc, const ComputeInput& in, ComputeOutput& out) {
-      ButtonComputeClick(tc, in, out, models);
+    form->SetComputeCommand([models = CheapModels()](int tc, const ComputeInput& in, ComputeOutput& out,
+                                                     std::stop_token stop) {
+      ButtonComputeClick(tc, in, out, models, 1, std::move(stop));
     });
   }
   QLineEdit* Edit(const char* name) { return form->findChild<QLineEdit*>(name); }
   QRadioButton* Radio(const char* name) { return form->findChild<QRadioButton*>(name); }
   bool Shown(const QWidget* w) const { return !w->isHidden(); }
+  void Compute() { test::ComputeAndWait(*form); }
+  QList<QLineSeries*> Visible() const { return test::VisibleCurves(form->Chart1); }
   // A lift-off sweep of case 1 over 1..3 mm in 1 mm steps: three points.
   void ComputeThreePoints() {
     Edit("Epr1loa")->setText("1");
     Edit("Epr1lob")->setText("3");
     Edit("Epr1loc")->setText("1");
-    form->ButtonComputeClick();
+    Compute();
   }
   double Min(Qt::Orientation o) { return (o == Qt::Horizontal ? BottomAxis(form->Chart1) : LeftAxis(form->Chart1))->min(); }
   double Max(Qt::Orientation o) { return (o == Qt::Horizontal ? BottomAxis(form->Chart1) : LeftAxis(form->Chart1))->max(); }
@@ -252,30 +257,30 @@ TEST_F(WindowTest, ComputeAddsOneCurveAndShowsTheAirCoilValues) {
   // A conductivity sweep: a second, red curve; the first stays.
   Radio("RBpr1con1")->setChecked(true);
   Edit("Epr1con1b")->setText("3.0");
-  form->ButtonComputeClick();
+  Compute();
   ASSERT_EQ(form->CurveCount, 2);
   EXPECT_EQ(form->Curves[1]->color(), QColor(255, 0, 0));
   EXPECT_EQ(form->Curves[1]->count(), 3);
   EXPECT_EQ(form->Curves[0]->count(), 3);
-  EXPECT_EQ(form->Chart1->series().size(), 2);
+  EXPECT_EQ(Visible().size(), 2);
 }
 
 TEST_F(WindowTest, MessagesArriveWithTextAndKind) {
   Edit("Editr1")->setText("-1");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(sink.last(), std::pair(MessageKind::Plain, std::string("Check for negative data values")));
   Edit("Editr1")->setText("2.0");
 
   Edit("Epr1loa")->setText("abc");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(sink.last(), std::pair(MessageKind::Error, std::string("'abc' is not a valid floating point value.")));
 
   Edit("Epr1loa")->setText("2");
   Edit("Epr1lob")->setText("1");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(sink.last(), std::pair(MessageKind::Plain, std::string("Check if (From <= To) and if (Step > 0)")));
   EXPECT_EQ(form->CurveCount, 0);
-  EXPECT_TRUE(form->Chart1->series().isEmpty());
+  EXPECT_TRUE(Visible().isEmpty());
   EXPECT_EQ(form->Labelinductivereactance->text().trimmed(), "100.000000");  // shown before the range check
 }
 
@@ -284,24 +289,24 @@ TEST_F(WindowTest, FaultKeepsThePointsAndNewRemovesThem) {
   Edit("Epr1loa")->setText("4.0");
   Edit("Epr1lob")->setText("4.4");
   Edit("Epr1loc")->setText("0.1");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(sink.last(), std::pair(MessageKind::Error, std::string("Invalid floating point operation.")));
-  ASSERT_EQ(form->Chart1->series().size(), 1);
-  auto* partial = qobject_cast<QLineSeries*>(form->Chart1->series().front());
+  ASSERT_EQ(Visible().size(), 1);
+  QLineSeries* partial = Visible().front();
   EXPECT_EQ(partial->count(), 2);  // 4.0 and 4.1 mm
   ComputeThreePoints();
-  EXPECT_EQ(form->Chart1->series().size(), 2);
+  EXPECT_EQ(Visible().size(), 2);
   form->New1Click();
   form->OKBottomDlg->OKBtn->click();
   EXPECT_EQ(form->CurveCount, 0);
-  EXPECT_TRUE(form->Chart1->series().isEmpty());
+  EXPECT_TRUE(Visible().isEmpty());
 }
 
 TEST_F(WindowTest, StatusBarShowsTheAccuracyNotice) {
   Edit("Epr1loa")->setText("0.8");
   Edit("Epr1lob")->setText("1.0");
   Edit("Epr1loc")->setText("0.1");
-  form->ButtonComputeClick();  // 1.0 mm: Ier = 1
+  Compute();  // 1.0 mm: Ier = 1
   ASSERT_EQ(form->CurveCount, 1);
   EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
             "1 of 3 points did not reach the requested accuracy");
@@ -311,9 +316,9 @@ TEST_F(WindowTest, StatusBarShowsTheAccuracyNotice) {
   Edit("Epr1loa")->setText("0.8");
   Edit("Epr1lob")->setText("1.0");
   Edit("Epr1loc")->setText("0.1");
-  form->ButtonComputeClick();
+  Compute();
   Edit("Editr1")->setText("-1");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(form->statusBar()->currentMessage(), "");
 }
 
@@ -331,14 +336,14 @@ TEST_F(WindowTest, NewAsksFirstAndCancelKeepsTheCurves) {
   form->OKBottomDlg->CancelBtn->click();
   EXPECT_FALSE(form->OKBottomDlg->isVisible());
   EXPECT_EQ(form->CurveCount, 2);
-  EXPECT_EQ(form->Chart1->series().size(), 2);
+  EXPECT_EQ(Visible().size(), 2);
 
   form->TabControl1Tabs->setCurrentIndex(1);
   form->N1Layer1Click();
   form->New1Click();
   form->OKBottomDlg->OKBtn->click();
   EXPECT_EQ(form->CurveCount, 0);
-  EXPECT_TRUE(form->Chart1->series().isEmpty());
+  EXPECT_TRUE(Visible().isEmpty());
   for (QLineSeries* s : form->Curves) EXPECT_EQ(s, nullptr);
   // Nothing else is reset.
   EXPECT_EQ(form->TestCase, 3);
@@ -349,6 +354,70 @@ TEST_F(WindowTest, NewAsksFirstAndCancelKeepsTheCurves) {
   ComputeThreePoints();
   EXPECT_EQ(form->CurveCount, 1);
   EXPECT_NE(form->Curves[0], nullptr);
+}
+
+// New keeps the emptied series hidden for the next curves. What the user sees stays as if they
+// were new: the new colour, only the new points, a later curve drawn over an earlier one, and a
+// saved picture with the visible curves only.
+TEST_F(WindowTest, CurvesAfterNewLookAsIfNew) {
+  Radio("RBpr1lo")->setChecked(true);
+  ComputeThreePoints();  // blue
+  Radio("RBpr1mr1")->setChecked(true);
+  Compute();  // green
+  Radio("RBpr1lo")->setChecked(true);
+  Compute();  // blue
+  form->New1Click();
+  form->OKBottomDlg->OKBtn->click();
+  ASSERT_TRUE(Visible().isEmpty());
+
+  // Two curves: both in series the first curves had.
+  Radio("RBpr1con1")->setChecked(true);
+  Edit("Epr1con1b")->setText("2.0");
+  Compute();  // red, two points
+  Radio("RBpr1mr1")->setChecked(true);
+  Edit("Epr1mr1a")->setText("1");
+  Edit("Epr1mr1b")->setText("3");
+  Edit("Epr1mr1c")->setText("1");
+  Compute();  // green, three points
+  const QList<QLineSeries*> shown = Visible();
+  ASSERT_EQ(shown.size(), 2);
+  EXPECT_EQ(form->Chart1->series().size(), 3);  // nothing added to the chart
+  EXPECT_EQ(shown[0], form->Curves[0]);  // drawing order is computation order
+  EXPECT_EQ(shown[1], form->Curves[1]);
+  EXPECT_EQ(shown[0]->color(), QColor(255, 0, 0));
+  EXPECT_EQ(shown[0]->pen().color(), QColor(255, 0, 0));
+  EXPECT_EQ(shown[0]->brush().color(), QColor(255, 0, 0));
+  EXPECT_EQ(shown[0]->count(), 2);
+  EXPECT_EQ(shown[1]->color(), QColor(0, 128, 0));
+  EXPECT_EQ(shown[1]->count(), 3);
+  EXPECT_TRUE(shown[0]->pointsVisible());
+  EXPECT_EQ(shown[0]->markerSize(), 3.0);
+  // Axes from the visible points only: the hidden series hold none.
+  EXPECT_LE(Max(Qt::Horizontal), 1.0);
+  // A click still reaches the reused curve.
+  form->DeleteCurves1->trigger();
+  emit shown[0]->clicked(shown[0]->at(0));
+  EXPECT_EQ(shown[0]->count(), 0);
+  form->DeleteCurves1->trigger();
+
+  // The picture shows the green curve, not the hidden blue one.
+  QTemporaryDir dir;
+  const QString path = dir.filePath("reused.emf");
+  form->AskSavePath = [&] { return path; };
+  form->SaveAs1Click();
+  ASSERT_TRUE(sink.shown.empty()) << sink.last().second;
+  const test::EmfFile f = test::ReadEmf(path.toStdString());
+  ASSERT_EQ(f.error, "");
+  std::map<std::uint32_t, std::uint32_t> penColour;
+  std::map<std::uint32_t, int> lines;
+  std::uint32_t pen = 0;
+  for (const auto& r : f.records) {
+    if (r.type == emf::EMR_EXTCREATEPEN) penColour[r.u32(8)] = r.u32(40);
+    if (r.type == emf::EMR_SELECTOBJECT && penColour.count(r.u32(8))) pen = penColour[r.u32(8)];
+    if (r.type == emf::EMR_POLYLINE) ++lines[pen];
+  }
+  EXPECT_GE(lines[emf::ColorRef(0, 128, 0)], 1);
+  EXPECT_EQ(lines[emf::ColorRef(0, 0, 255)], 0);
 }
 
 TEST_F(WindowTest, DeleteCurvesEmptiesAClickedCurveOnlyWhenChecked) {
@@ -370,7 +439,7 @@ TEST_F(WindowTest, DeleteCurvesEmptiesAClickedCurveOnlyWhenChecked) {
   // New after a curve was emptied destroys it with the rest.
   form->New1Click();
   form->OKBottomDlg->OKBtn->click();
-  EXPECT_TRUE(form->Chart1->series().isEmpty());
+  EXPECT_TRUE(Visible().isEmpty());
 }
 
 TEST_F(WindowTest, AxesLimitsFirstShowingAndManualSwitch) {
@@ -419,7 +488,7 @@ TEST_F(WindowTest, AxesLimitsFirstShowingAndManualSwitch) {
   EXPECT_TRUE(BottomAxis(form->Chart1)->isGridLineVisible());
   // A new curve does not move a manual axis.
   Edit("Epr1lob")->setText("9");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(Max(Qt::Horizontal), 2.0);
   // The dialog kept its check boxes; grid back on, manual off: automatic again.
   form->AxesLimits1Click();
@@ -479,7 +548,7 @@ TEST_F(WindowTest, SaveAsWritesAVectorMetafileOrSaysWhyNot) {
   QTemporaryDir dir;
   ComputeThreePoints();
   Radio("RBpr1mr1")->setChecked(true);
-  form->ButtonComputeClick();
+  Compute();
   ASSERT_EQ(form->CurveCount, 2);
   const QString path = dir.filePath("chart.emf");
   form->AskSavePath = [&] { return path; };
@@ -540,7 +609,7 @@ TEST(WindowRealModels, DefaultLiftOffSweep) {
   RecordingSink sink;
   TForm1 form;
   form.SetMessageSink(&sink);
-  form.ButtonComputeClick();
+  test::ComputeAndWait(form);
   EXPECT_TRUE(sink.shown.empty()) << sink.last().second;
   ASSERT_EQ(form.CurveCount, 1);
   EXPECT_GE(form.Curves[0]->count(), 9);
@@ -566,7 +635,7 @@ TEST(WindowOutputFlags, DrawingLeavesTheCommandsFlagsAlone) {
   TForm1 form;
   form.SetMessageSink(&sink);
   int before = -1, after = -1;
-  form.SetComputeCommand([&](int, const ComputeInput&, ComputeOutput& out) {
+  form.SetComputeCommand([&](int, const ComputeInput&, ComputeOutput& out, std::stop_token) {
     std::feclearexcept(FE_ALL_EXCEPT);
     std::feraiseexcept(FE_DIVBYZERO);
     before = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
@@ -583,7 +652,7 @@ TEST(WindowOutputFlags, DrawingLeavesTheCommandsFlagsAlone) {
     after = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
     out.CountCurve();
   });
-  form.ButtonComputeClick();
+  test::ComputeAndWait(form);
   EXPECT_EQ(before, FE_DIVBYZERO);
   EXPECT_EQ(after, FE_DIVBYZERO);
   EXPECT_EQ(form.CurveCount, 1);
@@ -666,7 +735,7 @@ TEST_F(ChartMouseTest, ZoomStandsUntilZoomOut) {
   form->Chart1->zoomIn(QRectF(form->Chart1->plotArea().center(), QSizeF(40, 40)));
   const double zoomedHi = Max(Qt::Horizontal);
   Edit("Epr1lob")->setText("9");
-  form->ButtonComputeClick();
+  Compute();
   EXPECT_EQ(Max(Qt::Horizontal), zoomedHi);
   form->AxesLimits1Click();
   TOKBottomDlg1* d = form->OKBottomDlg1;
