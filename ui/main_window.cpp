@@ -807,7 +807,7 @@ void TForm1::ComputeEnded() {
   current_ = nullptr;
   SetComputing(false);
   RescaleAxes();
-  if (closePending_) close();
+  if (std::exchange(closePending_, false)) close();
 }
 
 // While a command runs, what would change its inputs or remove its curve is disabled: the input
