@@ -197,7 +197,6 @@ std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& 
   return {};
 }
 
-
 // A point as its model call left it, before the normalisation, with the fault flags that the call
 // raised on the thread that ran it: they travel with the point, so its fault is the one a serial
 // run reports for the model call and the normalisation together.
@@ -252,22 +251,26 @@ public:
         slots_(static_cast<std::size_t>(window_)),
         errors_(static_cast<std::size_t>(window_)),
         ready_(static_cast<std::size_t>(window_), 0) {
-    workers_.reserve(static_cast<std::size_t>(workers));
-    for (int t = 0; t < workers; ++t) workers_.emplace_back([this] { Work(); });
+    working_ = workers;  // before any starts: each counts itself out under the lock
+    for (int t = 0; t < workers; ++t) {
+      try {
+        std::thread([this] { Work(); }).detach();
+      } catch (...) {  // no thread for this worker: the ones started leave before this goes away
+        {
+          const std::lock_guard<std::mutex> lock(mutex_);
+          working_ -= workers - t;
+        }
+        Stop();
+        throw;
+      }
+    }
   }
   OrderedPoints(const OrderedPoints&) = delete;
   OrderedPoints& operator=(const OrderedPoints&) = delete;
 
-  // Points still running finish before the workers are joined (a model call cannot be cut
-  // short); their results are dropped.
-  ~OrderedPoints() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      end_ = 0;
-    }
-    space_.notify_all();
-    workers_.clear();
-  }
+  // Points still running finish first (a model call cannot be cut short); their results are
+  // dropped.
+  ~OrderedPoints() { Stop(); }
 
   // Point i as its model call left it, once it is done; nothing when a stop is requested first.
   // Called for i = 0, 1, 2, ... in turn, up to and including the first point with a fault.
@@ -292,6 +295,17 @@ public:
   }
 
 private:
+  // Claims nothing more and waits until every worker has left its loop, a point being computed
+  // finishing first. The workers touch nothing of this object after that, so they are detached
+  // rather than joined: a thread's exit takes some tens of microseconds, a few per cent of a
+  // short sweep, and would otherwise delay the end of the command.
+  void Stop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    end_ = 0;
+    space_.notify_all();
+    left_.wait(lock, [&] { return working_ == 0; });
+  }
+
   std::size_t Slot(int i) const { return static_cast<std::size_t>(i % window_); }
   bool Claimable() const { return next_ < end_ && next_ < taken_ + window_; }
 
@@ -322,9 +336,10 @@ private:
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       space_.wait(lock, [&] { return next_ >= end_ || next_ < taken_ + window_; });
-      if (next_ >= end_) return;
+      if (next_ >= end_) break;
       Evaluate(lock);
     }
+    if (--working_ == 0) left_.notify_one();
   }
 
   const SweepPlan& plan_;
@@ -338,7 +353,8 @@ private:
   std::vector<ModelPoint> slots_;  // point i in slot i % window_
   std::vector<std::exception_ptr> errors_;
   std::vector<char> ready_;
-  std::vector<std::jthread> workers_;  // last: joined before the state they use goes away
+  int working_ = 0;                // workers that have not left their loop
+  std::condition_variable left_;  // the last worker left
 };
 
 // Steps 1 to 5 of the command: the common inputs and their checks, the progress reset, the case's
