@@ -47,6 +47,20 @@ struct RecordingSink : MessageSink {
   std::pair<MessageKind, std::string> last() const { return shown.empty() ? std::pair{MessageKind::Plain, std::string("(none)")} : shown.back(); }
 };
 
+// Polylines of a metafile counted by the colour of the pen selected when each was drawn: which
+// curves were written.
+std::map<std::uint32_t, int> PolylinesByPenColour(const test::EmfFile& f) {
+  std::map<std::uint32_t, std::uint32_t> penColour;
+  std::map<std::uint32_t, int> lines;
+  std::uint32_t pen = 0;
+  for (const auto& r : f.records) {
+    if (r.type == emf::EMR_EXTCREATEPEN) penColour[r.u32(8)] = r.u32(40);
+    if (r.type == emf::EMR_SELECTOBJECT && penColour.count(r.u32(8))) pen = penColour[r.u32(8)];
+    if (r.type == emf::EMR_POLYLINE) ++lines[pen];
+  }
+  return lines;
+}
+
 // Stand-in models: X0 = 100 ohm; dR = 1000·P, dX = −1000·P for the first parameter (in m);
 // at 4.2 mm the point raises an invalid operation; at 0.9 mm it falls short of the accuracy.
 ModelTable CheapModels() {
@@ -408,14 +422,7 @@ TEST_F(WindowTest, CurvesAfterNewLookAsIfNew) {
   ASSERT_TRUE(sink.shown.empty()) << sink.last().second;
   const test::EmfFile f = test::ReadEmf(path.toStdString());
   ASSERT_EQ(f.error, "");
-  std::map<std::uint32_t, std::uint32_t> penColour;
-  std::map<std::uint32_t, int> lines;
-  std::uint32_t pen = 0;
-  for (const auto& r : f.records) {
-    if (r.type == emf::EMR_EXTCREATEPEN) penColour[r.u32(8)] = r.u32(40);
-    if (r.type == emf::EMR_SELECTOBJECT && penColour.count(r.u32(8))) pen = penColour[r.u32(8)];
-    if (r.type == emf::EMR_POLYLINE) ++lines[pen];
-  }
+  std::map<std::uint32_t, int> lines = PolylinesByPenColour(f);
   EXPECT_GE(lines[emf::ColorRef(0, 128, 0)], 1);
   EXPECT_EQ(lines[emf::ColorRef(0, 0, 255)], 0);
 }
@@ -560,14 +567,7 @@ TEST_F(WindowTest, SaveAsWritesAVectorMetafileOrSaysWhyNot) {
   for (const char* t : {"Impedance Plane", "Normalized Resistance", "Normalized Inductive Reactance"})
     EXPECT_NE(std::find(texts.begin(), texts.end(), t), texts.end()) << t;
   // At least one polyline in each curve's colour (blue, green).
-  std::map<std::uint32_t, std::uint32_t> penColour;
-  std::map<std::uint32_t, int> lines;
-  std::uint32_t pen = 0;
-  for (const auto& r : f.records) {
-    if (r.type == emf::EMR_EXTCREATEPEN) penColour[r.u32(8)] = r.u32(40);
-    if (r.type == emf::EMR_SELECTOBJECT && penColour.count(r.u32(8))) pen = penColour[r.u32(8)];
-    if (r.type == emf::EMR_POLYLINE) ++lines[pen];
-  }
+  std::map<std::uint32_t, int> lines = PolylinesByPenColour(f);
   EXPECT_GE(lines[emf::ColorRef(0, 0, 255)], 1);
   EXPECT_GE(lines[emf::ColorRef(0, 128, 0)], 1);
 
