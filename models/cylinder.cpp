@@ -54,37 +54,20 @@ int BesselK(const TComplex& z, int kode, ComplexPair& out, int& nz) {
   out = ComplexPair{Cmplx(cyr[1], cyi[1]), Cmplx(cyr[2], cyi[2])};
   return ierr;
 }
-// Unscaled pairs of a real argument.
-int BesselI(double x, RealPair& out) {
+// Orders 0 and 1 of ZBESI or ZBESK at a real argument; KODE 1 unscaled, KODE 2 scaled as Amos
+// does (I by exp(-x), K by exp(x)).
+template <class Amos>
+int RealPairOf(Amos amos, double x, int kode, RealPair& out) {
   double cyr[3] = {}, cyi[3] = {};
   int nz = 0, ierr = 0;
-  ZBESI(x, 0.0, 0.0, 1, 2, cyr, cyi, nz, ierr);
+  amos(x, 0.0, 0.0, kode, 2, cyr, cyi, nz, ierr);
   out = RealPair{cyr[1], cyr[2]};
   return ierr;
 }
-int BesselK(double x, RealPair& out) {
-  double cyr[3] = {}, cyi[3] = {};
-  int nz = 0, ierr = 0;
-  ZBESK(x, 0.0, 0.0, 1, 2, cyr, cyi, nz, ierr);
-  out = RealPair{cyr[1], cyr[2]};
-  return ierr;
-}
-
-// Real-argument pairs scaled as Amos does: I by exp(-x), K by exp(x).
-int BesselIScaled(double x, RealPair& out) {
-  double cyr[3] = {}, cyi[3] = {};
-  int nz = 0, ierr = 0;
-  ZBESI(x, 0.0, 0.0, 2, 2, cyr, cyi, nz, ierr);
-  out = RealPair{cyr[1], cyr[2]};
-  return ierr;
-}
-int BesselKScaled(double x, RealPair& out) {
-  double cyr[3] = {}, cyi[3] = {};
-  int nz = 0, ierr = 0;
-  ZBESK(x, 0.0, 0.0, 2, 2, cyr, cyi, nz, ierr);
-  out = RealPair{cyr[1], cyr[2]};
-  return ierr;
-}
+int BesselI(double x, RealPair& out) { return RealPairOf(ZBESI, x, 1, out); }
+int BesselK(double x, RealPair& out) { return RealPairOf(ZBESK, x, 1, out); }
+int BesselIScaled(double x, RealPair& out) { return RealPairOf(ZBESI, x, 2, out); }
+int BesselKScaled(double x, RealPair& out) { return RealPairOf(ZBESK, x, 2, out); }
 
 // The complex-argument pairs of one kernel evaluation, unscaled. Once the skin depth is below
 // about 1/700 of a radius (Re(alpha B) > about 700) I overflows and K underflows to zero,
