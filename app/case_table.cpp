@@ -10,11 +10,11 @@ constexpr bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
-constexpr bool FieldsFollowPattern(const CaseSpec& c) {
+constexpr bool FieldsFollowPattern(const CaseDef& c) {
   if (c.params.empty()) return c.frequencyField.empty();
   if (!EndsWith(c.frequencyField, "f")) return false;
   const std::string_view prefix = c.frequencyField.substr(0, c.frequencyField.size() - 1);
-  for (const ParamSpec& p : c.params) {
+  for (const ParamDef& p : c.params) {
     const std::string_view stem = p.fromField.substr(0, p.fromField.size() - 1);
     if (stem.substr(0, prefix.size()) != prefix) return false;
     if (!EndsWith(p.fromField, "a") || !EndsWith(p.toField, "b") || !EndsWith(p.stepField, "c"))
@@ -29,8 +29,8 @@ constexpr bool FieldsFollowPattern(const CaseSpec& c) {
 }
 
 constexpr bool ColourAndFactorByParameter() {
-  for (const CaseSpec& c : kCases)
-    for (const ParamSpec& p : c.params) {
+  for (const CaseDef& c : kCases)
+    for (const ParamDef& p : c.params) {
       Rgb want{};
       double factor = 0;
       switch (p.id) {

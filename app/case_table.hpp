@@ -55,7 +55,7 @@ inline constexpr std::array<std::string_view, 3> kColumnCaptions{"From", "To", "
 
 enum class Param { LO, D1, B1, B2, CON1, CON2, MR1, MR2 };
 
-struct ParamSpec {
+struct ParamDef {
   Param id;
   std::string_view name;      // "LO", "D1", ... (also the front end's column text)
   std::string_view selector;  // radio button, "RBpr1lo"
@@ -79,12 +79,12 @@ enum class ModelKind {
   VerticalCoilHalfSpace,     // LO, CON1, MR1
 };
 
-struct CaseSpec {
+struct CaseDef {
   int testCase;               // 1..9
   std::string_view cliName;   // name of the case on the command line ("" for 7, 8)
   std::string_view group;     // input group box, "GBpr1"
   std::string_view frequencyField, frequencyDefault;  // "" for 7, 8
-  std::span<const ParamSpec> params;  // reading and selector order (empty for 7, 8)
+  std::span<const ParamDef> params;  // reading and selector order (empty for 7, 8)
   ModelKind model;
 };
 
@@ -104,13 +104,13 @@ inline constexpr std::string_view kCapMR1 = "Rel.magn.permeability MR1";
 inline constexpr std::string_view kCapMR2 = "Rel.magn.permeability MR2";
 
 // clang-format off
-inline constexpr std::array<ParamSpec, 3> kPr1{{
+inline constexpr std::array<ParamDef, 3> kPr1{{
   {Param::LO,   "LO",   "RBpr1lo",   kCapLO,   "Epr1loa",   "0.1", "Epr1lob",   "1.0",  "Epr1loc",   "0.1", kLoColour,   kFactorMm},
   {Param::CON1, "CON1", "RBpr1con1", kCapCON1, "Epr1con1a", "1.0", "Epr1con1b", "10.0", "Epr1con1c", "1.0", kCon1Colour, kFactorMSm},
   {Param::MR1,  "MR1",  "RBpr1mr1",  kCapMR1,  "Epr1mr1a",  "1",   "Epr1mr1b",  "10",   "Epr1mr1c",  "1",   kMr1Colour,  kFactorNone},
 }};
 
-inline constexpr std::array<ParamSpec, 6> kPr2{{
+inline constexpr std::array<ParamDef, 6> kPr2{{
   {Param::LO,   "LO",   "RBpr2lo",   kCapLO,   "Epr2loa",   "0.1",  "Epr2lob",   "1.0",  "Epr2loc",   "0.1", kLoColour,   kFactorMm},
   {Param::D1,   "D1",   "RBpr2d1",   kCapD1,   "Epr2d1a",   "0.1",  "Epr2d1b",   "0.5",  "Epr2d1c",   "0.1", kD1Colour,   kFactorMm},
   {Param::CON1, "CON1", "RBpr2con1", kCapCON1, "Epr2con1a", "10.0", "Epr2con1b", "20.0", "Epr2con1c", "1.0", kCon1Colour, kFactorMSm},
@@ -119,13 +119,13 @@ inline constexpr std::array<ParamSpec, 6> kPr2{{
   {Param::MR2,  "MR2",  "RBpr2mr2",  kCapMR2,  "Epr2mr2a",  "1.0",  "Epr2mr2b",  "10.0", "Epr2mr2c",  "1.0", kMr2Colour,  kFactorNone},
 }};
 
-inline constexpr std::array<ParamSpec, 3> kId1{{
+inline constexpr std::array<ParamDef, 3> kId1{{
   {Param::B1,   "B1",   "RBid1b1",   kCapB1,   "Eid1b1a",   "10.0", "Eid1b1b",   "11.0", "Eid1b1c",   "0.1", kB1Colour,   kFactorMm},
   {Param::CON1, "CON1", "RBid1con1", kCapCON1, "Eid1con1a", "10.0", "Eid1con1b", "20.0", "Eid1con1c", "1.0", kCon1Colour, kFactorMSm},
   {Param::MR1,  "MR1",  "RBid1mr1",  kCapMR1,  "Eid1mr1a",  "1",    "Eid1mr1b",  "10",   "Eid1mr1c",  "1",   kMr1Colour,  kFactorNone},
 }};
 
-inline constexpr std::array<ParamSpec, 6> kId2{{
+inline constexpr std::array<ParamDef, 6> kId2{{
   {Param::B1,   "B1",   "RBid2b1",   kCapB1,   "Eid2b1a",   "10.0", "Eid2b1b",   "11.0", "Eid2b1c",   "0.2", kB1Colour,   kFactorMm},
   {Param::B2,   "B2",   "RBid2b2",   kCapB2,   "Eid2b2a",   "12.0", "Eid2b2b",   "14.0", "Eid2b2c",   "0.5", kB2Colour,   kFactorMm},
   {Param::CON1, "CON1", "RBid2con1", kCapCON1, "Eid2con1a", "10",   "Eid2con1b", "20",   "Eid2con1c", "5",   kCon1Colour, kFactorMSm},
@@ -134,13 +134,13 @@ inline constexpr std::array<ParamSpec, 6> kId2{{
   {Param::MR2,  "MR2",  "RBid2mr2",  kCapMR2,  "Eid2mr2a",  "1.0",  "Eid2mr2b",  "10.0", "Eid2mr2c",  "1.0", kMr2Colour,  kFactorNone},
 }};
 
-inline constexpr std::array<ParamSpec, 3> kOd1{{
+inline constexpr std::array<ParamDef, 3> kOd1{{
   {Param::B1,   "B1",   "RBod1b1",   kCapB1,   "Eod1b1a",   "9",   "Eod1b1b",   "9.8", "Eod1b1c",   "0.1", kB1Colour,   kFactorMm},
   {Param::CON1, "CON1", "RBod1con1", kCapCON1, "Eod1con1a", "1.0", "Eod1con1b", "2.0", "Eod1con1c", "0.1", kCon1Colour, kFactorMSm},
   {Param::MR1,  "MR1",  "RBod1mr1",  kCapMR1,  "Eod1mr1a",  "1",   "Eod1mr1b",  "50",  "Eod1mr1c",  "5",   kMr1Colour,  kFactorNone},
 }};
 
-inline constexpr std::array<ParamSpec, 6> kOd2{{
+inline constexpr std::array<ParamDef, 6> kOd2{{
   {Param::B1,   "B1",   "RBod2b1",   kCapB1,   "Eod2b1a",   "10",   "Eod2b1b",   "10.5", "Eod2b1c",   "0.1", kB1Colour,   kFactorMm},
   {Param::B2,   "B2",   "RBod2b2",   kCapB2,   "Eod2b2a",   "9",    "Eod2b2b",   "9.5",  "Eod2b2c",   "0.1", kB2Colour,   kFactorMm},
   {Param::CON1, "CON1", "RBod2con1", kCapCON1, "Eod2con1a", "1",    "Eod2con1b", "2",    "Eod2con1c", "0.1", kCon1Colour, kFactorMSm},
@@ -149,7 +149,7 @@ inline constexpr std::array<ParamSpec, 6> kOd2{{
   {Param::MR2,  "MR2",  "RBod2mr2",  kCapMR2,  "Eod2mr2a",  "1.0",  "Eod2mr2b",  "10.0", "Eod2mr2c",  "1.0", kMr2Colour,  kFactorNone},
 }};
 
-inline constexpr std::array<ParamSpec, 3> kVpr1{{
+inline constexpr std::array<ParamDef, 3> kVpr1{{
   {Param::LO,   "LO",   "RBvpr1lo",   kCapLO,   "Evpr1loa",   "0.1", "Evpr1lob",   "1.0",  "Evpr1loc",   "0.1", kLoColour,   kFactorMm},
   {Param::CON1, "CON1", "RBvpr1con1", kCapCON1, "Evpr1con1a", "1.0", "Evpr1con1b", "10.0", "Evpr1con1c", "1.0", kCon1Colour, kFactorMSm},
   {Param::MR1,  "MR1",  "RBvpr1mr1",  kCapMR1,  "Evpr1mr1a",  "1",   "Evpr1mr1b",  "10",   "Evpr1mr1c",  "1",   kMr1Colour,  kFactorNone},
@@ -159,7 +159,7 @@ inline constexpr std::array<ParamSpec, 3> kVpr1{{
 }  // namespace case_table_detail
 
 // All nine cases in TestCase order; 7 and 8 (the sphere groups) carry no computation.
-inline constexpr std::array<CaseSpec, 9> kCases{{
+inline constexpr std::array<CaseDef, 9> kCases{{
     {1, "planar1", "GBpr1", "Epr1f", "100.0", case_table_detail::kPr1, ModelKind::PlanarOneLayer},
     {2, "planar2", "GBpr2", "Epr2f", "10.0", case_table_detail::kPr2, ModelKind::PlanarTwoLayers},
     {3, "bore1", "GBid1", "Eid1f", "10.0", case_table_detail::kId1,
@@ -177,13 +177,13 @@ inline constexpr std::array<CaseSpec, 9> kCases{{
 }};
 
 // The case of a TestCase value, or nullptr outside 1..9.
-constexpr const CaseSpec* FindCase(int testCase) {
+constexpr const CaseDef* FindCase(int testCase) {
   if (testCase < 1 || testCase > static_cast<int>(kCases.size())) return nullptr;
   return &kCases[static_cast<std::size_t>(testCase - 1)];
 }
 
 // Index of a parameter in a case's list, or -1 when the case does not have it.
-constexpr int ParamIndex(const CaseSpec& c, Param p) {
+constexpr int ParamIndex(const CaseDef& c, Param p) {
   for (std::size_t i = 0; i < c.params.size(); ++i)
     if (c.params[i].id == p) return static_cast<int>(i);
   return -1;

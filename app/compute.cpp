@@ -184,7 +184,7 @@ std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& 
       fn(N, R1, R2, L, f, w[0], w[1], w[2], w[3], w[4], w[5], Acc, dR, dX, Ier);
     };
   };
-  switch (p.spec->model) {
+  switch (p.caseDef->model) {
     case ModelKind::PlanarOneLayer: return one(models.PlanarOneLayer);
     case ModelKind::PlanarTwoLayers: return two(models.PlanarTwoLayers);
     case ModelKind::CylinderInsideOneLayer: return one(models.CylinderInsideOneLayer);
@@ -363,17 +363,17 @@ private:
 ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPlan& plan,
                          std::array<double, 6>& fromWindow) {
   constexpr auto kOk = ComputeStatus::Completed;
-  const CaseSpec* spec = FindCase(TestCase);
-  if (spec == nullptr) return ComputeStatus::NoComputation;
+  const CaseDef* caseDef = FindCase(TestCase);
+  if (caseDef == nullptr) return ComputeStatus::NoComputation;
   ComputeStatus st;
 
   // A full registry refuses the command before anything is read or computed.
-  if (spec->model != ModelKind::None && out.CurveCount() >= kCurveSlots)
+  if (caseDef->model != ModelKind::None && out.CurveCount() >= kCurveSlots)
     return read.Check(kRegistryFullMessage);
 
   // Common inputs, in reading order.
   plan = SweepPlan{};
-  plan.spec = spec;
+  plan.caseDef = caseDef;
   if ((st = read.LenientReal(kCommonFields[kFieldAcc].name, 0, true, plan.Acc)) != kOk) return st;
   if ((st = read.LenientReal(kCommonFields[kFieldR1].name, kFactorMm, false, plan.R1)) != kOk)
     return st;
@@ -388,16 +388,16 @@ ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPl
 
   out.SetProgressPosition(0);
   out.SetProgressMaximum(1);
-  if (spec->model == ModelKind::None) return ComputeStatus::NoComputation;
+  if (caseDef->model == ModelKind::None) return ComputeStatus::NoComputation;
 
   // Case inputs: the frequency, then every From field in table order.
-  if ((st = read.Strict(spec->frequencyField, kFactorKHz, plan.f)) != kOk) return st;
-  for (std::size_t i = 0; i < spec->params.size(); ++i) {
-    const ParamSpec& p = spec->params[i];
+  if ((st = read.Strict(caseDef->frequencyField, kFactorKHz, plan.f)) != kOk) return st;
+  for (std::size_t i = 0; i < caseDef->params.size(); ++i) {
+    const ParamDef& p = caseDef->params[i];
     if ((st = read.Strict(p.fromField, p.factor, plan.fixed[i], &fromWindow[i])) != kOk) return st;
   }
   bool negative = plan.f < 0;
-  for (std::size_t i = 0; i < spec->params.size(); ++i) negative = negative || plan.fixed[i] < 0;
+  for (std::size_t i = 0; i < caseDef->params.size(); ++i) negative = negative || plan.fixed[i] < 0;
   if (negative) return read.Check(kNegativeDataMessage);
   return kOk;
 }
@@ -432,14 +432,14 @@ ComputeStatus AirCoil(Reader& read, ComputeOutput& out, const ModelTable& models
 ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& models,
                         const std::array<double, 6>& fromWindow, SweepPlan& plan) {
   constexpr auto kOk = ComputeStatus::Completed;
-  const CaseSpec* spec = plan.spec;
+  const CaseDef* caseDef = plan.caseDef;
   ComputeStatus st;
   int swept = -1;
-  for (std::size_t i = 0; i < spec->params.size() && swept < 0; ++i)
-    if (in.IsSelected(spec->params[i].selector)) swept = static_cast<int>(i);
+  for (std::size_t i = 0; i < caseDef->params.size() && swept < 0; ++i)
+    if (in.IsSelected(caseDef->params[i].selector)) swept = static_cast<int>(i);
   if (swept < 0) return ComputeStatus::NoComputation;
   plan.swept = swept;
-  const ParamSpec& p = spec->params[static_cast<std::size_t>(swept)];
+  const ParamDef& p = caseDef->params[static_cast<std::size_t>(swept)];
   const double from = plan.fixed[static_cast<std::size_t>(swept)];
   double to = 0, step = 0, toWindow = 0, stepWindow = 0;
   if ((st = read.Strict(p.toField, p.factor, to, &toWindow)) != kOk) return st;
@@ -456,7 +456,7 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
   for (int i : {0, range->count - 1}) {
     std::array<double, 6> w = plan.fixed;
     w[static_cast<std::size_t>(swept)] = range->Value(i);
-    if (const auto refusal = GeometryRefusal(spec->model, plan.R1, plan.R2, w))
+    if (const auto refusal = GeometryRefusal(caseDef->model, plan.R1, plan.R2, w))
       return read.Check(*refusal);
   }
   plan.colour = p.colour;
@@ -473,7 +473,7 @@ void ShowProgressMaximum(const SweepPlan& plan, ComputeOutput& out) {
 // evaluated here when there is no pool), reports a fault, counts the curve and reports the accuracy.
 ComputeStatus OutputSweep(const SweepPlan& plan, ComputeOutput& out, OrderedPoints* points,
                           const std::stop_token& stop) {
-  const ParamSpec& p = plan.spec->params[static_cast<std::size_t>(plan.swept)];
+  const ParamDef& p = plan.caseDef->params[static_cast<std::size_t>(plan.swept)];
   ComputeStatus status = ComputeStatus::Completed;
   int pointsShort = 0, pointsTotal = 0;
   out.BeginCurve(plan.colour);

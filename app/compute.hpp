@@ -104,8 +104,8 @@ std::string_view FpFaultText(FpFault fault);
 FpFault RunGuarded(const std::function<void()>& step);
 
 struct SweepPlan {
-  const CaseSpec* spec = nullptr;
-  int swept = 0;  // index of the swept parameter in spec->params
+  const CaseDef* caseDef = nullptr;
+  int swept = 0;  // index of the swept parameter in caseDef->params
   int N = 0;
   double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI
   std::array<double, 6> fixed{};  // SI working values of the case's parameters (From values)

@@ -19,16 +19,16 @@ namespace {
 // The window's fields for one case: every text at its default until an option sets it.
 class CliInput : public ComputeInput {
 public:
-  explicit CliInput(const CaseSpec& spec) {
+  explicit CliInput(const CaseDef& caseDef) {
     for (const CommonField& c : kCommonFields)
       texts[std::string(c.name)] = std::string(c.defaultText);
-    texts[std::string(spec.frequencyField)] = std::string(spec.frequencyDefault);
-    for (const ParamSpec& p : spec.params) {
+    texts[std::string(caseDef.frequencyField)] = std::string(caseDef.frequencyDefault);
+    for (const ParamDef& p : caseDef.params) {
       texts[std::string(p.fromField)] = std::string(p.fromDefault);
       texts[std::string(p.toField)] = std::string(p.toDefault);
       texts[std::string(p.stepField)] = std::string(p.stepDefault);
     }
-    selector = std::string(spec.params.front().selector);
+    selector = std::string(caseDef.params.front().selector);
   }
   std::string FieldText(std::string_view name) const override {
     const auto it = texts.find(std::string(name));
@@ -40,8 +40,8 @@ public:
   std::string selector;
 };
 
-const CaseSpec* CaseByText(const std::string& text) {
-  for (const CaseSpec& c : kCases) {
+const CaseDef* CaseByText(const std::string& text) {
+  for (const CaseDef& c : kCases) {
     if (c.model == ModelKind::None) continue;
     if (text == c.cliName || text == std::to_string(c.testCase)) return &c;
   }
@@ -163,27 +163,27 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                     "The chart file '" + chartPath + "' must end in .emf, .png or .svg");
   }
 
-  const CaseSpec* spec = CaseByText(caseText);
-  if (spec == nullptr)
+  const CaseDef* caseDef = CaseByText(caseText);
+  if (caseDef == nullptr)
     return Reject(messages, "Unknown case '" + caseText +
                                 "': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or "
                                 "1 to 6, 9");
 
-  CliInput in(*spec);
+  CliInput in(*caseDef);
   for (const auto& [field, text] : common) in.texts[field] = text;
-  if (frequencyOption->count() > 0) in.texts[std::string(spec->frequencyField)] = frequency;
+  if (frequencyOption->count() > 0) in.texts[std::string(caseDef->frequencyField)] = frequency;
 
-  const ParamSpec* swept = nullptr;
+  const ParamDef* swept = nullptr;
   for (const auto& [id, text] : params) {
-    const int index = ParamIndex(*spec, id);
+    const int index = ParamIndex(*caseDef, id);
     if (index < 0) {
       const char* name = "";
       for (const ParamOption& p : kParamOptions)
         if (p.id == id) name = p.name;
-      return Reject(messages, std::string("The case ") + std::string(spec->cliName) +
+      return Reject(messages, std::string("The case ") + std::string(caseDef->cliName) +
                                   " has no parameter " + name);
     }
-    const ParamSpec& p = spec->params[static_cast<std::size_t>(index)];
+    const ParamDef& p = caseDef->params[static_cast<std::size_t>(index)];
     const std::size_t first = text.find(':');
     if (first == std::string::npos) {
       in.texts[std::string(p.fromField)] = text;
@@ -203,7 +203,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   }
 
   CliOutput out(data, messages);
-  const ComputeStatus status = ButtonComputeClick(spec->testCase, in, out, models, threads);
+  const ComputeStatus status = ButtonComputeClick(caseDef->testCase, in, out, models, threads);
   std::fflush(data);
 
 #ifdef VELDO_CLI_HAVE_CHART

@@ -163,11 +163,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     order.emplace_back(c.name);
     in.texts[std::string(c.name)] = std::string(c.defaultText);
   }
-  const CaseSpec* spec = FindCase(testCase);
-  if (spec != nullptr && !spec->frequencyField.empty()) {
-    order.emplace_back(spec->frequencyField);
-    in.texts[std::string(spec->frequencyField)] = std::string(spec->frequencyDefault);
-    for (const ParamSpec& p : spec->params) {
+  const CaseDef* caseDef = FindCase(testCase);
+  if (caseDef != nullptr && !caseDef->frequencyField.empty()) {
+    order.emplace_back(caseDef->frequencyField);
+    in.texts[std::string(caseDef->frequencyField)] = std::string(caseDef->frequencyDefault);
+    for (const ParamDef& p : caseDef->params) {
       for (auto [field, text] : {std::pair{p.fromField, p.fromDefault},
                                  std::pair{p.toField, p.toDefault},
                                  std::pair{p.stepField, p.stepDefault}}) {
@@ -175,8 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         in.texts[std::string(field)] = std::string(text);
       }
     }
-    if (selectorIndex < static_cast<int>(spec->params.size()))
-      in.selector = std::string(spec->params[static_cast<std::size_t>(selectorIndex)].selector);
+    if (selectorIndex < static_cast<int>(caseDef->params.size()))
+      in.selector = std::string(caseDef->params[static_cast<std::size_t>(selectorIndex)].selector);
   }
 
   // The texts.

@@ -629,25 +629,25 @@ QGroupBox* TForm1::CreateAccuracyGroup() {
 }
 
 QGroupBox* TForm1::CreateCaseGroup(int testCase) {
-  const CaseSpec& spec = *FindCase(testCase);
+  const CaseDef& caseDef = *FindCase(testCase);
   auto* group = new QGroupBox(Q(kCaseGroupCaption), this);
-  group->setObjectName(Q(spec.group));
+  group->setObjectName(Q(caseDef.group));
   auto* grid = new QGridLayout(group);
   grid->setVerticalSpacing(2);
   for (int c = 0; c < 3; ++c) grid->addWidget(Caption(group, Q(kColumnCaptions[static_cast<std::size_t>(c)])), 0, c + 1);
   grid->addWidget(Caption(group, Q(kFrequencyCaption)), 1, 0);
   int row = 2;
-  if (!spec.params.empty()) {
-    grid->addWidget(Field(group, Q(spec.frequencyField), Q(spec.frequencyDefault)), 1, 1);
-    std::vector<const ParamSpec*> rows;
-    for (const ParamSpec& p : spec.params) rows.push_back(&p);
-    std::stable_sort(rows.begin(), rows.end(), [](const ParamSpec* a, const ParamSpec* b) {
+  if (!caseDef.params.empty()) {
+    grid->addWidget(Field(group, Q(caseDef.frequencyField), Q(caseDef.frequencyDefault)), 1, 1);
+    std::vector<const ParamDef*> rows;
+    for (const ParamDef& p : caseDef.params) rows.push_back(&p);
+    std::stable_sort(rows.begin(), rows.end(), [](const ParamDef* a, const ParamDef* b) {
       return DisplayRank(a->id) < DisplayRank(b->id);
     });
-    for (const ParamSpec* p : rows) {
+    for (const ParamDef* p : rows) {
       auto* rb = new QRadioButton(Q(p->caption), group);
       rb->setObjectName(Q(p->selector));
-      rb->setChecked(p == &spec.params.front());  // the first in reading order
+      rb->setChecked(p == &caseDef.params.front());  // the first in reading order
       grid->addWidget(rb, row, 0);
       grid->addWidget(Field(group, Q(p->fromField), Q(p->fromDefault)), row, 1);
       grid->addWidget(Field(group, Q(p->toField), Q(p->toDefault)), row, 2);

@@ -24,19 +24,19 @@ constexpr int kCaseNumbers[] = {1, 2, 3, 4, 5, 6, 9};
 // The window's fields at their defaults, the first parameter swept.
 class DefaultInput : public ComputeInput {
 public:
-  explicit DefaultInput(const CaseSpec& spec) {
+  explicit DefaultInput(const CaseDef& caseDef) {
     for (const CommonField& c : kCommonFields) texts_[std::string(c.name)] = std::string(c.defaultText);
-    texts_[std::string(spec.frequencyField)] = std::string(spec.frequencyDefault);
-    for (const ParamSpec& p : spec.params) {
+    texts_[std::string(caseDef.frequencyField)] = std::string(caseDef.frequencyDefault);
+    for (const ParamDef& p : caseDef.params) {
       texts_[std::string(p.fromField)] = std::string(p.fromDefault);
       texts_[std::string(p.toField)] = std::string(p.toDefault);
       texts_[std::string(p.stepField)] = std::string(p.stepDefault);
     }
-    if (spec.model == ModelKind::CylinderOutsideOneLayer || spec.model == ModelKind::CylinderOutsideTwoLayers) {
+    if (caseDef.model == ModelKind::CylinderOutsideOneLayer || caseDef.model == ModelKind::CylinderOutsideTwoLayers) {
       texts_["Editr1"] = "12";
       texts_["Editr2"] = "14";
     }
-    selector_ = std::string(spec.params.front().selector);
+    selector_ = std::string(caseDef.params.front().selector);
   }
   std::string FieldText(std::string_view name) const override {
     const auto it = texts_.find(std::string(name));

@@ -26,7 +26,7 @@ TEST(ComputeRandom, EveryInputEndsCleanly) {
     for (auto& [field, text] : in.texts)
       if (g() % 4 == 0) text = RandomText(g);
     const int testCase = 1 + static_cast<int>(g() % 9);
-    if (const CaseSpec* c = FindCase(testCase); !c->params.empty())
+    if (const CaseDef* c = FindCase(testCase); !c->params.empty())
       in.Select(testCase, c->params[g() % c->params.size()].selector);
     test::FakeModels models;
     test::RecordingOutput out;

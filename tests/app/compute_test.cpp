@@ -203,8 +203,8 @@ std::string ModelName(ModelKind m) {
 
 TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
   const auto [testCase, j] = GetParam();
-  const CaseSpec& spec = *FindCase(testCase);
-  const ParamSpec& swept = spec.params[static_cast<std::size_t>(j)];
+  const CaseDef& caseDef = *FindCase(testCase);
+  const ParamDef& swept = caseDef.params[static_cast<std::size_t>(j)];
   FakeInput in;
   FakeModels models;
   RecordingOutput out;
@@ -215,21 +215,21 @@ TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
   in.Set("Editr2", "3.5");
   in.Set("Editl", "1.5");
   in.Set("EditN", "7");
-  in.Set(spec.frequencyField, "20");
-  std::vector<double> from(spec.params.size());
-  for (std::size_t i = 0; i < spec.params.size(); ++i) {
+  in.Set(caseDef.frequencyField, "20");
+  std::vector<double> from(caseDef.params.size());
+  for (std::size_t i = 0; i < caseDef.params.size(); ++i) {
     // Radii chosen to pass every geometry check: rods below R1, bores above R2, and the layer
     // interface on the conductor's side of B1.
     double v = 0.25 + 0.125 * static_cast<double>(i);
-    if (spec.params[i].id == Param::B1)
-      v = spec.model == ModelKind::CylinderOutsideOneLayer ||
-                  spec.model == ModelKind::CylinderOutsideTwoLayers
+    if (caseDef.params[i].id == Param::B1)
+      v = caseDef.model == ModelKind::CylinderOutsideOneLayer ||
+                  caseDef.model == ModelKind::CylinderOutsideTwoLayers
               ? 2.0
               : 4.0;
-    if (spec.params[i].id == Param::B2)
-      v = spec.model == ModelKind::CylinderOutsideTwoLayers ? 1.0 : 5.0;
+    if (caseDef.params[i].id == Param::B2)
+      v = caseDef.model == ModelKind::CylinderOutsideTwoLayers ? 1.0 : 5.0;
     from[i] = v;
-    in.Set(spec.params[i].fromField, std::to_string(v));
+    in.Set(caseDef.params[i].fromField, std::to_string(v));
   }
   const double step = 0.0625;
   in.Set(swept.toField, std::to_string(from[static_cast<std::size_t>(j)] + step));
@@ -244,17 +244,17 @@ TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
   ASSERT_EQ(calls.size(), 2u);
   for (int point = 0; point < 2; ++point) {
     const test::ModelCall& c = calls[static_cast<std::size_t>(point)];
-    EXPECT_EQ(c.model, ModelName(spec.model));
+    EXPECT_EQ(c.model, ModelName(caseDef.model));
     EXPECT_EQ(c.N, 7);
-    ASSERT_EQ(c.args.size(), 4 + spec.params.size() + 1);
+    ASSERT_EQ(c.args.size(), 4 + caseDef.params.size() + 1);
     EXPECT_EQ(c.args[0], 2.5 * 0.001);
     EXPECT_EQ(c.args[1], 3.5 * 0.001);
     EXPECT_EQ(c.args[2], 1.5 * 0.001);
     EXPECT_EQ(c.args[3], 20 * 1000.0);
-    for (std::size_t i = 0; i < spec.params.size(); ++i) {
-      double want = from[i] * spec.params[i].factor;
-      if (static_cast<int>(i) == j && point == 1) want = (from[i] + step) * spec.params[i].factor;
-      EXPECT_DOUBLE_EQ(c.args[4 + i], want) << spec.params[i].name << " at point " << point;
+    for (std::size_t i = 0; i < caseDef.params.size(); ++i) {
+      double want = from[i] * caseDef.params[i].factor;
+      if (static_cast<int>(i) == j && point == 1) want = (from[i] + step) * caseDef.params[i].factor;
+      EXPECT_DOUBLE_EQ(c.args[4 + i], want) << caseDef.params[i].name << " at point " << point;
     }
     EXPECT_EQ(c.args.back(), 0.5 / 100);
   }
@@ -263,7 +263,7 @@ TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
 
 std::vector<WiringCase> AllWirings() {
   std::vector<WiringCase> v;
-  for (const CaseSpec& c : kCases)
+  for (const CaseDef& c : kCases)
     for (std::size_t j = 0; j < c.params.size(); ++j)
       v.push_back({c.testCase, static_cast<int>(j)});
   return v;
@@ -271,7 +271,7 @@ std::vector<WiringCase> AllWirings() {
 
 INSTANTIATE_TEST_SUITE_P(AllCasesAllParameters, Wiring, ::testing::ValuesIn(AllWirings()),
                          [](const auto& p) {
-                           const CaseSpec& c = *FindCase(p.param.testCase);
+                           const CaseDef& c = *FindCase(p.param.testCase);
                            return std::string(c.cliName) + "_" +
                                   std::string(
                                       c.params[static_cast<std::size_t>(p.param.param)].name);

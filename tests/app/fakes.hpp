@@ -17,10 +17,10 @@ public:
   FakeInput() {
     for (const CommonField& c : kCommonFields)
       texts[std::string(c.name)] = std::string(c.defaultText);
-    for (const CaseSpec& c : kCases) {
+    for (const CaseDef& c : kCases) {
       if (!c.frequencyField.empty())
         texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
-      for (const ParamSpec& p : c.params) {
+      for (const ParamDef& p : c.params) {
         texts[std::string(p.fromField)] = std::string(p.fromDefault);
         texts[std::string(p.toField)] = std::string(p.toDefault);
         texts[std::string(p.stepField)] = std::string(p.stepDefault);
@@ -41,7 +41,7 @@ public:
 
   // Selects one sweep selector of a case (the others of that case are cleared).
   void Select(int testCase, std::string_view selector) {
-    for (const ParamSpec& p : FindCase(testCase)->params) selected.erase(std::string(p.selector));
+    for (const ParamDef& p : FindCase(testCase)->params) selected.erase(std::string(p.selector));
     selected.insert(std::string(selector));
   }
   void Set(std::string_view field, std::string text) {

@@ -210,7 +210,7 @@ TEST(OverlappedAirCoil, EveryWayTheCommandEndsGivesTheSerialOutputs) {
     test::FakeInput in;
     for (const auto& [field, text] : s.fields) in.Set(field, text);
     if (s.selector != nullptr) {
-      for (const ParamSpec& p : FindCase(s.testCase)->params) in.selected.erase(std::string(p.selector));
+      for (const ParamDef& p : FindCase(s.testCase)->params) in.selected.erase(std::string(p.selector));
       if (*s.selector != '\0') in.selected.insert(s.selector);
     }
     ConcurrentModels models;
@@ -248,7 +248,7 @@ TEST(OverlappedAirCoil, RandomInputsGiveTheSerialOutputs) {
     for (auto& [field, text] : in.texts)
       if (g() % 4 == 0) text = kTexts[g() % std::size(kTexts)];
     const int testCase = 1 + static_cast<int>(g() % 9);
-    if (const CaseSpec* c = FindCase(testCase); !c->params.empty())
+    if (const CaseDef* c = FindCase(testCase); !c->params.empty())
       in.Select(testCase, c->params[g() % c->params.size()].selector);
     SCOPED_TRACE(::testing::Message() << "run " << run << " case " << testCase);
     ConcurrentModels models;

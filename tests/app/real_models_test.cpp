@@ -56,7 +56,7 @@ TEST(RealModels, EachCaseCallsItsOwnModel) {
        }},
   };
   for (const Expect& e : cases) {
-    const CaseSpec& spec = *FindCase(e.testCase);
+    const CaseDef& caseDef = *FindCase(e.testCase);
     test::FakeInput in;
     in.Set("Editr1", "12");
     in.Set("Editr2", "14");
@@ -64,7 +64,7 @@ TEST(RealModels, EachCaseCallsItsOwnModel) {
     in.Set("Eid1b1a", "15");
     in.Set("Eid2b1a", "15");
     in.Set("Eid2b2a", "16");
-    const ParamSpec& first = spec.params[0];
+    const ParamDef& first = caseDef.params[0];
     in.Set(first.toField, in.texts[std::string(first.fromField)]);  // one point, at From
     in.Set(first.stepField, "0");
     test::RecordingOutput out;

@@ -90,11 +90,11 @@ TEST_P(HostileText, FrequencyFieldGivesNumberOrItsMessage) {
 // every point that reaches the chart is finite.
 TEST_P(HostileText, AnyFieldOfAnyCaseEndsWithPointsOrOneMessage) {
   const Hostile& h = GetParam();
-  for (const CaseSpec& c : kCases) {
+  for (const CaseDef& c : kCases) {
     std::vector<std::string> fields;
     for (const CommonField& f : kCommonFields) fields.emplace_back(f.name);
     if (!c.frequencyField.empty()) fields.emplace_back(c.frequencyField);
-    for (const ParamSpec& p : c.params)
+    for (const ParamDef& p : c.params)
       for (std::string_view f : {p.fromField, p.toField, p.stepField}) fields.emplace_back(f);
     for (const std::string& field : fields) {
       FakeInput in;
