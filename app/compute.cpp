@@ -143,26 +143,6 @@ private:
   std::optional<std::pair<MessageKind, std::string>> held_;
 };
 
-// Geometry the models cannot describe at one set of working values: the message naming the
-// violated condition, or nothing. Beyond these limits the model integrals diverge and their
-// cut-offs would return a meaningless finite number.
-std::optional<std::string_view> GeometryRefusal(ModelKind model, double R1, double R2,
-                                                const std::array<double, 6>& v) {
-  switch (model) {
-    case ModelKind::CylinderOutsideOneLayer:
-    case ModelKind::CylinderOutsideTwoLayers:
-      if (v[0] > R1) return kRodMessage;
-      if (model == ModelKind::CylinderOutsideTwoLayers && v[1] > v[0]) return kRodLayerMessage;
-      return std::nullopt;
-    case ModelKind::CylinderInsideOneLayer:
-    case ModelKind::CylinderInsideTwoLayers:
-      if (v[0] < R2) return kBoreMessage;
-      if (model == ModelKind::CylinderInsideTwoLayers && v[1] < v[0]) return kBoreLayerMessage;
-      return std::nullopt;
-    default: return std::nullopt;
-  }
-}
-
 // The case model as a function of the swept value; the other parameters stay at `fixed`.
 std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& models,
                                                               const SweepPlan& p) {
@@ -383,6 +363,7 @@ ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPl
     return st;
   if ((st = read.LenientInt(kCommonFields[kFieldN].name, plan.N)) != kOk) return st;
   if (plan.R1 < 0 || plan.R2 < 0 || plan.L < 0) return read.Check(kNegativeDataMessage);
+  if (const auto refusal = CoilRefusal(plan.N, plan.R1, plan.R2, plan.L)) return read.Check(*refusal);
   // The quadrature refuses a finer accuracy and would return zeros for every point.
   if (plan.Acc < kMinAcc) return read.Check(kAccuracyMessage);
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/case_table.hpp"
+#include "app/checks.hpp"
 #include "app/output.hpp"
 #include "app/parse.hpp"
 #include "app/sweep.hpp"
@@ -148,7 +149,6 @@ PointResult EvaluatePoint(const SweepPlan& plan, int i);
 ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads = 1, std::stop_token stop = {});
 
 // Messages of the checks this command adds to those of the models.
-inline constexpr std::string_view kNegativeDataMessage = "Check for negative data values";
 inline constexpr std::string_view kRegistryFullMessage =
     "The chart holds 101 curves, as many as it can: remove them with File > New before computing "
     "again";
@@ -156,15 +156,6 @@ inline constexpr std::string_view kAccuracyMessage =
     "Check the computation accuracy: it must be at least 1.110223e-12 %";
 inline constexpr std::string_view kTooManyPointsMessage =
     "Check the sweep: From, To and Step give more than 1000000 points";
-inline constexpr std::string_view kRodMessage =
-    "Check the geometry: the rod must fit inside the coil (B1 <= R1)";
-inline constexpr std::string_view kBoreMessage =
-    "Check the geometry: the coil must fit inside the bore (B1 >= R2)";
-inline constexpr std::string_view kBoreLayerMessage =
-    "Check the geometry: the layer interface must lie inside the conductor (B2 >= B1)";
-inline constexpr std::string_view kRodLayerMessage =
-    "Check the geometry: the layer interface must lie inside the rod (B2 <= B1)";
-
 // The smallest relative accuracy the quadrature accepts (50 times its machine precision).
 inline constexpr double kMinAcc = 50.0 * 2.220446e-16;
 

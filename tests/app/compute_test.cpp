@@ -136,12 +136,6 @@ TEST_F(Compute, NegativeCoilValuesStopBeforeAnythingElse) {
   EXPECT_TRUE(models.calls.empty());
 }
 
-TEST_F(Compute, NegativeTurnsPass) {
-  in.Set("EditN", "-200");
-  EXPECT_EQ(Run(1), ComputeStatus::Completed);
-  EXPECT_EQ(models.ModelCalls().at(0).N, -200);
-}
-
 TEST_F(Compute, NegativeFromOfAnyParameterStopsAfterTheProgressReset) {
   in.Set("Epr1mr1a", "-1");  // not swept
   EXPECT_EQ(Run(1), ComputeStatus::Rejected);
@@ -365,14 +359,31 @@ TEST_F(Compute, ZeroFrequencyFaultsWhenTheInductanceIsFormed) {
   EXPECT_TRUE(out.curves.empty());
 }
 
-TEST_F(Compute, ZeroTurnsShowsZeroInductanceThenFaultsAtTheFirstPoint) {
-  in.Set("EditN", "0");
-  EXPECT_EQ(Run(1), ComputeStatus::Fault);
-  ExpectOnlyMessage(MessageKind::Error, "Invalid floating point operation.");
-  EXPECT_EQ(out.labels.second, "        0.000000");
-  ASSERT_EQ(out.curves.size(), 1u);
-  EXPECT_TRUE(out.curves[0].points.empty());
-  EXPECT_EQ(out.curveCount, 1);  // counted, so New removes it
+TEST_F(Compute, ACoilTheModelsCannotDescribeIsRefusedBeforeAnyWork) {
+  const struct {
+    const char* field;
+    const char* text;
+    std::string_view message;
+  } rows[] = {
+      {"EditN", "0", kCoilTurnsMessage},
+      {"EditN", "-200", kCoilTurnsMessage},
+      {"Editr1", "4", kCoilRadiiMessage},
+      {"Editr1", "5", kCoilRadiiMessage},
+      {"Editl", "0", kCoilHeightMessage},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    FakeInput i;
+    i.Set(row.field, row.text);
+    RecordingOutput o;
+    FakeModels m;
+    EXPECT_EQ(ButtonComputeClick(1, i, o, m.Table()), ComputeStatus::Rejected);
+    ASSERT_EQ(o.messages.size(), 1u);
+    EXPECT_EQ(o.messages[0].kind, MessageKind::Plain);
+    EXPECT_EQ(o.messages[0].text, row.message);
+    EXPECT_TRUE(m.calls.empty());
+    EXPECT_TRUE(o.curves.empty());
+  }
 }
 
 TEST_F(Compute, FaultInTheSweepKeepsEarlierPointsAndCountsTheCurve) {

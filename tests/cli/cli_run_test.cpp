@@ -137,11 +137,22 @@ TEST(CliProgram, ZeroFrequencyFaultsBeforeAnyOutput) {
   EXPECT_TRUE(r.out.empty());
 }
 
-TEST(CliProgram, ZeroTurnsEndsWithAFaultAfterTheHeader) {
-  const CliRun r = RunCli("planar1 --n 0");
-  EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err, "Invalid floating point operation.\n");
-  EXPECT_EQ(r.out, "# X0=0\n# L0=0\nparam,value,dR,dX,x,y,ier\n");
+TEST(CliProgram, ACoilTheModelsCannotDescribeIsRefusedBeforeAnyWork) {
+  const struct {
+    const char* args;
+    const char* message;
+  } rows[] = {
+      {"planar1 --n 0", "Check the coil: the number of wire turns N must be at least 1\n"},
+      {"planar1 --r1 4 --r2 4", "Check the coil: the inner radius R1 must be smaller than the outer radius R2\n"},
+      {"rod1 --r1 4 --r2 2 --b1 3:3:0", "Check the coil: the inner radius R1 must be smaller than the outer radius R2\n"},
+      {"planar1 --l 0", "Check the coil: the height L must be greater than 0\n"},
+  };
+  for (const auto& row : rows) {
+    const CliRun r = RunCli(row.args);
+    EXPECT_NE(r.status, 0) << row.args;
+    EXPECT_EQ(r.err, row.message) << row.args;
+    EXPECT_EQ(r.out, "") << row.args;
+  }
 }
 
 TEST(CliProgram, AnyThreadCountPrintsTheSameRows) {
