@@ -69,6 +69,18 @@ TEST(CliOutput, PrintsTheDocumentedShape) {
   EXPECT_EQ(r.err, "1 of 3 points did not reach the requested accuracy\n");
 }
 
+// The swept value prints as typed (From + i*Step to 15 digits), while the model still gets the
+// binary sum: 0.1 + 2*0.1 is 0.30000000000000004.
+TEST(CliOutput, SweptValuePrintsAsTheUserWouldTypeIt) {
+  Fakes fakes;
+  const CliRun r = RunWith({"planar1", "--lo", "0.1:0.7:0.1"}, fakes);
+  ASSERT_EQ(r.status, kExitOk);
+  for (const char* row : {"\nLO,0.3,", "\nLO,0.7,"}) EXPECT_NE(r.out.find(row), std::string::npos) << row;
+  EXPECT_EQ(r.out.find("0000000"), std::string::npos) << r.out;
+  ASSERT_EQ(fakes.calls.size(), 7u);
+  EXPECT_EQ(fakes.calls[2].P1, (0.1 + 2 * 0.1) * 0.001);
+}
+
 TEST(CliOutput, NumbersKeepSeventeenDigits) {
   EXPECT_EQ(Number17(0.1), "0.10000000000000001");
   EXPECT_EQ(Number17(-1.0 / 3.0), "-0.33333333333333331");
