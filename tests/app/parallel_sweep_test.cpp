@@ -20,8 +20,10 @@ namespace {
 // waits until point waitFor[i] (a later one) has finished, so later points, later faults among
 // them, reach the consumer side first; a few other points are delayed to shuffle the completion
 // order further. Everything it shares between threads is atomic.
+enum class Fault { None, DivByZero, Overflow, Invalid };
+
 struct OutOfOrderModels {
-  std::vector<FpFault> faults;
+  std::vector<Fault> faults;
   std::vector<int> waitFor;  // -1: no wait
   bool wait = false;
   std::vector<std::atomic<bool>> finished;
@@ -42,10 +44,10 @@ struct OutOfOrderModels {
       dX = -2.0;
       Ier = i % 3 == 0 ? 1 : 0;
       switch (faults[i]) {
-        case FpFault::DivByZero: dR = 1.0 / zero; break;
-        case FpFault::Overflow: dR = big * 10.0; break;
-        case FpFault::Invalid: dR = zero / zero; break;
-        case FpFault::None: break;
+        case Fault::DivByZero: dR = 1.0 / zero; break;
+        case Fault::Overflow: dR = big * 10.0; break;
+        case Fault::Invalid: dR = zero / zero; break;
+        case Fault::None: break;
       }
       finished[i].store(true);
     });
@@ -90,7 +92,7 @@ void ExpectSameOutputs(const test::RecordingOutput& serial, const test::Recordin
 struct FaultPlan {
   const char* name;
   int points;
-  std::vector<std::pair<int, FpFault>> faults;  // point, fault
+  std::vector<std::pair<int, Fault>> faults;  // point, fault
   std::vector<std::pair<int, int>> waits;       // point i waits for point j > i
   int firstFault;                               // -1: none
 };
@@ -98,14 +100,14 @@ struct FaultPlan {
 TEST(ParallelSweep, OutputsMatchASerialRunWhateverFinishesFirst) {
   const FaultPlan plans[] = {
       {"no fault", 12, {}, {{2, 5}}, -1},
-      {"fault in the middle", 12, {{5, FpFault::DivByZero}}, {{5, 6}}, 5},
-      {"fault at the first point", 12, {{0, FpFault::Invalid}}, {{0, 2}}, 0},
-      {"fault at the last point", 12, {{11, FpFault::Overflow}}, {{9, 11}}, 11},
+      {"fault in the middle", 12, {{5, Fault::DivByZero}}, {{5, 6}}, 5},
+      {"fault at the first point", 12, {{0, Fault::Invalid}}, {{0, 2}}, 0},
+      {"fault at the last point", 12, {{11, Fault::Overflow}}, {{9, 11}}, 11},
       // The later fault is raised first: the earlier one still rules.
-      {"two faults", 12, {{4, FpFault::DivByZero}, {6, FpFault::Overflow}}, {{4, 6}}, 4},
-      {"adjacent faults", 12, {{7, FpFault::Overflow}, {8, FpFault::Invalid}}, {{7, 8}}, 7},
+      {"two faults", 12, {{4, Fault::DivByZero}, {6, Fault::Overflow}}, {{4, 6}}, 4},
+      {"adjacent faults", 12, {{7, Fault::Overflow}, {8, Fault::Invalid}}, {{7, 8}}, 7},
       // Longer than the window of points in flight, so result slots are reused.
-      {"long sweep", 300, {{250, FpFault::Invalid}}, {{250, 251}, {100, 103}}, 250},
+      {"long sweep", 300, {{250, Fault::Invalid}}, {{250, 251}, {100, 103}}, 250},
   };
   for (const FaultPlan& plan : plans) {
     SCOPED_TRACE(plan.name);
