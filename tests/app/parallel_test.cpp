@@ -183,22 +183,38 @@ TEST(OverlappedAirCoil, EveryWayTheCommandEndsGivesTheSerialOutputs) {
   }
 }
 
-// Random field texts and selectors (the numbers and malformed texts that reach every check):
-// the outputs on two threads are the serial ones.
-TEST(OverlappedAirCoil, RandomInputsGiveTheSerialOutputs) {
-  static const char* const kTexts[] = {"0", "1", "2.5", "-1", "10", "0.1", "1e-3", "1e3", "1e305", "-0", "",
-                                       "abc", "inf", "1e999", "13", "14", "15", "7", "3", "12", "0.0625", "1e-6"};
+// Random field texts, selectors and registry fills (the numbers and malformed texts that reach
+// every check): whatever the input, the command ends with at most one message, counts exactly the
+// curves it begins, plots finite points, no more than its progress maximum; and the outputs on two
+// threads are the serial ones.
+TEST(OverlappedAirCoil, RandomInputsEndCleanlyAndGiveTheSerialOutputs) {
+  static const char* const kTexts[] = {"0",   "1",     "2.5",  "-1", "10", "0.1", "1e-3", "1e3",    "1e305",
+                                       "-0",  "",      " ",    "abc", "inf", "nan", "1e999", "4,5", "$10",
+                                       "13",  "14",    "15",   "7",  "3",  "12",  "0.0625", "7e-320", "1e-6"};
   std::mt19937 g(20261207);
-  for (int run = 0; run < 1500; ++run) {
+  for (int run = 0; run < 2000; ++run) {
     test::FakeInput in;
     for (auto& [field, text] : in.texts)
       if (g() % 4 == 0) text = kTexts[g() % std::size(kTexts)];
     const int testCase = 1 + static_cast<int>(g() % 9);
     if (const CaseDef* c = FindCase(testCase); !c->params.empty())
       in.Select(testCase, c->params[g() % c->params.size()].selector);
+    const int full = g() % 20 == 0 ? kCurveSlots : 0;
     SCOPED_TRACE(::testing::Message() << "run " << run << " case " << testCase);
     ConcurrentModels models;
-    ExpectSameOutputs(Compute(testCase, in, models.Table(), 1), Compute(testCase, in, models.Table(), 2));
+    const Outcome serial = Compute(testCase, in, models.Table(), 1, full);
+    ExpectSameOutputs(serial, Compute(testCase, in, models.Table(), 2, full));
+    if (serial.threw) continue;
+    const test::RecordingOutput& out = serial.out;
+    ASSERT_LE(out.messages.size(), 1u);
+    EXPECT_EQ(serial.status == ComputeStatus::Completed || serial.status == ComputeStatus::NoComputation,
+              out.messages.empty());
+    EXPECT_EQ(out.curveCount - full, static_cast<int>(out.curves.size()));
+    if (!out.curves.empty()) {
+      EXPECT_LE(static_cast<int>(out.curves[0].points.size()), out.progressMaximum);
+      EXPECT_EQ(out.progressPosition, static_cast<int>(out.curves[0].points.size()));
+      for (const auto& [x, y] : out.curves[0].points) EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+    }
     if (::testing::Test::HasFailure()) break;
   }
 }
