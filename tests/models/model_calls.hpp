@@ -24,35 +24,36 @@ struct ModelOutput {
   int Ier = -1;
 };
 
-inline ModelOutput RunModel(Model m, const ModelInput& in, KernelCount* count = nullptr) {
+inline ModelOutput RunModel(Model m, const ModelInput& in, KernelCount* count = nullptr,
+                            CoilFactorCache* cache = nullptr) {
   ModelOutput o;
   switch (m) {
     case Model::Planar1:
-      PlanarOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier, count);
+      PlanarOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Planar2:
       PlanarTwoLayers(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.D1, in.CON1, in.CON2, in.MR1, in.MR2, in.Acc,
-                      o.dR, o.dX, o.Ier, count);
+                      o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Inside1:
       CylinderInsideOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier,
-                             count);
+                             count, cache);
       break;
     case Model::Inside2:
       CylinderInsideTwoLayers(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.B2, in.CON1, in.CON2, in.MR1, in.MR2,
-                              in.Acc, o.dR, o.dX, o.Ier, count);
+                              in.Acc, o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Outside1:
       CylinderOutsideOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier,
-                              count);
+                              count, cache);
       break;
     case Model::Outside2:
       CylinderOutsideTwoLayers(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.B2, in.CON1, in.CON2, in.MR1, in.MR2,
-                               in.Acc, o.dR, o.dX, o.Ier, count);
+                               in.Acc, o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Vertical:
       VerticalCoilHalfSpace(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier,
-                            count);
+                            count, cache);
       break;
   }
   return o;
