@@ -427,8 +427,9 @@ void CylinderModel(int N, double R1, double R2, double L, double f, const Materi
                    double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
   constexpr bool rod = Shape::kSign > 0;
   const Limits lim;
-  auto coil = CoilFactors(Cache, rod ? CoilFactorKind::Outside : CoilFactorKind::Inside, R1, R2, L,
-                          [&](double k) { return rod ? OutsideCoilFactor(k, R1, R2, L) : InsideCoilFactor(k, R1, R2, L, lim); });
+  auto coil = CoilFactors(Cache, rod ? CoilFactorKind::Outside : CoilFactorKind::Inside, R1, R2, L, [&](double k) {
+    return rod ? OutsideCoilFactor(k, R1, R2, L) : InsideCoilFactor(k, R1, R2, L, lim);
+  });
   int dropped = 0;
   auto kernel = [&](double kappa, double k) {
     if (rod && m.B1 == 0.0) return kZero;

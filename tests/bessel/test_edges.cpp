@@ -1,16 +1,15 @@
-// Status codes, underflow counts, identities, the untouched index 0, floating-point flags and
-// re-entrancy of ZBESI, ZBESJ and ZBESK, and the support routines where a fault would hide.
+// Status codes, underflow counts, identities, the untouched index 0 and floating-point flags of
+// ZBESI, ZBESJ and ZBESK, and the support routines where a fault would hide. (Their re-entrancy
+// is tested in test_large_order.cpp over orders 0 to 200.)
 #include <gtest/gtest.h>
 
 #include <cfenv>
 #include <cmath>
 #include <complex>
-#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bessel/amos.hpp"
@@ -335,48 +334,8 @@ TEST(BesselFlags, NoFaultFlagOnTheProgramsCalls) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Re-entrancy: the same calls on four threads give the same bits as in sequence.
-// ---------------------------------------------------------------------------------------
-
-TEST(BesselThreads, ConcurrentCallsMatchSerialBits) {
-  const std::vector<cd> zs = Grid(-M_PI, M_PI, 12, -3.0, 2.5, 0.25);
-  auto sweep = [&zs](std::vector<double>& out) {
-    for (const cd z : zs) {
-      for (Entry f : {&ZBESI, &ZBESJ, &ZBESK}) {
-        double cyr[3], cyi[3];
-        int nz, ierr;
-        f(z.real(), z.imag(), 0.25, 1, 2, cyr, cyi, nz, ierr);
-        out.insert(out.end(), {cyr[1], cyi[1], cyr[2], cyi[2], double(nz), double(ierr)});
-      }
-    }
-  };
-  std::vector<double> serial;
-  sweep(serial);
-  std::vector<std::vector<double>> par(4);
-  std::vector<std::thread> threads;
-  for (auto& p : par) threads.emplace_back(sweep, std::ref(p));
-  for (auto& t : threads) t.join();
-  for (const auto& p : par) {
-    ASSERT_EQ(p.size(), serial.size());
-    EXPECT_EQ(0, std::memcmp(p.data(), serial.data(), serial.size() * sizeof(double)));
-  }
-}
-
-// ---------------------------------------------------------------------------------------
 // Machine constants and support routines.
 // ---------------------------------------------------------------------------------------
-
-TEST(BesselSupport, MachineConstantTables) {
-  EXPECT_EQ(D1MACH(1), 4.9406564584124654e-324);
-  EXPECT_EQ(D1MACH(2), 1.7e308);
-  EXPECT_EQ(D1MACH(3), 1.110223e-16);
-  EXPECT_EQ(D1MACH(4), 2.220446e-16);
-  EXPECT_EQ(D1MACH(5), 0.30103);
-  EXPECT_EQ(I1MACH(9), 2147483647);
-  EXPECT_EQ(I1MACH(14), 53);
-  EXPECT_EQ(I1MACH(15), -1021);
-  EXPECT_EQ(I1MACH(16), 1023);
-}
 
 TEST(BesselSupport, DerivedLimitsHaveTheirDocumentedValues) {
   double tol, elim, alim, rl, fnul;

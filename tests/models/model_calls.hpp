@@ -59,16 +59,6 @@ inline ModelOutput RunModel(Model m, const ModelInput& in, KernelCount* count = 
   return o;
 }
 
-inline Model ModelByName(const std::string& name) {
-  if (name == "PlanarOneLayer") return Model::Planar1;
-  if (name == "PlanarTwoLayers") return Model::Planar2;
-  if (name == "CylinderInsideOneLayer") return Model::Inside1;
-  if (name == "CylinderInsideTwoLayers") return Model::Inside2;
-  if (name == "CylinderOutsideOneLayer") return Model::Outside1;
-  if (name == "CylinderOutsideTwoLayers") return Model::Outside2;
-  return Model::Vertical;
-}
-
 // The default inputs of each case (first swept value); the rod cases with a coil of 12-14 mm
 // that encloses the rod (the default 2-4 mm coil would reach into it).
 inline ModelInput CaseDefaults(Model m) {
@@ -97,12 +87,15 @@ inline ModelInput CaseDefaults(Model m) {
   return in;
 }
 
-inline const char* ModelName(Model m) {
-  static constexpr const char* names[] = {"PlanarOneLayer",          "PlanarTwoLayers",
-                                          "CylinderInsideOneLayer",  "CylinderInsideTwoLayers",
-                                          "CylinderOutsideOneLayer", "CylinderOutsideTwoLayers",
-                                          "VerticalCoilHalfSpace"};
-  return names[static_cast<int>(m)];
+inline constexpr const char* kModelNames[] = {"PlanarOneLayer",          "PlanarTwoLayers",
+                                              "CylinderInsideOneLayer",  "CylinderInsideTwoLayers",
+                                              "CylinderOutsideOneLayer", "CylinderOutsideTwoLayers",
+                                              "VerticalCoilHalfSpace"};
+inline const char* ModelName(Model m) { return kModelNames[static_cast<int>(m)]; }
+inline Model ModelByName(const std::string& name) {
+  int i = 0;
+  while (i < 6 && name != kModelNames[i]) ++i;
+  return static_cast<Model>(i);
 }
 
 inline constexpr Model kAllModels[] = {Model::Planar1,  Model::Planar2,  Model::Inside1, Model::Inside2,
