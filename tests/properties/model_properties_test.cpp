@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "models/models.hpp"
+#include "tests/models/model_calls.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace veldo {
@@ -328,30 +329,20 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
   EXPECT_EQ(bad.count(), 0) << "violations in " << draws << " draws";
 }
 
-void Planar1Model(const Draw& d, double& dR, double& dX, int& Ier) {
-  PlanarOneLayer(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.CON1, d.MR1, d.Acc, dR, dX, Ier);
+// A model of tests/models/model_calls.hpp on a draw: P1 is LO or B1, P2 is D1 or B2.
+template <test::Model M>
+void Run(const Draw& d, double& dR, double& dX, int& Ier) {
+  const test::ModelOutput o = test::RunModel(
+      M, test::ModelInput{d.N, d.R1, d.R2, d.L, d.f, d.P1, d.P2, d.P1, d.P2, d.CON1, d.CON2, d.MR1, d.MR2, d.Acc});
+  dR = o.dR, dX = o.dX, Ier = o.Ier;
 }
-void Planar2Model(const Draw& d, double& dR, double& dX, int& Ier) {
-  PlanarTwoLayers(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.P2, d.CON1, d.CON2, d.MR1, d.MR2, d.Acc, dR,
-                  dX, Ier);
-}
-void Bore1Model(const Draw& d, double& dR, double& dX, int& Ier) {
-  CylinderInsideOneLayer(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.CON1, d.MR1, d.Acc, dR, dX, Ier);
-}
-void Bore2Model(const Draw& d, double& dR, double& dX, int& Ier) {
-  CylinderInsideTwoLayers(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.P2, d.CON1, d.CON2, d.MR1, d.MR2,
-                          d.Acc, dR, dX, Ier);
-}
-void Rod1Model(const Draw& d, double& dR, double& dX, int& Ier) {
-  CylinderOutsideOneLayer(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.CON1, d.MR1, d.Acc, dR, dX, Ier);
-}
-void Rod2Model(const Draw& d, double& dR, double& dX, int& Ier) {
-  CylinderOutsideTwoLayers(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.P2, d.CON1, d.CON2, d.MR1, d.MR2,
-                           d.Acc, dR, dX, Ier);
-}
-void VerticalModel(const Draw& d, double& dR, double& dX, int& Ier) {
-  VerticalCoilHalfSpace(d.N, d.R1, d.R2, d.L, d.f, d.P1, d.CON1, d.MR1, d.Acc, dR, dX, Ier);
-}
+constexpr auto Planar1Model = &Run<test::Model::Planar1>;
+constexpr auto Planar2Model = &Run<test::Model::Planar2>;
+constexpr auto Bore1Model = &Run<test::Model::Inside1>;
+constexpr auto Bore2Model = &Run<test::Model::Inside2>;
+constexpr auto Rod1Model = &Run<test::Model::Outside1>;
+constexpr auto Rod2Model = &Run<test::Model::Outside2>;
+constexpr auto VerticalModel = &Run<test::Model::Vertical>;
 
 INSTANTIATE_TEST_SUITE_P(Cases, ModelProperties,
                          ::testing::Values(
