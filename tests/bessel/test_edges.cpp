@@ -6,9 +6,6 @@
 #include <cfenv>
 #include <cmath>
 #include <complex>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,17 +49,12 @@ double Rel(cd got, cd want) { return std::abs(got - want) / std::abs(want); }
 
 // One value of tests/data/bessel/edges.csv (group, func, fnu, kode, zr, zi) -> (re, im).
 cd Edge(const std::string& group, const std::string& func, double fnu, double zr, double zi) {
-  std::ifstream in(std::string(VELDO_TEST_DATA_DIR) + "/bessel/edges.csv");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> c;
-    std::stringstream ss(line);
-    std::string cell;
-    while (std::getline(ss, cell, ',')) c.push_back(cell);
-    if (c.size() != 9 || c[0] != group || c[1] != func) continue;
-    auto num = [](const std::string& t) { return std::strtod(t.c_str(), nullptr); };
-    if (num(c[2]) == fnu && num(c[4]) == zr && num(c[5]) == zi) return {num(c[6]), num(c[7])};
+  static const test::CsvTable t = test::ReadCsv("bessel/edges.csv");  // read-only after the first call
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    auto n = [&](const char* c) { return t.num(i, t.col(c)); };
+    if (t.rows[i][t.col("group")] == group && t.rows[i][t.col("func")] == func && n("fnu") == fnu &&
+        n("zr") == zr && n("zi") == zi)
+      return {n("re"), n("im")};
   }
   ADD_FAILURE() << "no edges.csv row " << group << " " << func << " " << fnu << " " << zr;
   return {std::nan(""), 0.0};

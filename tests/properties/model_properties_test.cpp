@@ -119,14 +119,17 @@ bool LiftOff(Geometry g) {
   return g == Geometry::HalfSpace || g == Geometry::HalfSpaceLayer || g == Geometry::Vertical;
 }
 
-Result Evaluate(const CaseInfo& c, const Draw& d) {
+using ModelOfDraw = std::function<void(const Draw&, double&, double&, int&)>;
+
+Result RunOnce(const ModelOfDraw& model, const Draw& d) {
   Result r;
   FpFlagWatch watch;
-  c.model(d, r.dR, r.dX, r.Ier);
+  model(d, r.dR, r.dX, r.Ier);
   r.flags = watch.raised();
   r.flagText = watch.describe();
   return r;
 }
+Result Evaluate(const CaseInfo& c, const Draw& d) { return RunOnce(c.model, d); }
 
 // The coil and the piece, drawn in the ranges of the window's fields.
 Draw DrawInputs(Rng& rng, Geometry g, Material m) {
@@ -303,13 +306,7 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
 
     // One material in two layers is the one-layer piece, wherever the interface lies.
     if (m == Material::OneMaterial && c.single) {
-      Result r1;
-      {
-        FpFlagWatch watch;
-        c.single(d, r1.dR, r1.dX, r1.Ier);
-        r1.flags = watch.raised();
-        r1.flagText = watch.describe();
-      }
+      const Result r1 = RunOnce(c.single, d);
       ++calls;
       const double diff = std::hypot(r1.dR - r.dR, r1.dX - r.dX);
       if (r1.flags != 0)
@@ -411,15 +408,6 @@ void PrintTo(const Reproducer& r, std::ostream* os) { *os << r.name; }
 Draw MakeDraw(int N, double R1, double R2, double L, double f, double Acc, double P1, double P2, double CON1,
               double CON2, double MR1, double MR2) {
   return Draw{N, R1, R2, L, f, Acc, P1, P2, CON1, CON2, MR1, MR2};
-}
-
-Result RunOnce(void (*model)(const Draw&, double&, double&, int&), const Draw& d) {
-  Result r;
-  FpFlagWatch watch;
-  model(d, r.dR, r.dX, r.Ier);
-  r.flags = watch.raised();
-  r.flagText = watch.describe();
-  return r;
 }
 
 class ModelReproducers : public ::testing::TestWithParam<Reproducer> {};
