@@ -212,93 +212,55 @@ TEST_F(Compute, ReadsCommonFieldsThenFrequencyAndFromsThenSweptToAndStepOnly) {
 
 // ---- Wiring: every case, every swept parameter -------------------------------------------------
 
-struct WiringCase {
-  int testCase;
-  int param;
-};
-
-void PrintTo(const WiringCase& w, std::ostream* os) {
-  *os << "case " << w.testCase << " parameter " << w.param;
-}
-
-class Wiring : public ::testing::TestWithParam<WiringCase> {};
-
-TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
-  const auto [testCase, j] = GetParam();
-  const CaseDef& caseDef = *FindCase(testCase);
-  const ParamDef& swept = caseDef.params[static_cast<std::size_t>(j)];
-  FakeInput in;
-  FakeModels models;
-  RecordingOutput out;
-  // Distinct values everywhere so a swapped argument shows; a coil that encloses every rod and
-  // fits every bore; each parameter's From distinct from the others, swept over two points.
-  in.Set("Editacc", "0.5");
-  in.Set("Editr1", "2.5");
-  in.Set("Editr2", "3.5");
-  in.Set("Editl", "1.5");
-  in.Set("EditN", "7");
-  in.Set(caseDef.frequencyField, "20");
-  std::vector<double> from(caseDef.params.size());
-  for (std::size_t i = 0; i < caseDef.params.size(); ++i) {
-    // Radii chosen to pass every geometry check: rods below R1, bores above R2, and the layer
-    // interface on the conductor's side of B1.
-    double v = 0.25 + 0.125 * static_cast<double>(i);
-    if (caseDef.params[i].id == Param::B1)
-      v = caseDef.model == ModelKind::CylinderOutsideOneLayer ||
-                  caseDef.model == ModelKind::CylinderOutsideTwoLayers
-              ? 2.0
-              : 4.0;
-    if (caseDef.params[i].id == Param::B2)
-      v = caseDef.model == ModelKind::CylinderOutsideTwoLayers ? 1.0 : 5.0;
-    from[i] = v;
-    in.Set(caseDef.params[i].fromField, std::to_string(v));
-  }
-  const double step = 0.0625;
-  in.Set(swept.toField, std::to_string(from[static_cast<std::size_t>(j)] + step));
-  in.Set(swept.stepField, std::to_string(step));
-  in.Select(testCase, swept.selector);
-
-  ASSERT_EQ(ButtonComputeClick(testCase, in, out, models.Table()), ComputeStatus::Completed)
-      << (out.messages.empty() ? "" : out.messages[0].text);
-  ASSERT_EQ(out.curves.size(), 1u);
-  EXPECT_EQ(out.curves[0].colour, swept.colour);
-  const auto calls = models.calls;
-  ASSERT_EQ(calls.size(), 2u);
-  for (int point = 0; point < 2; ++point) {
-    const test::ModelArgs& c = calls[static_cast<std::size_t>(point)];
-    EXPECT_EQ(c.model, caseDef.model);
-    EXPECT_EQ(c.N, 7);
-    EXPECT_EQ(c.R1, 2.5 * 0.001);
-    EXPECT_EQ(c.R2, 3.5 * 0.001);
-    EXPECT_EQ(c.L, 1.5 * 0.001);
-    EXPECT_EQ(c.f, 20 * 1000.0);
-    const std::vector<double> params = c.Params();
-    ASSERT_EQ(params.size(), caseDef.params.size());
-    for (std::size_t i = 0; i < caseDef.params.size(); ++i) {
-      double want = from[i] * caseDef.params[i].factor;
-      if (static_cast<int>(i) == j && point == 1) want = (from[i] + step) * caseDef.params[i].factor;
-      EXPECT_DOUBLE_EQ(params[i], want) << caseDef.params[i].name << " at point " << point;
+// Each case calls its own model with every argument in its place: the swept one at From and then
+// From + Step, the others at their From values. Every value differs from the others, so a swapped
+// argument shows; the radii pass every geometry check (rods below R1, bores above R2, the layer
+// interface on the conductor's side of B1).
+TEST(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
+  for (const CaseDef& caseDef : kCases) {
+    for (std::size_t j = 0; j < caseDef.params.size(); ++j) {
+      const ParamDef& swept = caseDef.params[j];
+      SCOPED_TRACE(std::string(caseDef.cliName) + " " + std::string(swept.name));
+      FakeInput in;
+      for (const auto& [field, text] : Fields{{"Editacc", "0.5"}, {"Editr1", "2.5"}, {"Editr2", "3.5"},
+                                              {"Editl", "1.5"}, {"EditN", "7"}})
+        in.Set(field, text);
+      in.Set(caseDef.frequencyField, "20");
+      const bool rod = caseDef.model == ModelKind::CylinderOutsideOneLayer ||
+                       caseDef.model == ModelKind::CylinderOutsideTwoLayers;
+      std::vector<double> from;
+      for (const ParamDef& p : caseDef.params) {
+        from.push_back(p.id == Param::B1   ? (rod ? 2.0 : 4.0)
+                       : p.id == Param::B2 ? (rod ? 1.0 : 5.0)
+                                           : 0.25 + 0.125 * static_cast<double>(from.size()));
+        in.Set(p.fromField, std::to_string(from.back()));
+      }
+      const double step = 0.0625;
+      in.Set(swept.toField, std::to_string(from[j] + step));
+      in.Set(swept.stepField, std::to_string(step));
+      in.Select(caseDef.testCase, swept.selector);
+      FakeModels models;
+      RecordingOutput out;
+      ASSERT_EQ(ButtonComputeClick(caseDef.testCase, in, out, models.Table()), ComputeStatus::Completed)
+          << (out.messages.empty() ? "" : out.messages[0].text);
+      EXPECT_EQ(out.curves.at(0).colour, swept.colour);
+      EXPECT_EQ(out.details.at(0).param, swept.name);
+      ASSERT_EQ(models.calls.size(), 2u);
+      for (std::size_t point = 0; point < 2; ++point) {
+        const test::ModelArgs& c = models.calls[point];
+        EXPECT_EQ(c.model, caseDef.model);
+        EXPECT_EQ(c.N, 7);
+        EXPECT_EQ((std::vector<double>{c.R1, c.R2, c.L, c.f, c.Acc}),
+                  (std::vector<double>{2.5 * 0.001, 3.5 * 0.001, 1.5 * 0.001, 20 * 1000.0, 0.5 / 100}));
+        const std::vector<double> params = c.Params();
+        ASSERT_EQ(params.size(), caseDef.params.size());
+        for (std::size_t i = 0; i < params.size(); ++i)
+          EXPECT_DOUBLE_EQ(params[i], (from[i] + (i == j ? step * point : 0)) * caseDef.params[i].factor)
+              << caseDef.params[i].name << " at point " << point;
+      }
     }
-    EXPECT_EQ(c.Acc, 0.5 / 100);
   }
-  EXPECT_EQ(out.details[0].param, swept.name);
 }
-
-std::vector<WiringCase> AllWirings() {
-  std::vector<WiringCase> v;
-  for (const CaseDef& c : kCases)
-    for (std::size_t j = 0; j < c.params.size(); ++j)
-      v.push_back({c.testCase, static_cast<int>(j)});
-  return v;
-}
-
-INSTANTIATE_TEST_SUITE_P(AllCasesAllParameters, Wiring, ::testing::ValuesIn(AllWirings()),
-                         [](const auto& p) {
-                           const CaseDef& c = *FindCase(p.param.testCase);
-                           return std::string(c.cliName) + "_" +
-                                  std::string(
-                                      c.params[static_cast<std::size_t>(p.param.param)].name);
-                         });
 
 // ---- Faults, the registry and the accuracy report ---------------------------------------------
 
