@@ -44,6 +44,8 @@ struct SweepPlan {
   Rgb colour{};
   // The case model at one value of the swept parameter (SI), the others at their From values.
   std::function<void(double P, double& dR, double& dX, int& Ier)> model;
+  // The model table's ForThread: each thread that evaluates points binds its own (ThreadModel).
+  std::function<ModelTable()> forThread;
 };
 
 struct PointResult {
@@ -191,11 +193,18 @@ struct ModelPoint {
   int raised = 0;
 };
 
-ModelPoint EvaluateModel(const SweepPlan& plan, int i) {
+// The case model for the points one thread evaluates: bound to the thread's own table where the
+// model table makes one per thread, else the plan's.
+using PointModel = std::function<void(double P, double& dR, double& dX, int& Ier)>;
+PointModel ThreadModel(const SweepPlan& plan) {
+  return plan.forThread ? BindModel(plan.forThread(), plan) : plan.model;
+}
+
+ModelPoint EvaluateModel(const SweepPlan& plan, const PointModel& model, int i) {
   ModelPoint m;
   PointResult& r = m.point;
   r.value = plan.range.Value(i);
-  m.raised = RaisedBy([&] { plan.model(r.value, r.dR, r.dX, r.Ier); });
+  m.raised = RaisedBy([&] { model(r.value, r.dR, r.dX, r.Ier); });
   return m;
 }
 
@@ -232,6 +241,7 @@ class OrderedPoints {
 public:
   OrderedPoints(const SweepPlan& plan, int workers)
       : plan_(plan),
+        consumerModel_(ThreadModel(plan)),
         end_(plan.range.count),
         window_(std::max(64, 8 * (workers + 1))),
         slots_(static_cast<std::size_t>(window_)),
@@ -266,7 +276,7 @@ public:
     while (ready_[s] == 0) {
       if (stop.stop_requested()) return std::nullopt;
       if (Claimable())
-        Evaluate(lock);
+        Evaluate(lock, consumerModel_);
       else
         done_.wait(lock, stop, [&] { return ready_[s] != 0; });
     }
@@ -297,13 +307,13 @@ private:
 
   // Claims the next point, evaluates it with the lock released and stores its result. Each
   // thread clears and tests its own fault flags inside EvaluateModel.
-  void Evaluate(std::unique_lock<std::mutex>& lock) {
+  void Evaluate(std::unique_lock<std::mutex>& lock, const PointModel& model) {
     const int i = next_++;
     lock.unlock();
     ModelPoint r;
     std::exception_ptr error;
     try {
-      r = EvaluateModel(plan_, i);
+      r = EvaluateModel(plan_, model, i);
     } catch (...) {
       error = std::current_exception();
     }
@@ -319,16 +329,18 @@ private:
   }
 
   void Work() {
+    const PointModel model = ThreadModel(plan_);  // owns what it holds: may outlive this object
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       space_.wait(lock, [&] { return next_ >= end_ || next_ < taken_ + window_; });
       if (next_ >= end_) break;
-      Evaluate(lock);
+      Evaluate(lock, model);
     }
     if (--working_ == 0) left_.notify_one();
   }
 
   const SweepPlan& plan_;
+  const PointModel consumerModel_;  // the calling thread's, for the points it evaluates in Take
   std::mutex mutex_;
   std::condition_variable_any done_;  // a result was stored (or a stop was requested)
   std::condition_variable space_;     // a result was taken, or the end moved
@@ -450,6 +462,7 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
   }
   plan.colour = p.colour;
   plan.model = BindModel(models, plan);
+  plan.forThread = models.ForThread;
   return kOk;
 }
 
@@ -466,10 +479,11 @@ ComputeStatus OutputSweep(const SweepPlan& plan, ComputeOutput& out, OrderedPoin
   const ParamDef& p = plan.caseDef->params[static_cast<std::size_t>(plan.swept)];
   ComputeStatus status = ComputeStatus::Completed;
   int pointsShort = 0, pointsTotal = 0;
+  const PointModel serialModel = points ? PointModel{} : ThreadModel(plan);
   out.BeginCurve(plan.colour);
   for (int i = 0; i < plan.range.count; ++i) {
     std::optional<ModelPoint> m;
-    if (!stop.stop_requested()) m = points ? points->Take(i, stop) : EvaluateModel(plan, i);
+    if (!stop.stop_requested()) m = points ? points->Take(i, stop) : EvaluateModel(plan, serialModel, i);
     if (!m) {
       status = ComputeStatus::Cancelled;
       break;

@@ -54,10 +54,18 @@ struct ModelTable {
   OneLayerFn CylinderOutsideOneLayer;
   TwoLayerFn CylinderOutsideTwoLayers;
   OneLayerFn VerticalCoilHalfSpace;
+  // Optional: a table of the same models for the use of one thread, made once per sweep thread.
+  // The real models' gives each thread a CoilFactorCache of its own (the same bits, less work
+  // along a sweep). Empty: this table serves every thread.
+  std::function<ModelTable()> ForThread;
 };
 
-// The models library's own functions.
+// The models library's own functions; their ForThread is CachedModels.
 ModelTable RealModels();
+
+// The models library's functions over one CoilFactorCache that the table's copies share: for one
+// thread at a time (a sweep worker, a chunk of a batch). Results are bit for bit RealModels'.
+ModelTable CachedModels();
 
 // How a command ended.
 enum class ComputeStatus {

@@ -104,12 +104,6 @@ double ScaledTailK(double x) {
   return K0INTTailScaled(x) + x * cyr[1];
 }
 
-// Below x1 = 6 the integral is G_K(x2) - G_K(x1) with the published K0INT. From 6 on, both G_K
-// values lie within e^-6 of pi/2 and their difference keeps only pi/2's absolute accuracy;
-// from x1 of about 36 K0INT is exactly pi/2 at both ends and the difference would be 0. There
-// the integral is T(x1) - T(x2) = e^-x1 (S(x1) - e^-(x2 - x1) S(x2)), S = e^x T, whose parts
-// are all well conditioned: only the subtraction itself cancels, as the integral does, when x2
-// is close to x1.
 // e^-x2 (G_I(x2) - G_I(x1)) = e^-x2 G_I(x2) - e^-(x2 - x1) (e^-x1 G_I(x1)).
 double CoilIntIScaled(double x1, double x2) {
   double g2 = 0.0, g1 = 0.0;
@@ -117,6 +111,12 @@ double CoilIntIScaled(double x1, double x2) {
   return g2 - std::exp(-(x2 - x1)) * g1;
 }
 
+// Below x1 = 6 the integral is G_K(x2) - G_K(x1) with the published K0INT. From 6 on, both G_K
+// values lie within e^-6 of pi/2 and their difference keeps only pi/2's absolute accuracy;
+// from x1 of about 36 K0INT is exactly pi/2 at both ends and the difference would be 0. There
+// the integral is T(x1) - T(x2) = e^-x1 (S(x1) - e^-(x2 - x1) S(x2)), S = e^x T, whose parts
+// are all well conditioned: only the subtraction itself cancels, as the integral does, when x2
+// is close to x1.
 double CoilIntK(double x1, double x2) {
   if (x1 >= 6.0) {
     const double s1 = ScaledTailK(x1);

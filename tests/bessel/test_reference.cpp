@@ -5,9 +5,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,31 +24,14 @@ struct Row {
   double zr, zi, re, im, scale;
 };
 
-// Reads tests/data/bessel/<file>: '#' lines are comments, the first other line the header.
-// (Read here with this target's absolute data directory, so the test runs from any working
-// directory.)
+// The rows of tests/data/bessel/<file>.
 std::vector<Row> Load(const std::string& file) {
-  std::ifstream in(std::string(VELDO_TEST_DATA_DIR) + "/bessel/" + file);
-  EXPECT_TRUE(in.good()) << "cannot open " << file;
+  const test::CsvTable t = test::ReadCsv("bessel/" + file);
   std::vector<Row> rows;
-  std::string line;
-  bool header = true;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    if (header) {
-      EXPECT_EQ(line, "group,func,fnu,kode,zr,zi,re,im,scale");
-      header = false;
-      continue;
-    }
-    std::vector<std::string> c;
-    std::stringstream ss(line);
-    std::string cell;
-    while (std::getline(ss, cell, ',')) c.push_back(cell);
-    EXPECT_EQ(c.size(), 9u) << line;
-    if (c.size() != 9) continue;
-    auto num = [](const std::string& t) { return std::strtod(t.c_str(), nullptr); };
-    rows.push_back({c[0], c[1], num(c[2]), static_cast<int>(num(c[3])), num(c[4]), num(c[5]),
-                    num(c[6]), num(c[7]), num(c[8])});
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    auto n = [&](const char* c) { return t.num(i, t.col(c)); };
+    rows.push_back({t.rows[i][t.col("group")], t.rows[i][t.col("func")], n("fnu"), static_cast<int>(n("kode")),
+                    n("zr"), n("zi"), n("re"), n("im"), n("scale")});
   }
   return rows;
 }
