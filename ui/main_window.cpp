@@ -504,8 +504,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     const auto error = ApplyAxesLimits(x, y, xs, ys);
     xAxis_ = xs;
     yAxis_ = ys;
-    // What was applied before a failed check stays applied, over a zoom too.
-    ApplyAxes(Chart1, xAxis_, yAxis_, false);
+    // What was applied before a failed check stays applied; the zoom ends, so automatic axes
+    // follow the data again.
+    if (Chart1->isZoomed()) Chart1->zoomReset();
+    ApplyAxes(Chart1, xAxis_, yAxis_);
     if (error) ShowError(*error);
     return !error;
   };

@@ -113,9 +113,9 @@ public:
   TOKBottomDlg1* OKBottomDlg1 = nullptr;
 
   int ActiveTab() const;
-  // Axis settings behind the chart (the range as last applied; the chart holds the live one).
-  AxisState& XAxis() { return xAxis_; }
-  AxisState& YAxis() { return yAxis_; }
+  // Axis settings behind the chart (the chart's axes hold the range on show).
+  const AxisState& XAxis() const { return xAxis_; }
+  const AxisState& YAxis() const { return yAxis_; }
   // Re-ranges the axes to the data (or their manual limits).
   void RescaleAxes();
   // Message through the seam, as the error box shows it.

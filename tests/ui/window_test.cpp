@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <utility>
@@ -728,26 +729,72 @@ TEST_F(ChartMouseTest, DragZoomsAndZoomOutUndoesIt) {
 namespace veldo {
 namespace {
 
-// A zoom stands while curves arrive; limits typed into the dialog apply at once.
-TEST_F(ChartMouseTest, ZoomStandsUntilZoomOut) {
+// Zoom Out returns each axis to the scaling it had before the zoom, manual limits included,
+// whatever re-ranged the chart while it was zoomed.
+TEST_F(ChartMouseTest, ZoomOutRestoresManualLimitsAfterAnyRescale) {
+  const std::vector<std::pair<const char*, std::function<void()>>> whileZoomed{
+      {"Compute", [&] { ComputeThreePoints(); }},
+      {"New", [&] {
+         form->New1Click();
+         form->OKBottomDlg->OKBtn->click();
+       }},
+      {"deleted curve", [&] {
+         form->DeleteCurves1->setChecked(true);
+         form->Chart1ClickSeries(form->Curves[0]);
+       }},
+      {"message", [&] {
+         Edit("Editr1")->setText("-1");
+         Compute();
+       }},
+  };
+  for (const auto& [name, event] : whileZoomed) {
+    SetUp();
+    ComputeThreePoints();
+    ShowChart();
+    form->AxesLimits1Click();
+    TOKBottomDlg1* d = form->OKBottomDlg1;
+    d->CBxL->click();
+    d->ExLa->setText("-1");
+    d->ExLb->setText("2");
+    d->OKBtn->click();
+    const double yLo = Min(Qt::Vertical), yHi = Max(Qt::Vertical);
+    form->Chart1->zoomIn(QRectF(form->Chart1->plotArea().center(), QSizeF(40, 40)));
+    ASSERT_TRUE(form->Chart1->isZoomed()) << name;
+    event();
+    form->ZoomOut1Click();
+    EXPECT_FALSE(form->Chart1->isZoomed()) << name;
+    EXPECT_EQ(Min(Qt::Horizontal), -1.0) << name;
+    EXPECT_EQ(Max(Qt::Horizontal), 2.0) << name;
+    if (std::string(name) == "Compute") {  // the automatic axis follows the data as before
+      EXPECT_EQ(Min(Qt::Vertical), yLo) << name;
+      EXPECT_EQ(Max(Qt::Vertical), yHi) << name;
+    }
+  }
+}
+
+// OK in Axes Limits applies its limits at once and ends the zoom: automatic axes follow new
+// curves again without Zoom Out.
+TEST_F(ChartMouseTest, AxesLimitsOkEndsTheZoom) {
   ComputeThreePoints();
   ShowChart();
   form->Chart1->zoomIn(QRectF(form->Chart1->plotArea().center(), QSizeF(40, 40)));
   const double zoomedHi = Max(Qt::Horizontal);
   Edit("Epr1lob")->setText("9");
   Compute();
-  EXPECT_EQ(Max(Qt::Horizontal), zoomedHi);
+  EXPECT_EQ(Max(Qt::Horizontal), zoomedHi);  // the zoom stands while curves arrive
   form->AxesLimits1Click();
   TOKBottomDlg1* d = form->OKBottomDlg1;
   d->CBxL->click();
   d->ExLa->setText("0");
   d->ExLb->setText("0.5");
   d->OKBtn->click();
-  EXPECT_EQ(Max(Qt::Horizontal), 0.5);
-  form->ZoomOut1Click();
   EXPECT_FALSE(form->Chart1->isZoomed());
-  EXPECT_EQ(Max(Qt::Horizontal), 0.5);  // manual limits, not the range before the zoom
-  EXPECT_GE(Max(Qt::Vertical), 0.99);    // the left axis follows all the data again
+  EXPECT_EQ(Max(Qt::Horizontal), 0.5);
+  EXPECT_LE(Min(Qt::Vertical), 0.91);  // the left axis follows all the data again
+  Edit("Epr1lob")->setText("20");
+  Compute();
+  EXPECT_LE(Min(Qt::Vertical), 0.80);  // and the next curve
+  EXPECT_EQ(Max(Qt::Horizontal), 0.5);
 }
 
 }  // namespace
