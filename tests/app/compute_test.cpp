@@ -40,10 +40,10 @@ TEST_F(Compute, DefaultLiftOffSweepOfCaseOne) {
   EXPECT_EQ(Run(1), ComputeStatus::Completed);
   EXPECT_TRUE(out.messages.empty());
   // Ten points from 0.1 to 1.0 mm, the last on To, one model call each.
-  const auto calls = models.ModelCalls();
+  const auto calls = models.calls;
   ASSERT_EQ(calls.size(), 10u);
-  EXPECT_EQ(calls.front().args[4], 0.1 * 0.001);
-  EXPECT_EQ(calls.back().args[4], 1.0 * 0.001);
+  EXPECT_EQ(calls.front().P1, 0.1 * 0.001);
+  EXPECT_EQ(calls.back().P1, 1.0 * 0.001);
   ASSERT_EQ(out.curves.size(), 1u);
   EXPECT_EQ(out.curves[0].colour, kBlue);
   EXPECT_EQ(out.curves[0].points.size(), 10u);
@@ -93,7 +93,7 @@ TEST_F(Compute, OnePointForFromEqualToAndForZeroStep) {
   in.Set("Epr1loa", "0.5");
   in.Set("Epr1lob", "0.5");
   EXPECT_EQ(Run(1), ComputeStatus::Completed);
-  EXPECT_EQ(models.ModelCalls().size(), 1u);
+  EXPECT_EQ(models.calls.size(), 1u);
   EXPECT_EQ(out.progressMaximum, 1);
 
   RecordingOutput second;
@@ -101,8 +101,8 @@ TEST_F(Compute, OnePointForFromEqualToAndForZeroStep) {
   in.Set("Epr1lob", "3");
   in.Set("Epr1loc", "0");
   EXPECT_EQ(ButtonComputeClick(1, in, second, fresh.Table()), ComputeStatus::Completed);
-  ASSERT_EQ(fresh.ModelCalls().size(), 1u);
-  EXPECT_EQ(fresh.ModelCalls()[0].args[4], 0.5 * 0.001);
+  ASSERT_EQ(fresh.calls.size(), 1u);
+  EXPECT_EQ(fresh.calls[0].P1, 0.5 * 0.001);
   EXPECT_EQ(second.progressMaximum, 1);
   EXPECT_EQ(second.curves.at(0).points.size(), 1u);
 }
@@ -119,7 +119,7 @@ TEST_F(Compute, RejectedRangeShowsTheCheckAfterTheLabelsAndMakesNoCurve) {
     EXPECT_EQ(o.labels.first, "       40.000000");
     EXPECT_TRUE(o.curves.empty());
   }
-  EXPECT_TRUE(models.ModelCalls().empty());
+  EXPECT_TRUE(models.calls.empty());
 }
 
 TEST_F(Compute, NegativeCoilValuesStopBeforeAnythingElse) {
@@ -133,7 +133,7 @@ TEST_F(Compute, NegativeCoilValuesStopBeforeAnythingElse) {
     EXPECT_EQ(o.messages[0].text, "Check for negative data values");
     EXPECT_EQ(o.log, std::vector<std::string>{"message"});  // not even the progress bar
   }
-  EXPECT_TRUE(models.calls.empty());
+  EXPECT_TRUE(models.Untouched());
 }
 
 TEST_F(Compute, NegativeFromOfAnyParameterStopsAfterTheProgressReset) {
@@ -141,7 +141,7 @@ TEST_F(Compute, NegativeFromOfAnyParameterStopsAfterTheProgressReset) {
   EXPECT_EQ(Run(1), ComputeStatus::Rejected);
   ExpectOnlyMessage(MessageKind::Plain, "Check for negative data values");
   EXPECT_EQ(out.log, (std::vector<std::string>{"position 0", "maximum 1", "message"}));
-  EXPECT_TRUE(models.calls.empty());
+  EXPECT_TRUE(models.Untouched());
 
   FakeInput i;
   RecordingOutput o;
@@ -165,7 +165,7 @@ TEST_F(Compute, SphereCasesDoNothingAfterTheCommonSteps) {
     EXPECT_EQ(o.log, (std::vector<std::string>{"position 0", "maximum 1"}));
     EXPECT_EQ(i.reads.size(), kCommonFields.size());
   }
-  EXPECT_TRUE(models.calls.empty());
+  EXPECT_TRUE(models.Untouched());
 }
 
 // ---- Wiring: every case, every swept parameter -------------------------------------------------
@@ -180,20 +180,6 @@ void PrintTo(const WiringCase& w, std::ostream* os) {
 }
 
 class Wiring : public ::testing::TestWithParam<WiringCase> {};
-
-std::string ModelName(ModelKind m) {
-  switch (m) {
-    case ModelKind::PlanarOneLayer: return "PlanarOneLayer";
-    case ModelKind::PlanarTwoLayers: return "PlanarTwoLayers";
-    case ModelKind::CylinderInsideOneLayer: return "CylinderInsideOneLayer";
-    case ModelKind::CylinderInsideTwoLayers: return "CylinderInsideTwoLayers";
-    case ModelKind::CylinderOutsideOneLayer: return "CylinderOutsideOneLayer";
-    case ModelKind::CylinderOutsideTwoLayers: return "CylinderOutsideTwoLayers";
-    case ModelKind::VerticalCoilHalfSpace: return "VerticalCoilHalfSpace";
-    case ModelKind::None: break;
-  }
-  return "";
-}
 
 TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
   const auto [testCase, j] = GetParam();
@@ -234,23 +220,24 @@ TEST_P(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
       << (out.messages.empty() ? "" : out.messages[0].text);
   ASSERT_EQ(out.curves.size(), 1u);
   EXPECT_EQ(out.curves[0].colour, swept.colour);
-  const auto calls = models.ModelCalls();
+  const auto calls = models.calls;
   ASSERT_EQ(calls.size(), 2u);
   for (int point = 0; point < 2; ++point) {
-    const test::ModelCall& c = calls[static_cast<std::size_t>(point)];
-    EXPECT_EQ(c.model, ModelName(caseDef.model));
+    const test::ModelArgs& c = calls[static_cast<std::size_t>(point)];
+    EXPECT_EQ(c.model, caseDef.model);
     EXPECT_EQ(c.N, 7);
-    ASSERT_EQ(c.args.size(), 4 + caseDef.params.size() + 1);
-    EXPECT_EQ(c.args[0], 2.5 * 0.001);
-    EXPECT_EQ(c.args[1], 3.5 * 0.001);
-    EXPECT_EQ(c.args[2], 1.5 * 0.001);
-    EXPECT_EQ(c.args[3], 20 * 1000.0);
+    EXPECT_EQ(c.R1, 2.5 * 0.001);
+    EXPECT_EQ(c.R2, 3.5 * 0.001);
+    EXPECT_EQ(c.L, 1.5 * 0.001);
+    EXPECT_EQ(c.f, 20 * 1000.0);
+    const std::vector<double> params = c.Params();
+    ASSERT_EQ(params.size(), caseDef.params.size());
     for (std::size_t i = 0; i < caseDef.params.size(); ++i) {
       double want = from[i] * caseDef.params[i].factor;
       if (static_cast<int>(i) == j && point == 1) want = (from[i] + step) * caseDef.params[i].factor;
-      EXPECT_DOUBLE_EQ(c.args[4 + i], want) << caseDef.params[i].name << " at point " << point;
+      EXPECT_DOUBLE_EQ(params[i], want) << caseDef.params[i].name << " at point " << point;
     }
-    EXPECT_EQ(c.args.back(), 0.5 / 100);
+    EXPECT_EQ(c.Acc, 0.5 / 100);
   }
   EXPECT_EQ(out.details[0].param, swept.name);
 }
@@ -278,7 +265,7 @@ TEST_F(Compute, RodMustFitInsideTheCoil) {
   EXPECT_EQ(Run(5), ComputeStatus::Rejected);
   ExpectOnlyMessage(MessageKind::Plain,
                     "Check the geometry: the rod must fit inside the coil (B1 <= R1)");
-  EXPECT_TRUE(models.ModelCalls().empty());
+  EXPECT_TRUE(models.calls.empty());
   EXPECT_TRUE(out.curves.empty());
 
   // Only the last rod radius of the sweep reaches into the winding.
@@ -296,7 +283,7 @@ TEST_F(Compute, RodMustFitInsideTheCoil) {
   edge.Set("Editr1", "9.8");
   edge.Set("Editr2", "14");
   EXPECT_EQ(ButtonComputeClick(5, edge, e, models.Table()), ComputeStatus::Completed);
-  EXPECT_EQ(models.ModelCalls().back().args[4], 9.8 * 0.001);
+  EXPECT_EQ(models.calls.back().P1, 9.8 * 0.001);
 }
 
 TEST_F(Compute, CoilMustFitInsideTheBore) {
@@ -381,7 +368,7 @@ TEST_F(Compute, ACoilTheModelsCannotDescribeIsRefusedBeforeAnyWork) {
     ASSERT_EQ(o.messages.size(), 1u);
     EXPECT_EQ(o.messages[0].kind, MessageKind::Plain);
     EXPECT_EQ(o.messages[0].text, row.message);
-    EXPECT_TRUE(m.calls.empty());
+    EXPECT_TRUE(m.Untouched());
     EXPECT_TRUE(o.curves.empty());
   }
 }
@@ -398,7 +385,7 @@ TEST_F(Compute, FaultInTheSweepKeepsEarlierPointsAndCountsTheCurve) {
   EXPECT_EQ(out.curveCount, 1);
   ASSERT_EQ(out.accuracy.size(), 1u);
   EXPECT_EQ(out.accuracy[0].pointsTotal, 2);
-  EXPECT_EQ(models.ModelCalls().size(), 3u);  // the first fault ends the command
+  EXPECT_EQ(models.calls.size(), 3u);  // the first fault ends the command
 
   RecordingOutput o;
   FakeModels m;
@@ -414,7 +401,7 @@ TEST_F(Compute, ConversionOverflowIsAnArithmeticFault) {
   in.Set("Epr1con1a", "1e305");  // MS/m -> S/m overflows
   EXPECT_EQ(Run(1), ComputeStatus::Fault);
   ExpectOnlyMessage(MessageKind::Error, "Floating point overflow.");
-  EXPECT_TRUE(models.calls.empty());
+  EXPECT_TRUE(models.Untouched());
 }
 
 TEST_F(Compute, FlagsLeftRaisedBeforeTheCommandAreNotItsFaults) {
@@ -445,7 +432,7 @@ TEST_F(Compute, MalformedOrEmptyCommonFieldsEndTheCommand) {
   i.Set("EditN", "2.5");
   EXPECT_EQ(ButtonComputeClick(1, i, o, models.Table()), ComputeStatus::Rejected);
   EXPECT_EQ(o.messages.at(0).text, "'2.5' is not a valid integer value.");
-  EXPECT_TRUE(models.calls.empty());
+  EXPECT_TRUE(models.Untouched());
 }
 
 TEST_F(Compute, AccuracyTheQuadratureRefusesEndsTheCommandFirst) {
@@ -480,8 +467,8 @@ TEST_F(Compute, LocaleSeparatorInCaseFieldsPointInAll) {
   in.Set("Epr1loa", "0,2");
   in.Set("Epr1lob", "0.4");
   EXPECT_EQ(Run(1), ComputeStatus::Completed);
-  EXPECT_EQ(models.ModelCalls().size(), 3u);
-  EXPECT_EQ(models.ModelCalls()[0].args[4], 0.2 * 0.001);
+  EXPECT_EQ(models.calls.size(), 3u);
+  EXPECT_EQ(models.calls[0].P1, 0.2 * 0.001);
 }
 
 TEST_F(Compute, FullRegistryRefusesBeforeAnyWork) {
@@ -489,7 +476,7 @@ TEST_F(Compute, FullRegistryRefusesBeforeAnyWork) {
   EXPECT_EQ(Run(1), ComputeStatus::Rejected);
   ExpectOnlyMessage(MessageKind::Plain, std::string(kRegistryFullMessage));
   EXPECT_TRUE(in.reads.empty());
-  EXPECT_TRUE(models.calls.empty());
+  EXPECT_TRUE(models.Untouched());
   RecordingOutput last;
   last.curveCount = 100;  // the last free slot
   EXPECT_EQ(ButtonComputeClick(1, in, last, models.Table()), ComputeStatus::Completed);
@@ -500,7 +487,7 @@ TEST_F(Compute, TooFineASweepIsRefusedBeforeAnyPoint) {
   in.Set("Epr1loc", "1e-9");
   EXPECT_EQ(Run(1), ComputeStatus::Rejected);
   ExpectOnlyMessage(MessageKind::Plain, std::string(kTooManyPointsMessage));
-  EXPECT_TRUE(models.ModelCalls().empty());
+  EXPECT_TRUE(models.calls.empty());
 }
 
 TEST_F(Compute, AccuracyReportCountsShortPointsAndTheAirCoil) {
@@ -517,7 +504,7 @@ TEST_F(Compute, AccuracyReportCountsShortPointsAndTheAirCoil) {
 TEST_F(Compute, RadiusSweepOfElevenPointsFillsTheProgressBar) {
   in.Set("Editr2", "4");
   EXPECT_EQ(Run(3), ComputeStatus::Completed);  // 10.0 .. 11.0 mm by 0.1
-  EXPECT_EQ(models.ModelCalls().size(), 11u);
+  EXPECT_EQ(models.calls.size(), 11u);
   EXPECT_EQ(out.progressMaximum, 11);
   EXPECT_EQ(out.progressPosition, 11);
 }

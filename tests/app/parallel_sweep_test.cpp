@@ -32,14 +32,7 @@ struct OutOfOrderModels {
         finished(static_cast<std::size_t>(points)) {}
 
   ModelTable Table() {
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [this](int, double, double, double, double, double P, double, double, double, double& dR,
-                              double& dX, int& Ier) {
+    return test::StandInModels(4.0, [this](double P, double& dR, double& dX, int& Ier) {
       const auto i = static_cast<std::size_t>(std::lround(P * 1000.0));
       if (wait && waitFor[i] >= 0)
         while (!finished[static_cast<std::size_t>(waitFor[i])].load()) std::this_thread::yield();
@@ -55,8 +48,7 @@ struct OutOfOrderModels {
         case FpFault::None: break;
       }
       finished[i].store(true);
-    };
-    return t;
+    });
   }
 };
 
@@ -155,19 +147,12 @@ TEST(ParallelSweep, ThreadCounts) {
 TEST(ParallelSweep, AModelThatThrowsEndsTheSweepOnTheCallingThread) {
   for (int threads : {1, 2, 7}) {
     SCOPED_TRACE(threads);
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [](int, double, double, double, double, double P, double, double, double, double& dR,
-                          double& dX, int& Ier) {
+    const ModelTable t = test::StandInModels(4.0, [](double P, double& dR, double& dX, int& Ier) {
       if (std::lround(P * 1000.0) == 5) throw std::runtime_error("point 5");
       dR = 1.0;
       dX = -2.0;
       Ier = 0;
-    };
+    });
     test::FakeInput in;
     in.Set("Epr1loa", "0");
     in.Set("Epr1lob", "11");
@@ -187,20 +172,13 @@ TEST(SweepStop, KeepsThePointsOutputBeforeItAsACountedCurve) {
   for (int threads : {1, 2, 7}) {
     SCOPED_TRACE(threads);
     std::stop_source source;
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [&source](int, double, double, double, double, double P, double, double, double,
-                                 double& dR, double& dX, int& Ier) {
+    const ModelTable t = test::StandInModels(4.0, [&source](double P, double& dR, double& dX, int& Ier) {
       const long i = std::lround(P * 1000.0);
       if (i == 3) source.request_stop();
       dR = -static_cast<double>(i + 1);
       dX = -2.0;
       Ier = 0;
-    };
+    });
     test::FakeInput in;
     in.Set("Epr1loa", "0");
     in.Set("Epr1lob", std::to_string(kPoints - 1));
