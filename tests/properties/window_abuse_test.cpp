@@ -133,7 +133,7 @@ TEST_F(WindowAbuse, ComputeNewCyclesGiveTheMemoryBack) {
   const long settled = ResidentKb();
   for (int i = 0; i < 300; ++i) Cycle(2);
   const long after = ResidentKb();
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->Curves().Count(), 0);
   EXPECT_TRUE(test::VisibleCurves(form->Chart1).isEmpty());
   EXPECT_LT(after - settled, 4 * 1024) << "settled " << settled << " kB, after " << after << " kB";
 
@@ -150,20 +150,20 @@ TEST_F(WindowAbuse, ComputeNewCyclesGiveTheMemoryBack) {
 // removed ones, so the chart never holds more series than curves were ever on it at once.
 TEST_F(WindowAbuse, AFullRegistryRefusesTheNextCurveAndNewReusesItsSeries) {
   for (int c = 0; c < kCurveSlots; ++c) test::ComputeAndWait(*form);
-  ASSERT_EQ(form->CurveCount, kCurveSlots);
+  ASSERT_EQ(form->Curves().Count(), kCurveSlots);
   sink.shown.clear();
   test::ComputeAndWait(*form);
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].second, std::string(kRegistryFullMessage));
-  EXPECT_EQ(form->CurveCount, kCurveSlots);
+  EXPECT_EQ(form->Curves().Count(), kCurveSlots);
   EXPECT_EQ(test::VisibleCurves(form->Chart1).size(), kCurveSlots);
   New();
   EXPECT_TRUE(test::VisibleCurves(form->Chart1).isEmpty());
   for (int c = 0; c < kCurveSlots; ++c) test::ComputeAndWait(*form);
-  EXPECT_EQ(form->CurveCount, kCurveSlots);
+  EXPECT_EQ(form->Curves().Count(), kCurveSlots);
   EXPECT_EQ(test::VisibleCurves(form->Chart1).size(), kCurveSlots);
   EXPECT_EQ(form->Chart1->series().size(), kCurveSlots);
-  for (QLineSeries* s : form->Curves) EXPECT_EQ(s->count(), 100);
+  for (int i = 0; i < kCurveSlots; ++i) EXPECT_EQ(form->Curves()[i]->count(), 100);
   New();
   EXPECT_EQ(form->Chart1->series().size(), kCurveSlots);
 }
@@ -173,7 +173,7 @@ protected:
   void SetUp() override {
     WindowAbuse::SetUp();
     test::ComputeAndWait(*form);
-    ASSERT_EQ(form->CurveCount, 1);
+    ASSERT_EQ(form->Curves().Count(), 1);
     sink.shown.clear();
   }
   void SaveTo(const QString& path) {

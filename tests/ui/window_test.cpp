@@ -124,8 +124,8 @@ protected:
 TEST_F(WindowTest, StartState) {
   EXPECT_EQ(form->windowTitle(), "VELDO V1.2");
   EXPECT_EQ(form->size(), QSize(785, 564).expandedTo(form->minimumSizeHint()));
-  EXPECT_EQ(form->TestCase, 1);
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->TestCase(), 1);
+  EXPECT_EQ(form->Curves().Count(), 0);
   EXPECT_EQ(form->ActiveTab(), 0);
   EXPECT_EQ(form->TabControl1Tabs->tabText(0), "Geometry");
   EXPECT_EQ(form->TabControl1Tabs->tabText(1), "Impedance Plane");
@@ -200,7 +200,7 @@ TEST_F(WindowTest, CaseSelectionOnTheGeometryTab) {
       {&TForm1::Halfspace1Click, 1}, {&TForm1::Halfspace1Click, 1}};
   for (const auto& [handler, k] : entries) {
     (form.get()->*handler)();
-    EXPECT_EQ(form->TestCase, k);
+    EXPECT_EQ(form->TestCase(), k);
     for (int i = 1; i <= 9; ++i) {
       EXPECT_EQ(Shown(form->CaseGroups[i - 1]), i == k) << k << " " << i;
       EXPECT_EQ(Shown(form->Drawings[i - 1]), i == k) << k << " " << i;
@@ -209,10 +209,10 @@ TEST_F(WindowTest, CaseSelectionOnTheGeometryTab) {
   }
   // The menu entries reach the same handlers; the disabled ones do nothing.
   form->N2Layers2->trigger();
-  EXPECT_EQ(form->TestCase, 6);
+  EXPECT_EQ(form->TestCase(), 6);
   form->N1Layer3->trigger();
   form->N2Layers4->trigger();
-  EXPECT_EQ(form->TestCase, 6);
+  EXPECT_EQ(form->TestCase(), 6);
   EXPECT_TRUE(Shown(form->CaseGroups[5]));
 }
 
@@ -221,7 +221,7 @@ TEST_F(WindowTest, CaseSelectionWithTheChartInView) {
   EXPECT_TRUE(Shown(form->Chart1View));
   for (TDrawing* d : form->Drawings) EXPECT_FALSE(Shown(d));
   form->N2Layers1Click();
-  EXPECT_EQ(form->TestCase, 4);
+  EXPECT_EQ(form->TestCase(), 4);
   EXPECT_TRUE(Shown(form->CaseGroups[3]));
   EXPECT_FALSE(Shown(form->CaseGroups[0]));
   for (TDrawing* d : form->Drawings) EXPECT_FALSE(Shown(d));
@@ -249,8 +249,8 @@ TEST_F(WindowTest, TextsAndChoicesSurviveASwitch) {
 TEST_F(WindowTest, ComputeAddsOneCurveAndShowsTheAirCoilValues) {
   ComputeThreePoints();
   EXPECT_TRUE(sink.shown.empty()) << sink.last().second;
-  ASSERT_EQ(form->CurveCount, 1);
-  QLineSeries* curve = form->Curves[0];
+  ASSERT_EQ(form->Curves().Count(), 1);
+  QLineSeries* curve = form->Curves()[0];
   ASSERT_NE(curve, nullptr);
   ASSERT_EQ(curve->count(), 3);
   EXPECT_DOUBLE_EQ(curve->at(0).x(), 0.01);  // dR/X0 at LO = 1 mm
@@ -273,10 +273,10 @@ TEST_F(WindowTest, ComputeAddsOneCurveAndShowsTheAirCoilValues) {
   Radio("RBpr1con1")->setChecked(true);
   Edit("Epr1con1b")->setText("3.0");
   Compute();
-  ASSERT_EQ(form->CurveCount, 2);
-  EXPECT_EQ(form->Curves[1]->color(), QColor(255, 0, 0));
-  EXPECT_EQ(form->Curves[1]->count(), 3);
-  EXPECT_EQ(form->Curves[0]->count(), 3);
+  ASSERT_EQ(form->Curves().Count(), 2);
+  EXPECT_EQ(form->Curves()[1]->color(), QColor(255, 0, 0));
+  EXPECT_EQ(form->Curves()[1]->count(), 3);
+  EXPECT_EQ(form->Curves()[0]->count(), 3);
   EXPECT_EQ(Visible().size(), 2);
 }
 
@@ -294,7 +294,7 @@ TEST_F(WindowTest, MessagesArriveWithTextAndKind) {
   Edit("Epr1lob")->setText("1");
   Compute();
   EXPECT_EQ(sink.last(), std::pair(MessageKind::Plain, std::string("Check if (From <= To) and if (Step > 0)")));
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->Curves().Count(), 0);
   EXPECT_TRUE(Visible().isEmpty());
   EXPECT_EQ(form->Labelinductivereactance->text().trimmed(), "100.000000");  // shown before the range check
 }
@@ -313,7 +313,7 @@ TEST_F(WindowTest, FaultKeepsThePointsAndNewRemovesThem) {
   EXPECT_EQ(Visible().size(), 2);
   form->New1Click();
   form->OKBottomDlg->OKBtn->click();
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->Curves().Count(), 0);
   EXPECT_TRUE(Visible().isEmpty());
 }
 
@@ -322,7 +322,7 @@ TEST_F(WindowTest, StatusBarShowsTheAccuracyNotice) {
   Edit("Epr1lob")->setText("1.0");
   Edit("Epr1loc")->setText("0.1");
   Compute();  // 1.0 mm: Ier = 1
-  ASSERT_EQ(form->CurveCount, 1);
+  ASSERT_EQ(form->Curves().Count(), 1);
   EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
             "1 of 3 points did not reach the requested accuracy");
   ComputeThreePoints();
@@ -342,7 +342,7 @@ TEST_F(WindowTest, NewAsksFirstAndCancelKeepsTheCurves) {
   EXPECT_TRUE(form->OKBottomDlg->isVisible());
   form->OKBottomDlg->OKBtn->click();
   EXPECT_FALSE(form->OKBottomDlg->isVisible());
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->Curves().Count(), 0);
 
   ComputeThreePoints();
   ComputeThreePoints();
@@ -350,25 +350,25 @@ TEST_F(WindowTest, NewAsksFirstAndCancelKeepsTheCurves) {
   ASSERT_TRUE(form->OKBottomDlg->isVisible());
   form->OKBottomDlg->CancelBtn->click();
   EXPECT_FALSE(form->OKBottomDlg->isVisible());
-  EXPECT_EQ(form->CurveCount, 2);
+  EXPECT_EQ(form->Curves().Count(), 2);
   EXPECT_EQ(Visible().size(), 2);
 
   form->TabControl1Tabs->setCurrentIndex(1);
   form->N1Layer1Click();
   form->New1Click();
   form->OKBottomDlg->OKBtn->click();
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->Curves().Count(), 0);
   EXPECT_TRUE(Visible().isEmpty());
-  for (QLineSeries* s : form->Curves) EXPECT_EQ(s, nullptr);
+  for (int i = 0; i < kCurveSlots; ++i) EXPECT_EQ(form->Curves()[i], nullptr);
   // Nothing else is reset.
-  EXPECT_EQ(form->TestCase, 3);
+  EXPECT_EQ(form->TestCase(), 3);
   EXPECT_EQ(form->ActiveTab(), 1);
   EXPECT_EQ(form->Labelinductivereactance->text().trimmed(), "100.000000");
   // The next curve goes to slot 0 again.
   form->Halfspace1Click();
   ComputeThreePoints();
-  EXPECT_EQ(form->CurveCount, 1);
-  EXPECT_NE(form->Curves[0], nullptr);
+  EXPECT_EQ(form->Curves().Count(), 1);
+  EXPECT_NE(form->Curves()[0], nullptr);
 }
 
 // New keeps the emptied series hidden for the next curves. What the user sees stays as if they
@@ -397,8 +397,8 @@ TEST_F(WindowTest, CurvesAfterNewLookAsIfNew) {
   const QList<QLineSeries*> shown = Visible();
   ASSERT_EQ(shown.size(), 2);
   EXPECT_EQ(form->Chart1->series().size(), 3);  // nothing added to the chart
-  EXPECT_EQ(shown[0], form->Curves[0]);  // drawing order is computation order
-  EXPECT_EQ(shown[1], form->Curves[1]);
+  EXPECT_EQ(shown[0], form->Curves()[0]);  // drawing order is computation order
+  EXPECT_EQ(shown[1], form->Curves()[1]);
   EXPECT_EQ(shown[0]->color(), QColor(255, 0, 0));
   EXPECT_EQ(shown[0]->pen().color(), QColor(255, 0, 0));
   EXPECT_EQ(shown[0]->brush().color(), QColor(255, 0, 0));
@@ -431,19 +431,19 @@ TEST_F(WindowTest, CurvesAfterNewLookAsIfNew) {
 TEST_F(WindowTest, DeleteCurvesEmptiesAClickedCurveOnlyWhenChecked) {
   ComputeThreePoints();
   ComputeThreePoints();
-  QLineSeries* first = form->Curves[0];
+  QLineSeries* first = form->Curves()[0];
   emit first->clicked(first->at(0));  // the mode is off: nothing happens
   EXPECT_EQ(first->count(), 3);
   form->DeleteCurves1->trigger();
   EXPECT_TRUE(form->DeleteCurves1->isChecked());
   emit first->clicked(first->at(0));
   EXPECT_EQ(first->count(), 0);
-  EXPECT_EQ(form->Curves[1]->count(), 3);
-  EXPECT_EQ(form->CurveCount, 2);  // still registered
+  EXPECT_EQ(form->Curves()[1]->count(), 3);
+  EXPECT_EQ(form->Curves().Count(), 2);  // still registered
   form->DeleteCurves1->trigger();
   EXPECT_FALSE(form->DeleteCurves1->isChecked());
-  form->Chart1ClickSeries(form->Curves[1]);
-  EXPECT_EQ(form->Curves[1]->count(), 3);
+  form->Chart1ClickSeries(form->Curves()[1]);
+  EXPECT_EQ(form->Curves()[1]->count(), 3);
   // New after a curve was emptied destroys it with the rest.
   form->New1Click();
   form->OKBottomDlg->OKBtn->click();
@@ -557,7 +557,7 @@ TEST_F(WindowTest, SaveAsWritesAVectorMetafileOrSaysWhyNot) {
   ComputeThreePoints();
   Radio("RBpr1mr1")->setChecked(true);
   Compute();
-  ASSERT_EQ(form->CurveCount, 2);
+  ASSERT_EQ(form->Curves().Count(), 2);
   const QString path = dir.filePath("chart.emf");
   form->AskSavePath = [&] { return path; };
   form->SaveAs1->trigger();
@@ -603,7 +603,6 @@ TEST_F(WindowTest, ExitClosesTheWindow) {
   EXPECT_FALSE(form->OKBottomDlg->isVisible());
 }
 
-#ifdef VELDO_UI_HAVE_COMPUTE
 // The real command on the default inputs of case 1: one blue curve of lift-off points.
 TEST(WindowRealModels, DefaultLiftOffSweep) {
   test::EnsureQtApp();
@@ -612,15 +611,14 @@ TEST(WindowRealModels, DefaultLiftOffSweep) {
   form.SetMessageSink(&sink);
   test::ComputeAndWait(form);
   EXPECT_TRUE(sink.shown.empty()) << sink.last().second;
-  ASSERT_EQ(form.CurveCount, 1);
-  EXPECT_GE(form.Curves[0]->count(), 9);
-  EXPECT_EQ(form.Curves[0]->color(), QColor(0, 0, 255));
+  ASSERT_EQ(form.Curves().Count(), 1);
+  EXPECT_GE(form.Curves()[0]->count(), 9);
+  EXPECT_EQ(form.Curves()[0]->color(), QColor(0, 0, 255));
   EXPECT_NE(form.Labelinductance->text(), "0.0");
   // Far from the plate the points tend to (0, 1): the last (largest lift-off) point is nearest.
-  const QPointF last = form.Curves[0]->at(form.Curves[0]->count() - 1);
-  EXPECT_GT(last.y(), form.Curves[0]->at(0).y());
+  const QPointF last = form.Curves()[0]->at(form.Curves()[0]->count() - 1);
+  EXPECT_GT(last.y(), form.Curves()[0]->at(0).y());
 }
-#endif
 
 }  // namespace
 }  // namespace veldo
@@ -656,7 +654,7 @@ TEST(WindowOutputFlags, DrawingLeavesTheCommandsFlagsAlone) {
   test::ComputeAndWait(form);
   EXPECT_EQ(before, FE_DIVBYZERO);
   EXPECT_EQ(after, FE_DIVBYZERO);
-  EXPECT_EQ(form.CurveCount, 1);
+  EXPECT_EQ(form.Curves().Count(), 1);
   std::feclearexcept(FE_ALL_EXCEPT);
 }
 
@@ -684,7 +682,7 @@ protected:
 TEST_F(ChartMouseTest, ClickOnACurveEmptiesItInDeleteMode) {
   ComputeThreePoints();
   ShowChart();
-  QLineSeries* s = form->Curves[0];
+  QLineSeries* s = form->Curves()[0];
   QWidget* vp = form->Chart1View->viewport();
   const QPoint p = ViewPoint(s, 1);
   QTest::mouseClick(vp, Qt::LeftButton, {}, p);
@@ -692,10 +690,10 @@ TEST_F(ChartMouseTest, ClickOnACurveEmptiesItInDeleteMode) {
   form->DeleteCurves1->trigger();
   QTest::mouseClick(vp, Qt::LeftButton, {}, p);
   EXPECT_EQ(s->count(), 0);
-  EXPECT_EQ(form->CurveCount, 1);
+  EXPECT_EQ(form->Curves().Count(), 1);
   // Any mouse button counts.
   ComputeThreePoints();
-  QLineSeries* second = form->Curves[1];
+  QLineSeries* second = form->Curves()[1];
   QApplication::processEvents();
   QTest::mouseClick(vp, Qt::RightButton, {}, ViewPoint(second, 1));
   EXPECT_EQ(second->count(), 0);
@@ -740,7 +738,7 @@ TEST_F(ChartMouseTest, ZoomOutRestoresManualLimitsAfterAnyRescale) {
        }},
       {"deleted curve", [&] {
          form->DeleteCurves1->setChecked(true);
-         form->Chart1ClickSeries(form->Curves[0]);
+         form->Chart1ClickSeries(form->Curves()[0]);
        }},
       {"message", [&] {
          Edit("Editr1")->setText("-1");

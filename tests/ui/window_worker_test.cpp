@@ -187,8 +187,8 @@ TEST_F(WorkerTest, TheWindowStaysResponsiveWhileTheCurveGrows) {
   EXPECT_TRUE(sawZoom);
   ASSERT_EQ(status.load(), ComputeStatus::Completed);
   ExpectIdleWindow();
-  ASSERT_EQ(form->CurveCount, 1);
-  const QList<QPointF> final = form->Curves[0]->points();
+  ASSERT_EQ(form->Curves().Count(), 1);
+  const QList<QPointF> final = form->Curves()[0]->points();
   ASSERT_EQ(final.size(), kPoints);
   for (int i = 0; i < kPoints; ++i) EXPECT_DOUBLE_EQ(final[i].x(), 0.01 * (i + 1)) << i;
   EXPECT_EQ(form->PB1->value(), kPoints);
@@ -213,7 +213,7 @@ TEST_F(WorkerTest, EscAndStopKeepThePointsComputedSoFar) {
     form->ButtonComputeClick();
     bool asked = false;
     EveryTick([&] {
-      const QLineSeries* s = form->Curves[static_cast<std::size_t>(curve)];
+      const QLineSeries* s = form->Curves()[static_cast<std::size_t>(curve)];
       if (asked || s == nullptr || s->count() < 5) return;
       asked = true;
       if (escape)
@@ -223,8 +223,8 @@ TEST_F(WorkerTest, EscAndStopKeepThePointsComputedSoFar) {
     });
     ASSERT_EQ(status.load(), ComputeStatus::Cancelled) << (escape ? "Esc" : "Stop");
     ExpectIdleWindow();
-    ASSERT_EQ(form->CurveCount, curve + 1);
-    const int k = static_cast<int>(form->Curves[static_cast<std::size_t>(curve)]->count());
+    ASSERT_EQ(form->Curves().Count(), curve + 1);
+    const int k = static_cast<int>(form->Curves()[static_cast<std::size_t>(curve)]->count());
     EXPECT_GE(k, 5);
     EXPECT_LT(k, kPoints);
     EXPECT_EQ(form->PB1->value(), k);
@@ -236,7 +236,7 @@ TEST_F(WorkerTest, EscAndStopKeepThePointsComputedSoFar) {
   Edit("Epr1lob")->setText("3");
   test::ComputeAndWait(*form);
   EXPECT_EQ(status.load(), ComputeStatus::Completed);
-  EXPECT_EQ(form->Curves[2]->count(), 3);
+  EXPECT_EQ(form->Curves()[2]->count(), 3);
   EXPECT_EQ(form->statusBar()->currentMessage(), "");
 }
 
@@ -256,7 +256,7 @@ TEST_F(WorkerTest, WhileASweepRunsItsInputsAndCurveAreOutOfReach) {
   EXPECT_TRUE(form->AxesLimits1->isEnabled());
   EXPECT_TRUE(form->ZoomOut1->isEnabled());
   form->N1Layer1Click();  // the case entries wait
-  EXPECT_EQ(form->TestCase, 1);
+  EXPECT_EQ(form->TestCase(), 1);
   bool triedAgain = false;
   EveryTick([&] {
     if (triedAgain || PointsSoFar() < 1) return;
@@ -271,10 +271,10 @@ TEST_F(WorkerTest, WhileASweepRunsItsInputsAndCurveAreOutOfReach) {
   EXPECT_EQ(commandsStarted.load(), 1);
   EXPECT_EQ(status.load(), ComputeStatus::Completed);
   ExpectIdleWindow();
-  ASSERT_EQ(form->CurveCount, 1);
-  EXPECT_EQ(form->Curves[0]->count(), 6);
+  ASSERT_EQ(form->Curves().Count(), 1);
+  EXPECT_EQ(form->Curves()[0]->count(), 6);
   form->N1Layer1Click();
-  EXPECT_EQ(form->TestCase, 3);
+  EXPECT_EQ(form->TestCase(), 3);
 }
 
 // Messages: on the window's thread, in their place in the command (the check of the range after
@@ -286,7 +286,7 @@ TEST_F(WorkerTest, MessagesComeOnTheWindowThreadInTheirPlace) {
   EXPECT_EQ(sink.shown[0].text, "Check if (From <= To) and if (Step > 0)");
   EXPECT_TRUE(sink.shown[0].onWindowThread);
   EXPECT_EQ(sink.shown[0].reactance, "100.000000");  // the labels came first
-  EXPECT_EQ(form->CurveCount, 0);
+  EXPECT_EQ(form->Curves().Count(), 0);
 
   Edit("Epr1lob")->setText("9");
   Edit("Epr1con1a")->setText("0.5");  // 7 mm faults
@@ -304,7 +304,7 @@ TEST_F(WorkerTest, MessagesComeOnTheWindowThreadInTheirPlace) {
   EXPECT_EQ(sink.shown[1].points, 6);  // 1 to 6 mm were on the chart when the message came
   EXPECT_EQ(pointsWhileOpen, 6);
   EXPECT_EQ(status.load(), ComputeStatus::Fault);
-  EXPECT_EQ(form->CurveCount, 1);
+  EXPECT_EQ(form->Curves().Count(), 1);
   ExpectIdleWindow();
 }
 
@@ -336,7 +336,7 @@ TEST_F(WorkerTest, ClosingDuringASweepStopsItThenCloses) {
   EXPECT_EQ(status.load(), ComputeStatus::Cancelled);
   EXPECT_FALSE(form->isVisible());
   EXPECT_FALSE(form->OKBottomDlg->isVisible());
-  EXPECT_EQ(form->CurveCount, 1);
+  EXPECT_EQ(form->Curves().Count(), 1);
 }
 
 // A window destroyed while its command runs stops the command and lets nothing reach it.
@@ -349,7 +349,6 @@ TEST_F(WorkerTest, DestroyingTheWindowDuringASweepStopsTheCommand) {
   QCoreApplication::processEvents();  // nothing queued for the window is left to run
 }
 
-#ifdef VELDO_UI_HAVE_COMPUTE
 // The window's own command (the real models on every core, on its worker) gives the numbers of
 // the command run directly on one thread, to the bit.
 struct RecordingOutput : ComputeOutput {
@@ -397,7 +396,7 @@ TEST(WindowWorkerRealModels, TheNumbersAreThoseOfTheCommandToTheBit) {
     ASSERT_TRUE(sink.shown.empty()) << sink.shown[0].text;
     RecordingOutput direct;
     ASSERT_EQ(ButtonComputeClick(testCase, FieldsOf(form), direct, RealModels(), 1), ComputeStatus::Completed);
-    QLineSeries* curve = form.Curves[static_cast<std::size_t>(form.CurveCount - 1)];
+    QLineSeries* curve = form.Curves()[static_cast<std::size_t>(form.Curves().Count() - 1)];
     ASSERT_EQ(curve->count(), static_cast<qsizetype>(direct.points.size())) << testCase;
     for (qsizetype i = 0; i < curve->count(); ++i) {
       EXPECT_TRUE(SameBits(curve->at(i).x(), direct.points[static_cast<std::size_t>(i)].x())) << testCase << " " << i;
@@ -407,7 +406,6 @@ TEST(WindowWorkerRealModels, TheNumbersAreThoseOfTheCommandToTheBit) {
     EXPECT_EQ(form.Labelinductance->text().toStdString(), direct.inductance);
   }
 }
-#endif
 
 }  // namespace
 }  // namespace veldo
