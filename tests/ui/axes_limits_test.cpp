@@ -35,6 +35,7 @@ TEST(ApplyAxesLimits, ChecksInOrderAndKeepsWhatWasApplied) {
       {Manual("zero", "1", "0", false), automatic, "'zero' is not a valid floating point value", xOff, yStart},
       // A new range wholly above the current one fails at the minimum.
       {Manual("5", "10", "1"), automatic, "Axis Minimum Value must be <= Maximum", xOff, yStart},
+      {Manual("1", "1", "0"), automatic, {}, {false, 1, 1, 0, true}, xStart},  // a minimum equal to the maximum
       {Manual("0.5", "0.2", "1"), automatic, "Axis Maximum Value must be >= Minimum", {false, 0.5, 1, 0.25, true}, yStart},
       {Manual("0", "1", "0.1", false), Manual("0", "2", "-1"), "Axis increment must be >= 0",
        {false, 0, 1, 0.1, false}, {false, 0, 2, 0.25, true}},
