@@ -10,7 +10,7 @@ namespace veldo {
 
 struct AxisState {
   bool automatic = true;  // the range follows the data
-  double minimum = 0.0;   // the range the axis holds now
+  double minimum = 0.0;   // the manual limits (the range on show is the chart's)
   double maximum = 1.0;
   double increment = 0.0;  // tick spacing; 0 lets the chart choose
   bool grid = true;
@@ -23,8 +23,10 @@ struct AxisForm {
   bool grid = true;
 };
 
-// OK of the dialog: bottom axis, its grid, left axis, its grid. Returns the message of the
-// first failed check (without the error box's full stop), or nothing when all was applied.
+// OK of the dialog: bottom axis, its grid, left axis, its grid. The checks compare with the
+// axes' minimum and maximum as they come in: the caller puts the range on show there. Returns
+// the message of the first failed check (without the error box's full stop), or nothing when
+// all was applied.
 std::optional<std::string> ApplyAxesLimits(const AxisForm& x, const AxisForm& y, AxisState& xAxis,
                                            AxisState& yAxis);
 

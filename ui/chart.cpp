@@ -44,7 +44,7 @@ struct Span {
   bool empty() const { return lo > hi; }
 };
 
-void SetAxis(QValueAxis* axis, AxisState& state, const Span& data, bool zoomed) {
+void SetAxis(QValueAxis* axis, const AxisState& state, const Span& data, bool zoomed) {
   // Fixed ticks first: a dynamic tick type over a range about to change could ask for a
   // great many ticks in between.
   axis->setTickType(QValueAxis::TicksFixed);
@@ -67,8 +67,6 @@ void SetAxis(QValueAxis* axis, AxisState& state, const Span& data, bool zoomed) 
     axis->setRange(lo, hi);
     axis->applyNiceNumbers();
   }
-  state.minimum = axis->min();
-  state.maximum = axis->max();
   const double interval = BoundedTickInterval(axis->min(), axis->max(), state.increment);
   if (interval > 0) {
     axis->setTickAnchor(0.0);
@@ -175,7 +173,7 @@ QLineSeries* AddCurve(QChart* chart, Rgb colour) {
   return series;
 }
 
-void ApplyAxes(QChart* chart, AxisState& x, AxisState& y, bool keepZoom) {
+void ApplyAxes(QChart* chart, const AxisState& x, const AxisState& y) {
   Span xs, ys;
   for (QAbstractSeries* s : chart->series()) {
     auto* xy = qobject_cast<QXYSeries*>(s);
@@ -186,7 +184,7 @@ void ApplyAxes(QChart* chart, AxisState& x, AxisState& y, bool keepZoom) {
       ys.add(p.y());
     }
   }
-  const bool zoomed = keepZoom && chart->isZoomed();
+  const bool zoomed = chart->isZoomed();
   SetAxis(BottomAxis(chart), x, xs, zoomed);
   SetAxis(LeftAxis(chart), y, ys, zoomed);
 }

@@ -34,11 +34,11 @@ QLineSeries* AddCurve(QChart* chart, Rgb colour);
 void StyleCurve(QLineSeries* series, Rgb colour);
 
 // Brings both axes in line with their settings: a manual axis shows its limits; an automatic
-// one the range of all points on the chart. While the user has zoomed in the ranges stay as
-// zoomed, unless keepZoom is false (limits typed into the Axes Limits dialog). The increment
-// sets the tick spacing (bounded, so a tiny one cannot flood the chart with grid lines). The
-// range in use is written back to the states.
-void ApplyAxes(QChart* chart, AxisState& x, AxisState& y, bool keepZoom = true);
+// one the range of all visible points on the chart. While the user has zoomed in the ranges
+// stay as zoomed (the chart's zoom reset returns to them). The increment sets the tick spacing
+// (bounded, so a tiny one cannot flood the chart with grid lines). The settings are only read:
+// the range on show lives in the chart's axes.
+void ApplyAxes(QChart* chart, const AxisState& x, const AxisState& y);
 
 enum class PictureFormat { Emf, Png, Svg };
 // The format a file name asks for by its extension (".emf", ".png", ".svg"), if any.

@@ -17,21 +17,12 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cfenv>
-#include <cmath>
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
-#include <exception>
-#include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/case_table.hpp"
 #include "ui/chart.hpp"
@@ -39,6 +30,7 @@
 #include "ui/drawings.hpp"
 #include "ui/messages.hpp"
 #include "ui/number_text.hpp"
+#include "ui/window_output.hpp"
 
 namespace veldo {
 
@@ -89,356 +81,16 @@ QLineEdit* Field(QWidget* parent, const QString& name, const QString& text) {
 
 QLabel* Caption(QWidget* parent, const QString& text) { return new QLabel(text, parent); }
 
-// The window's inputs as they stood when Compute was pressed: every field's text and every
-// selector's state, copied on the window's thread, so the worker reads no widget.
-class InputSnapshot : public ComputeInput {
-public:
-  explicit InputSnapshot(const TForm1& form) : separator_(ComputeInput::DecimalSeparator()) {
-    for (const QLineEdit* e : form.findChildren<QLineEdit*>())
-      if (!e->objectName().isEmpty()) fields_[e->objectName().toStdString()] = e->text().toStdString();
-    for (const QRadioButton* r : form.findChildren<QRadioButton*>())
-      if (!r->objectName().isEmpty()) selected_[r->objectName().toStdString()] = r->isChecked();
-  }
-  std::string FieldText(std::string_view name) const override {
-    const auto it = fields_.find(name);
-    return it != fields_.end() ? it->second : std::string();
-  }
-  bool IsSelected(std::string_view radioName) const override {
-    const auto it = selected_.find(radioName);
-    return it != selected_.end() && it->second;
-  }
-  std::string DecimalSeparator() const override { return separator_; }
-
-private:
-  std::map<std::string, std::string, std::less<>> fields_;
-  std::map<std::string, bool, std::less<>> selected_;
-  std::string separator_;
-};
-
-// The command tests the floating-point flags of its own arithmetic on its own thread. The
-// flags are per thread, so the window's drawing cannot reach them; what the hand-over to the
-// window's thread does on the worker is kept out of them all the same.
-class KeepFpFlags {
-public:
-  KeepFpFlags() { std::fegetexceptflag(&flags_, FE_ALL_EXCEPT); }
-  ~KeepFpFlags() { std::fesetexceptflag(&flags_, FE_ALL_EXCEPT); }
-  KeepFpFlags(const KeepFpFlags&) = delete;
-  KeepFpFlags& operator=(const KeepFpFlags&) = delete;
-
-private:
-  std::fexcept_t flags_;
-};
-
-// Calls from the worker, run on the window's thread in the order made. Post queues a call and
-// returns; Call queues one and waits until it has run (a message box the user must close, a
-// value the window holds). The window's thread runs what is queued in batches, one event per
-// batch, and returns to its event loop between them. Abandon (the window is going away) drops
-// what is queued, releases a waiting worker and turns every later call into nothing.
-class UiQueue : public std::enable_shared_from_this<UiQueue> {
-public:
-  explicit UiQueue(QObject* window) : window_(window) {}
-
-  void Post(std::function<void()> call) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    // A worker far ahead of the window waits for it rather than queueing without bound.
-    changed_.wait(lock, [&] { return abandoned_ || calls_.size() < kMaxQueued; });
-    if (abandoned_) return;
-    calls_.push_back(std::move(call));
-    ++queued_;
-    ScheduleRun();
-  }
-
-  // Returns false when the window went away before the call ran.
-  bool Call(std::function<void()> call) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (abandoned_) return false;
-    calls_.push_back(std::move(call));
-    const std::uint64_t ticket = ++queued_;
-    ScheduleRun();
-    changed_.wait(lock, [&] { return abandoned_ || run_ >= ticket; });
-    return run_ >= ticket;
-  }
-
-  void Abandon() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      abandoned_ = true;
-      calls_.clear();
-    }
-    changed_.notify_all();
-  }
-
-private:
-  static constexpr std::size_t kMaxQueued = 4096;
-
-  // Under the lock: one event at a time is on its way to the window's thread.
-  void ScheduleRun() {
-    if (scheduled_) return;
-    scheduled_ = true;
-    QMetaObject::invokeMethod(window_, [self = shared_from_this()] { self->RunQueued(); },
-                              Qt::QueuedConnection);
-  }
-
-  // On the window's thread: the calls queued so far, in order. Calls queued meanwhile wait for
-  // the next event, so painting and input get their turn between batches.
-  void RunQueued() {
-    std::deque<std::function<void()>> batch;
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      scheduled_ = false;
-      batch.swap(calls_);
-    }
-    changed_.notify_all();  // room in the queue
-    for (auto& call : batch) {
-      {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (abandoned_) return;
-      }
-      call();
-      {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        ++run_;
-      }
-      changed_.notify_all();
-    }
-  }
-
-  QObject* const window_;
-  std::mutex mutex_;
-  std::condition_variable changed_;  // a call ran, room came free, or the window went away
-  std::deque<std::function<void()>> calls_;
-  std::uint64_t queued_ = 0;  // calls queued so far
-  std::uint64_t run_ = 0;     // calls run so far (they run in the order queued)
-  bool scheduled_ = false;
-  bool abandoned_ = false;
-};
-
 }  // namespace
-
-// What the Compute command writes to, on the window's thread: labels, progress bar, curves
-// and status bar.
-class WindowOutput : public ComputeOutput {
-public:
-  explicit WindowOutput(TForm1& form) : form_(form) {
-    drawPoints_.setSingleShot(true);
-    drawPoints_.setInterval(kDrawInterval);
-    QObject::connect(&drawPoints_, &QTimer::timeout, [this] { DrawPoints(); });
-    rescale_.setSingleShot(true);
-    rescale_.setInterval(kRescaleInterval);
-    QObject::connect(&rescale_, &QTimer::timeout, [this] { Rescale(); });
-  }
-
-  void ShowMessage(MessageKind kind, const std::string& text) override {
-    // The chart as it stands when the message comes.
-    MovePoints();
-    axesBehind_ = false;
-    form_.RescaleAxes();
-    form_.sink_->Show(kind, text);
-  }
-  void SetAirCoilLabels(const std::string& reactance, const std::string& inductance) override {
-    form_.Labelinductivereactance->setText(QString::fromStdString(reactance));
-    form_.Labelinductance->setText(QString::fromStdString(inductance));
-  }
-  void SetProgressPosition(int position) override {
-    form_.PB1->setValue(std::clamp(position, form_.PB1->minimum(), form_.PB1->maximum()));
-  }
-  void SetProgressMaximum(int maximum) override {
-    form_.PB1->setMaximum(std::max(maximum, form_.PB1->minimum()));
-  }
-  void StepProgress() override {
-    form_.PB1->setValue(std::min(form_.PB1->value() + 1, form_.PB1->maximum()));
-  }
-  int CurveCount() const override { return form_.CurveCount; }
-  void BeginCurve(Rgb colour) override {
-    MovePoints();
-    form_.current_ = form_.BeginCurve(colour);
-  }
-  void AddPoint(double x, double y) override {
-    if (form_.current_ == nullptr) return;
-    if (!std::isfinite(x) || !std::isfinite(y)) return;  // as the series' own append drops them
-    pending_.append(QPointF(x, y));
-    if (!drawPoints_.isActive()) drawPoints_.start();
-  }
-  // The points received so far go onto the current curve, and the axes follow them. The series
-  // lays out the whole curve again for every change and re-ranging the axes lays out every
-  // curve, so both are done for many points at a time: points at most every kDrawInterval,
-  // the axes at most every kRescaleInterval (and at the end of the command). A long sweep of
-  // fast points would otherwise keep the window busy.
-  void DrawPoints() {
-    MovePoints();
-    if (!rescale_.isActive()) Rescale();
-  }
-  // The points received so far onto the curve, the axes left as they are.
-  void MovePoints() {
-    drawPoints_.stop();
-    if (pending_.isEmpty()) return;
-    if (form_.current_ != nullptr) form_.current_->replace(form_.current_->points() + pending_);
-    pending_.clear();
-    axesBehind_ = true;
-  }
-  void CountCurve() override {
-    if (form_.current_ == nullptr || form_.CurveCount >= kCurveSlots) return;
-    if (form_.Curves[static_cast<std::size_t>(form_.CurveCount)] == form_.current_) ++form_.CurveCount;
-  }
-  void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
-    notice_.clear();
-    if (pointsShort > 0)
-      notice_ = QString("%1 of %2 points did not reach the requested accuracy").arg(pointsShort).arg(pointsTotal);
-    if (airCoilShort) {
-      if (!notice_.isEmpty()) notice_ += "; ";
-      notice_ += "the coil's reactance in air did not reach the requested accuracy";
-    }
-    if (notice_.isEmpty())
-      form_.statusBar()->clearMessage();
-    else
-      form_.statusBar()->showMessage(notice_);
-  }
-  void SweepCancelled(int pointsDone, int pointsTotal) override {
-    QString text = QString("Sweep cancelled after %1 of %2 points").arg(pointsDone).arg(pointsTotal);
-    if (!notice_.isEmpty()) text += "; " + notice_;
-    form_.statusBar()->showMessage(text);
-  }
-
-private:
-  static constexpr int kDrawInterval = 30;      // ms
-  static constexpr int kRescaleInterval = 200;  // ms
-
-  void Rescale() {
-    if (!axesBehind_) return;
-    axesBehind_ = false;
-    form_.RescaleAxes();
-    rescale_.start();  // the next time no sooner than this
-  }
-
-  TForm1& form_;
-  QString notice_;  // the accuracy notice of this command
-  QList<QPointF> pending_;  // received, not yet on the curve
-  bool axesBehind_ = false;  // points on the curve the axes have not followed yet
-  QTimer drawPoints_;
-  QTimer rescale_;
-};
-
-namespace {
-
-// The output the command sees on its worker: every call goes to the window's output on the
-// window's thread, in call order. Messages and the curve count wait for the window (the
-// command goes on only after the user has closed the box, as it did when it ran on the
-// window's thread); the other calls are queued and the worker goes on at once.
-class ForwardingOutput : public ComputeOutput {
-public:
-  ForwardingOutput(std::shared_ptr<UiQueue> queue, WindowOutput& window)
-      : queue_(std::move(queue)), window_(window) {}
-
-  void ShowMessage(MessageKind kind, const std::string& text) override {
-    KeepFpFlags keep;
-    queue_->Call([this, kind, &text] { window_.ShowMessage(kind, text); });
-  }
-  void SetAirCoilLabels(const std::string& reactance, const std::string& inductance) override {
-    Post([this, reactance, inductance] { window_.SetAirCoilLabels(reactance, inductance); });
-  }
-  void SetProgressPosition(int position) override {
-    Post([this, position] { window_.SetProgressPosition(position); });
-  }
-  void SetProgressMaximum(int maximum) override {
-    Post([this, maximum] { window_.SetProgressMaximum(maximum); });
-  }
-  void StepProgress() override {
-    Post([this] { window_.StepProgress(); });
-  }
-  int CurveCount() const override {
-    KeepFpFlags keep;
-    int count = 0;
-    // A window that went away has no room for a curve: the command ends at its first check.
-    if (!queue_->Call([this, &count] { count = window_.CurveCount(); })) return kCurveSlots;
-    return count;
-  }
-  void BeginCurve(Rgb colour) override {
-    Post([this, colour] { window_.BeginCurve(colour); });
-  }
-  void AddPoint(double x, double y) override {
-    Post([this, x, y] { window_.AddPoint(x, y); });
-  }
-  void CountCurve() override {
-    Post([this] { window_.CountCurve(); });
-  }
-  void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
-    Post([=, this] { window_.ReportAccuracy(pointsShort, pointsTotal, airCoilShort); });
-  }
-  void SweepCancelled(int pointsDone, int pointsTotal) override {
-    Post([=, this] { window_.SweepCancelled(pointsDone, pointsTotal); });
-  }
-
-private:
-  void Post(std::function<void()> call) {
-    KeepFpFlags keep;
-    queue_->Post(std::move(call));
-  }
-
-  std::shared_ptr<UiQueue> queue_;
-  WindowOutput& window_;
-};
-
-}  // namespace
-
-// One Compute command in flight: the worker thread and what it shares with the window. The
-// window's side (WindowOutput) lives here until the worker has ended and every call it queued
-// has run.
-class ComputeRun {
-public:
-  ComputeRun(TForm1& form, TForm1::ComputeCommand command, int testCase)
-      : queue_(std::make_shared<UiQueue>(&form)),
-        window_(form),
-        forward_(queue_, window_),
-        input_(form) {
-    worker_ = std::jthread([this, &form, command = std::move(command), testCase](std::stop_token stop) {
-      // An exception ends the command where it was thrown, with its message, as the window's
-      // general error report shows it.
-      try {
-        command(testCase, input_, forward_, std::move(stop));
-      } catch (const std::exception& e) {
-        forward_.ShowMessage(MessageKind::Error, ErrorText(e.what()));
-      } catch (...) {
-        forward_.ShowMessage(MessageKind::Error, ErrorText("The computation ended with an unknown error"));
-      }
-      // Last in the queue: the window learns of the end after every output of the command.
-      queue_->Post([&form] { form.ComputeEnded(); });
-    });
-  }
-  ComputeRun(const ComputeRun&) = delete;
-  ComputeRun& operator=(const ComputeRun&) = delete;
-
-  // After the end of the command this only joins what has ended. While it runs (the window is
-  // going away), nothing more reaches the window, the command is asked to stop and the worker
-  // is joined (a point in progress runs to its end).
-  ~ComputeRun() {
-    queue_->Abandon();
-    worker_.request_stop();
-  }
-
-  void RequestStop() { worker_.request_stop(); }
-  // The points not drawn yet go onto the curve (the window re-ranges the axes itself).
-  void MovePoints() { window_.MovePoints(); }
-  bool StopRequested() const { return worker_.get_stop_token().stop_requested(); }
-  void Join() { worker_.join(); }
-
-private:
-  std::shared_ptr<UiQueue> queue_;
-  WindowOutput window_;
-  ForwardingOutput forward_;
-  const InputSnapshot input_;
-  std::jthread worker_;  // last: joined before the rest goes
-};
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Form1");
   setWindowTitle(kApplicationTitle);
   ownSink_ = std::make_unique<MessageBoxSink>(this);
   sink_ = ownSink_.get();
-#ifdef VELDO_UI_HAVE_COMPUTE
   computeCommand_ = [](int testCase, const ComputeInput& in, ComputeOutput& out, std::stop_token stop) {
     veldo::ButtonComputeClick(testCase, in, out, RealModels(), kAllCores, std::move(stop));
   };
-#endif
   AskSavePath = [this] {
     QFileDialog SaveDialog1(this, QString(), QString(), "Enhanced Windows Metafile (*.emf)");
     SaveDialog1.setObjectName("SaveDialog1");
@@ -504,8 +156,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     const auto error = ApplyAxesLimits(x, y, xs, ys);
     xAxis_ = xs;
     yAxis_ = ys;
-    // What was applied before a failed check stays applied, over a zoom too.
-    ApplyAxes(Chart1, xAxis_, yAxis_, false);
+    // What was applied before a failed check stays applied; the zoom ends, so automatic axes
+    // follow the data again.
+    if (Chart1->isZoomed()) Chart1->zoomReset();
+    ApplyAxes(Chart1, xAxis_, yAxis_);
     if (error) ShowError(*error);
     return !error;
   };
@@ -582,13 +236,13 @@ void TForm1::CreateMenus() {
 }
 
 QGroupBox* TForm1::CreateCoilGroup() {
-  GBcoil = new QGroupBox("COIL INPUT", this);
+  GBcoil = new QGroupBox(Q(kCommonFields[kFieldR1].groupCaption), this);
   GBcoil->setObjectName("GBcoil");
   auto* grid = new QGridLayout(GBcoil);
   grid->setVerticalSpacing(2);
   int row = 0;
-  for (const CommonField& f : kCommonFields) {
-    if (f.groupCaption != "COIL INPUT") continue;
+  for (const int i : {kFieldR1, kFieldR2, kFieldL, kFieldN}) {
+    const CommonField& f = kCommonFields[static_cast<std::size_t>(i)];
     grid->addWidget(Caption(GBcoil, Q(f.caption)), row, 0);
     grid->addWidget(Field(GBcoil, Q(f.name), Q(f.defaultText)), row, 1);
     ++row;
@@ -707,6 +361,7 @@ QWidget* TForm1::CreateViews() {
     Drawings[static_cast<std::size_t>(k - 1)] = d;
   }
   Chart1 = MakeImpedanceChart();
+  curves_ = std::make_unique<CurveRegistry>(Chart1, [this](QLineSeries* s) { Chart1ClickSeries(s); });
   Chart1View = new ImpedanceChartView(Chart1, page);
   Chart1View->setObjectName("Chart1");
   Chart1View->setMinimumSize(200, 200);
@@ -734,13 +389,10 @@ void TForm1::ConnectEvents() {
   connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
   connect(AxesLimits1, &QAction::triggered, this, &TForm1::AxesLimits1Click);
   connect(ZoomOut1, &QAction::triggered, this, &TForm1::ZoomOut1Click);
-  // The action checks itself when triggered; the handler only has to agree with it.
-  connect(DeleteCurves1, &QAction::triggered, this, &TForm1::DeleteCurves1Click);
 }
 
 void TForm1::FormCreate() {
-  CurveCount = 0;
-  TestCase = 1;
+  testCase_ = 1;
   for (std::size_t i = 0; i < Drawings.size(); ++i) Drawings[i]->setVisible(i == 0);
   for (std::size_t i = 0; i < CaseGroups.size(); ++i) CaseGroups[i]->setVisible(i == 0);
   for (QWidget* w : {static_cast<QWidget*>(ButtonCompute), static_cast<QWidget*>(GBcoil),
@@ -759,7 +411,7 @@ void TForm1::SelectCase(int k) {
   for (QWidget* w : {static_cast<QWidget*>(ButtonCompute), static_cast<QWidget*>(GBcoil),
                      static_cast<QWidget*>(GBoutput), static_cast<QWidget*>(GBaccuracy), TabControl1})
     w->show();
-  TestCase = k;
+  testCase_ = k;
 }
 
 void TForm1::TabControl1Change() {
@@ -770,7 +422,7 @@ void TForm1::TabControl1Change() {
   if (ActiveTab() == 0) {
     for (TDrawing* d : Drawings) d->hide();
     Chart1View->hide();
-    if (TestCase >= 1 && TestCase <= 9) Drawings[static_cast<std::size_t>(TestCase - 1)]->show();
+    if (testCase_ >= 1 && testCase_ <= 9) Drawings[static_cast<std::size_t>(testCase_ - 1)]->show();
   }
 }
 
@@ -779,14 +431,12 @@ void TForm1::ButtonComputeClick() {
     StopCompute();  // the button reads "Stop" while a command runs
     return;
   }
-  if (!computeCommand_) {
-    ShowError("The computation is not available in this build");
-    return;
-  }
   statusBar()->clearMessage();
-  current_ = nullptr;
   SetComputing(true);
-  run_ = std::make_unique<ComputeRun>(*this, computeCommand_, TestCase);
+  output_ = std::make_unique<WindowOutput>(WindowOutputTargets{
+      Labelinductivereactance, Labelinductance, PB1, statusBar(), curves_.get(), sink_, [this] { RescaleAxes(); }});
+  run_ = std::make_unique<ComputeRun>(this, computeCommand_, testCase_, SnapshotInputs(*this), *output_,
+                                      [this] { ComputeEnded(); });
 }
 
 void TForm1::StopCompute() {
@@ -802,9 +452,10 @@ void TForm1::WaitForCompute() {
 // Runs on the window's thread after every output of the command.
 void TForm1::ComputeEnded() {
   run_->Join();
-  run_->MovePoints();
   run_.reset();
-  current_ = nullptr;
+  output_->MovePoints();
+  output_.reset();
+  curves_->EndCurrent();
   SetComputing(false);
   RescaleAxes();
   if (std::exchange(closePending_, false)) close();
@@ -824,26 +475,6 @@ void TForm1::SetComputing(bool computing) {
     if (auto* m = menuBar()->findChild<QMenu*>(menu)) m->menuAction()->setEnabled(!computing);
   New1->setEnabled(!computing);
   OKBottomDlg->OKBtn->setEnabled(!computing);
-}
-
-QLineSeries* TForm1::BeginCurve(Rgb colour) {
-  QLineSeries* series = nullptr;
-  if (inUse_ < series_.size()) {
-    // The next hidden series: the series in use stay the first ones made, so a later curve is
-    // still drawn over the earlier ones.
-    series = series_[inUse_];
-    StyleCurve(series, colour);
-    series->show();
-  } else {
-    series = AddCurve(Chart1, colour);
-    connect(series, &QLineSeries::clicked, this, [this, series] { Chart1ClickSeries(series); });
-    series_.push_back(series);
-  }
-  ++inUse_;
-  // With every slot taken the curve is drawn but cannot be registered; a curve left in the slot
-  // by a command that ended early was never counted. New removes both all the same.
-  if (CurveCount < kCurveSlots) Curves[static_cast<std::size_t>(CurveCount)] = series;
-  return series;
 }
 
 void TForm1::RescaleAxes() {
@@ -866,16 +497,7 @@ void TForm1::New1Click() {
 
 void TForm1::DeleteAllCurves() {
   if (Computing()) return;  // New is disabled while a command runs
-  // Every curve on the chart goes, registered or not; its series is emptied and hidden for the
-  // next curves.
-  for (std::size_t i = 0; i < inUse_; ++i) {
-    series_[i]->clear();
-    series_[i]->hide();
-  }
-  inUse_ = 0;
-  Curves.fill(nullptr);
-  CurveCount = 0;
-  current_ = nullptr;
+  curves_->RemoveAll();
   RescaleAxes();
 }
 
@@ -886,9 +508,8 @@ void TForm1::SaveAs1Click() {
     // Behind the Geometry tab the chart keeps whatever size the toolkit last gave it (often a
     // small default): save it at the size it would be shown at, the drawing's place on a window
     // on screen, its design size otherwise.
-    const QWidget* drawing = TestCase >= 1 && TestCase <= 9 ? Drawings[static_cast<std::size_t>(TestCase - 1)] : nullptr;
-    Chart1->resize(isVisible() && drawing != nullptr && drawing->isVisible() ? QSizeF(drawing->size())
-                                                                             : QSizeF(kChartWidth, kChartHeight));
+    const QWidget* drawing = Drawings[static_cast<std::size_t>(testCase_ - 1)];
+    Chart1->resize(isVisible() && drawing->isVisible() ? QSizeF(drawing->size()) : QSizeF(kChartWidth, kChartHeight));
   }
   if (!SaveChartPicture(Chart1, path, PictureFormat::Emf))
     ShowError(QString("Cannot create file %1").arg(path).toStdString());
@@ -907,13 +528,9 @@ void TForm1::ZoomOut1Click() {
   RescaleAxes();
 }
 
-void TForm1::DeleteCurves1Click() {
-  // The menu entry carries the check mark and toggles it itself; nothing else to do.
-}
-
 void TForm1::Chart1ClickSeries(QLineSeries* series) {
   if (!DeleteCurves1->isChecked() || series == nullptr) return;
-  if (Computing() && series == current_) return;  // the curve still being computed stays
+  if (Computing() && series == curves_->Current()) return;  // the curve still being computed stays
   series->clear();
   RescaleAxes();
 }

@@ -2,23 +2,21 @@
 // impedance-plane chart on the right with the progress bar under it; the menus that select
 // the geometry case and act on the chart.
 //
-// Compute runs on a worker thread, so the window keeps painting, switching tabs and zooming
-// while a sweep runs; the button turns into Stop (as does Esc) until the command has ended.
-// Every widget is touched on the window's thread only: the worker reads a copy of the inputs
-// taken at the click and hands each output call back to the window's thread, in call order.
+// Compute runs on a worker thread (ui/compute_run.hpp), so the window keeps painting, switching
+// tabs and zooming while a sweep runs; the button turns into Stop (as does Esc) until the command
+// has ended. The command's output reaches the window through WindowOutput on the window's thread;
+// its curves are kept by the CurveRegistry.
 #pragma once
 
 #include <QMainWindow>
 
 #include <array>
-#include <cstddef>
 #include <functional>
 #include <memory>
-#include <stop_token>
-#include <vector>
 
-#include "app/compute.hpp"
 #include "ui/axes_limits.hpp"
+#include "ui/compute_run.hpp"
+#include "ui/curve_registry.hpp"
 
 class QAction;
 class QChart;
@@ -33,21 +31,16 @@ class QTabBar;
 
 namespace veldo {
 
-class ComputeRun;
 class ImpedanceChartView;
 class MessageSink;
 class TAboutBox;
 class TDrawing;
 class TOKBottomDlg;
 class TOKBottomDlg1;
+class WindowOutput;
 
 class TForm1 : public QMainWindow {
 public:
-  // The command runs on a worker thread: it must not touch the window but through its input
-  // and output, and should end soon after the stop token asks it to.
-  using ComputeCommand =
-      std::function<void(int testCase, const ComputeInput&, ComputeOutput&, std::stop_token)>;
-
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
 
@@ -69,7 +62,6 @@ public:
   void Exit1Click();
   void AxesLimits1Click();
   void ZoomOut1Click();
-  void DeleteCurves1Click();
   void Chart1ClickSeries(QLineSeries* series);
 
   // Whether a Compute command is running; asking it to stop (Stop, Esc); waiting for its end
@@ -83,10 +75,9 @@ public:
   void SetComputeCommand(ComputeCommand command) { computeCommand_ = std::move(command); }
   std::function<QString()> AskSavePath;
 
-  // The selected geometry case and the curve registry.
-  int TestCase = 1;
-  std::array<QLineSeries*, kCurveSlots> Curves{};
-  int CurveCount = 0;
+  // The selected geometry case, and the curve registry (Curves, CurveCount).
+  int TestCase() const { return testCase_; }
+  const CurveRegistry& Curves() const { return *curves_; }
 
   // Controls, by the names the handlers use.
   QPushButton* ButtonCompute = nullptr;
@@ -113,21 +104,14 @@ public:
   TOKBottomDlg1* OKBottomDlg1 = nullptr;
 
   int ActiveTab() const;
-  // Axis settings behind the chart (the range as last applied; the chart holds the live one).
-  AxisState& XAxis() { return xAxis_; }
-  AxisState& YAxis() { return yAxis_; }
-  // Re-ranges the axes to the data (or their manual limits).
-  void RescaleAxes();
-  // Message through the seam, as the error box shows it.
-  void ShowError(const std::string& text);
+  // Axis settings behind the chart (the chart's axes hold the range on show).
+  const AxisState& XAxis() const { return xAxis_; }
+  const AxisState& YAxis() const { return yAxis_; }
 
 protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  friend class ComputeRun;
-  friend class WindowOutput;
-
   void CreateMenus();
   QGroupBox* CreateCoilGroup();
   QGroupBox* CreateOutputGroup();
@@ -137,22 +121,22 @@ private:
   void ConnectEvents();
   void SelectCase(int k);
   void DeleteAllCurves();
-  QLineSeries* BeginCurve(Rgb colour);
+  // Re-ranges the axes to the data (or their manual limits).
+  void RescaleAxes();
+  // Message through the seam, as the error box shows it.
+  void ShowError(const std::string& text);
   void SetComputing(bool computing);
   void ComputeEnded();
 
   ComputeCommand computeCommand_;
   std::unique_ptr<MessageSink> ownSink_;
   MessageSink* sink_ = nullptr;
-  // Every series made for a curve, in the order made, which is the order they are drawn in.
-  // The first inUse_ hold the curves on the chart (registered or not) in computation order;
-  // the rest are hidden and empty, kept for the next curves: Qt Charts keeps memory for every
-  // series it has ever been given, so New hides and empties the series instead of deleting them.
-  std::vector<QLineSeries*> series_;
-  std::size_t inUse_ = 0;
-  QLineSeries* current_ = nullptr;
+  int testCase_ = 1;
+  std::unique_ptr<CurveRegistry> curves_;
   AxisState xAxis_, yAxis_;
-  QShortcut* escape_ = nullptr;     // Esc stops a running command
+  QShortcut* escape_ = nullptr;  // Esc stops a running command
+  // The command in flight and its window side; the run goes first.
+  std::unique_ptr<WindowOutput> output_;
   std::unique_ptr<ComputeRun> run_;
   bool closePending_ = false;
   std::unique_ptr<TAboutBox> aboutBox_;
