@@ -36,6 +36,8 @@ def veldo_cli():
 def cluster_client():
     """A client of a LocalCluster with two single-threaded worker processes (they inherit
     PYTHONPATH, so they import the same veldo)."""
+    if os.environ.get("VELDO_SANITIZED"):
+        pytest.skip("worker processes under the sanitizers: only Dask's code would run slower")
     distributed = pytest.importorskip("distributed")
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                   dashboard_address=None) as cluster, \

@@ -59,7 +59,7 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1):
     return start, dR, dX, ier, [(start + i, message) for i, message in refused]
 
 
-def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=1, **fixed):
+def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0, **fixed):
     """Evaluates case ``case`` over the outer product of the axes in ``grid``.
 
     ``grid`` maps argument names of the case's function (``"N"``, ``"R1"``, ``"R2"``, ``"L"``
@@ -69,7 +69,7 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=1
     The grid is cut into chunks of ``chunk`` points. With ``client`` (a
     ``dask.distributed.Client``) every chunk is a task on its workers, which must be able to
     import ``veldo``; without one the chunks run in this process, each on ``threads`` threads
-    (0: one per core).
+    (0, the default: one per core).
 
     Returns a pandas DataFrame with one row per point, the first axis slowest: a column per axis,
     then ``dR``, ``dX`` [ohm], ``ier`` (0 ok, 1 or 2 one quadrature run short of ``acc``, 3 both,
