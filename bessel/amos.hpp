@@ -90,9 +90,9 @@ void ZS1S2(double zrr, double zri, double& s1r, double& s1i, double& s2r, double
            double ascle, double alim, int& iuf);
 
 // ---------------------------------------------------------------------------------------
-// Large-order methods, overflow/underflow pre-tests and the Airy function.
-// (Until their port lands, amos_pending.cpp makes the branches that reach ZUOIK, ZBUNI,
-// ZWRSK and ZBUNK report non-convergence, which the entry points return as IERR = 5.)
+// Large-order methods: overflow/underflow pre-tests, the uniform asymptotic expansions and the
+// Wronskian normalisation (amos_uniform.cpp); the Airy function and the analytic continuation
+// of I (amos_airy.cpp).
 // ---------------------------------------------------------------------------------------
 void ZUOIK(double zr, double zi, double fnu, int kode, int ikflg, int n, double* yr, double* yi,
            int& nuf, double tol, double elim, double alim);

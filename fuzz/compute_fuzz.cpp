@@ -23,6 +23,7 @@
 #include "app/compute.hpp"
 #include "app/format.hpp"
 #include "models/models.hpp"  // the range check's message only
+#include "tests/support/stand_in_models.hpp"
 
 namespace {
 
@@ -77,41 +78,28 @@ public:
 // Stand-ins with the shape of the real prefactors, so degenerate coils fault as the real models
 // do (L = 0 or R1 = R2 divides by zero, huge values overflow), at the cost of a few flops.
 ModelTable StubModels() {
-  ModelTable t;
   constexpr double kMu0 = 1.2566370614359173e-06;
-  t.AirCoilReactance = [](int N, double R1, double R2, double L, double f, double, double& X0,
-                          int& Ier) {
+  // N^2 / (L (R2 - R1))^2 times the winding's area squared: 0/0 or 1/0 for a degenerate one.
+  auto turns = [](int N, double R1, double R2, double L) {
     const double n = N;
-    const double q = n * n / (L * L * (R2 - R1) * (R2 - R1));
-    X0 = 6.283185307179586 * f * kMu0 * q * L * L * (R2 - R1) * (R2 - R1) * (R1 + R2 + L);
-    Ier = 0;
+    return n * n / (L * L * (R2 - R1) * (R2 - R1)) * L * L * (R2 - R1) * (R2 - R1);
   };
-  t.CheckRange = [](double From, double To, double Step) {
-    return Step < 0 || From > To ? 1 : 0;
-  };
-  auto one = [](int N, double R1, double R2, double L, double f, double P, double CON1,
-                double MR1, double Acc, double& dR, double& dX, int& Ier) {
-    const double n = N;
-    const double q = n * n / (L * L * (R2 - R1) * (R2 - R1));
-    const double s = 6.283185307179586 * f * kMu0 * MR1 * CON1;
-    const double w = q * L * L * (R2 - R1) * (R2 - R1) * kMu0 * f * R2;
-    dR = w * s / (1.0 + s) / (1.0 + P * P * 1e6);
-    dX = w * (MR1 - 1.0 - s) / (1.0 + s) / (1.0 + P * P * 1e6);
-    Ier = Acc < 1e-6 ? 3 : 0;
-  };
-  auto two = [one](int N, double R1, double R2, double L, double f, double P1, double P2,
-                   double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                   double& dX, int& Ier) {
-    one(N, R1, R2, L, f, P1 + P2, 0.5 * (CON1 + CON2), 0.5 * (MR1 + MR2), Acc, dR, dX, Ier);
-  };
-  t.PlanarOneLayer = one;
-  t.PlanarTwoLayers = two;
-  t.CylinderInsideOneLayer = one;
-  t.CylinderInsideTwoLayers = two;
-  t.CylinderOutsideOneLayer = one;
-  t.CylinderOutsideTwoLayers = two;
-  t.VerticalCoilHalfSpace = one;
-  return t;
+  return test::StandInModels(
+      [turns](int N, double R1, double R2, double L, double f, double, double& X0, int& Ier) {
+        X0 = 6.283185307179586 * f * kMu0 * turns(N, R1, R2, L) * (R1 + R2 + L);
+        Ier = 0;
+      },
+      [turns](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+        // Two layers act as one of their mean properties behind both thicknesses.
+        const double P = a.P1 + a.P2;
+        const double CON1 = a.TwoLayers() ? 0.5 * (a.CON1 + a.CON2) : a.CON1;
+        const double MR1 = a.TwoLayers() ? 0.5 * (a.MR1 + a.MR2) : a.MR1;
+        const double s = 6.283185307179586 * a.f * kMu0 * MR1 * CON1;
+        const double w = turns(a.N, a.R1, a.R2, a.L) * kMu0 * a.f * a.R2;
+        dR = w * s / (1.0 + s) / (1.0 + P * P * 1e6);
+        dX = w * (MR1 - 1.0 - s) / (1.0 + s) / (1.0 + P * P * 1e6);
+        Ier = a.Acc < 1e-6 ? 3 : 0;
+      });
 }
 
 // Every text the command may show, with the field text a conversion message quotes.
@@ -130,9 +118,9 @@ bool IsSystemMessage(const std::string& m, const std::set<std::string>& fieldTex
       std::string(kBoreMessage),
       std::string(kBoreLayerMessage),
       std::string(kRodLayerMessage),
-      ErrorBoxText(FpFaultText(FpFault::DivByZero)),
-      ErrorBoxText(FpFaultText(FpFault::Overflow)),
-      ErrorBoxText(FpFaultText(FpFault::Invalid)),
+      "Floating point division by zero.",
+      "Floating point overflow.",
+      "Invalid floating point operation.",
   };
   if (fixed.count(m)) return true;
   for (const char* kind : {"' is not a valid floating point value", "' is not a valid integer value"})
@@ -142,9 +130,8 @@ bool IsSystemMessage(const std::string& m, const std::set<std::string>& fieldTex
 }
 
 bool IsFaultMessage(const std::string& m) {
-  return m == ErrorBoxText(FpFaultText(FpFault::DivByZero)) ||
-         m == ErrorBoxText(FpFaultText(FpFault::Overflow)) ||
-         m == ErrorBoxText(FpFaultText(FpFault::Invalid));
+  return m == "Floating point division by zero." || m == "Floating point overflow." ||
+         m == "Invalid floating point operation.";
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ void AirCoilReactance(int N, double R1, double R2, double L, double f, double Ac
   const long double n = N;
   const long double w = static_cast<long double>(R2) - R1;
   X0 = static_cast<double>(n * X0 * n / (static_cast<long double>(L) * L * w * w));
-  AddCount(Count, evals, 0);
+  AddCount(Count, evals, 0, evals);
 }
 
 void AirCoilReactance(int N, double R1, double R2, double L, double f, double Acc, double& X0, int& Ier) {

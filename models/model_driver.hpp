@@ -3,11 +3,13 @@
 #pragma once
 
 #include <array>
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "bessel/amos.hpp"
+#include "models/coil_factor_cache.hpp"
 #include "models/models_counted.hpp"
 #include "numerics/complex.hpp"
 #include "numerics/quadpack.hpp"
@@ -117,20 +119,21 @@ double QagiOverKappa(const F& f, double R2, double Acc, int& ier) {
 // (run 2). With `reuse` run 2 takes the complex value of every node that run 1 evaluated from a
 // NodeCache keyed by the node kappa; the kernel is a pure function, so the values and both
 // results are those of evaluating afresh. `evals` counts the kernel evaluations actually made.
+// The kernel is called as kernel(kappa, k).
 template <class Kernel>
 TComplex IntegrateKernel(const Kernel& kernel, double R2, double Acc, int& Ier, long long& evals,
                          bool reuse = true) {
   double imag = 0.0, real = 0.0;
   int ierImag = 0, ierReal = 0;
   if (!reuse) {
-    imag = QagiOverKappa([&](double, double k) { ++evals; return CIm(kernel(k)); }, R2, Acc, ierImag);
-    real = QagiOverKappa([&](double, double k) { ++evals; return CRe(kernel(k)); }, R2, Acc, ierReal);
+    imag = QagiOverKappa([&](double kappa, double k) { ++evals; return CIm(kernel(kappa, k)); }, R2, Acc, ierImag);
+    real = QagiOverKappa([&](double kappa, double k) { ++evals; return CRe(kernel(kappa, k)); }, R2, Acc, ierReal);
   } else {
     NodeCache<TComplex> cache;
     imag = QagiOverKappa(
         [&](double kappa, double k) {
           ++evals;
-          const TComplex v = kernel(k);
+          const TComplex v = kernel(kappa, k);
           cache.Insert(kappa, v);
           return CIm(v);
         },
@@ -139,7 +142,7 @@ TComplex IntegrateKernel(const Kernel& kernel, double R2, double Acc, int& Ier, 
         [&](double kappa, double k) {
           if (const TComplex* v = cache.Find(kappa)) return CRe(*v);
           ++evals;
-          return CRe(kernel(k));
+          return CRe(kernel(kappa, k));
         },
         R2, Acc, ierReal);
   }
@@ -175,11 +178,56 @@ inline double BesselElim() {
   return static_cast<double>(2.303L * (K * static_cast<long double>(D1MACH(5)) - 3.0L));
 }
 
-inline void AddCount(KernelCount* Count, long long outer, long long inner) {
+inline void AddCount(KernelCount* Count, long long outer, long long inner, long long coil) {
   if (Count != nullptr) {
     Count->Outer += outer;
     Count->Inner += inner;
+    Count->CoilFactors += coil;
   }
 }
+
+// The coil factor of one model call at the node kappa (k = kappa/R2): from the caller's
+// CoilFactorCache when it holds the node, else evaluated by `make(k)` and kept. An evaluation
+// that raises a fault flag is not kept (the flag stays raised for the caller, as without the
+// cache), so a later call that finds a value misses no flag. Without a cache every node is
+// evaluated. `Evaluated()` counts the evaluations of this call.
+template <class Make>
+class CoilFactors {
+public:
+  CoilFactors(CoilFactorCache* cache, CoilFactorKind kind, double R1, double R2, double L, Make make)
+      : cache_(cache), make_(make) {
+    if (cache_ != nullptr) cache_->Bind(kind, R1, R2, L);
+  }
+  CoilFactor At(double kappa, double k) {
+    if (cache_ == nullptr) {
+      ++evaluated_;
+      return make_(k);
+    }
+    if (const CoilFactor* v = cache_->Find(kappa)) return *v;
+    ++evaluated_;
+    cache_->CountEvaluation();
+    // Only the fault flags are set aside and put back: the others the evaluation raises stay.
+    constexpr int kFaults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
+    std::fexcept_t saved, raisedFlags;
+    std::fegetexceptflag(&saved, kFaults);
+    std::feclearexcept(kFaults);
+    const CoilFactor v = make_(k);
+    const int raised = std::fetestexcept(kFaults);
+    std::fegetexceptflag(&raisedFlags, kFaults);
+    std::fesetexceptflag(&saved, kFaults);
+    if (raised == 0) {
+      cache_->Insert(kappa, v);
+    } else {
+      std::fesetexceptflag(&raisedFlags, raised);
+    }
+    return v;
+  }
+  long long Evaluated() const { return evaluated_; }
+
+private:
+  CoilFactorCache* cache_;
+  Make make_;
+  long long evaluated_ = 0;
+};
 
 }  // namespace veldo::models_detail

@@ -1,8 +1,9 @@
 // The models with a tally of kernel evaluations, for the benchmarks and for measurements of
 // caching: each call adds to the caller's counter only, so the tally needs no shared state.
+// Count and Cache may each be null.
 #pragma once
 
-#include "models/models.hpp"
+#include "models/coil_factor_cache.hpp"
 
 namespace veldo {
 
@@ -12,30 +13,36 @@ namespace veldo {
 // Reuse (read by the model): the real-part run takes the kernel values the imaginary-part run
 // already computed at the same nodes. False evaluates every node of every run afresh, which gives
 // the same numbers with more work: for measuring and testing the reuse.
+// CoilFactors: coil factors evaluated (not found in a CoilFactorCache), both runs together.
 struct KernelCount {
   long long Outer = 0;
   long long Inner = 0;
+  long long CoilFactors = 0;
   bool Reuse = true;
 };
 
 void AirCoilReactance(int N, double R1, double R2, double L, double f, double Acc, double& X0, int& Ier,
                       KernelCount* Count);
 void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, double CON1, double MR1,
-                    double Acc, double& dR, double& dX, int& Ier, KernelCount* Count);
+                    double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
+                    CoilFactorCache* Cache = nullptr);
 void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO, double D1, double CON1,
                      double CON2, double MR1, double MR2, double Acc, double& dR, double& dX, int& Ier,
-                     KernelCount* Count);
+                     KernelCount* Count, CoilFactorCache* Cache = nullptr);
 void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, double B1, double CON1,
-                            double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count);
+                            double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
+                            CoilFactorCache* Cache = nullptr);
 void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, double B1, double B2,
                              double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                             double& dX, int& Ier, KernelCount* Count);
+                             double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache = nullptr);
 void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, double B1, double CON1,
-                             double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count);
+                             double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
+                             CoilFactorCache* Cache = nullptr);
 void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, double B1, double B2,
                               double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                              double& dX, int& Ier, KernelCount* Count);
+                              double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache = nullptr);
 void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
-                           double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count);
+                           double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
+                           CoilFactorCache* Cache = nullptr);
 
 }  // namespace veldo

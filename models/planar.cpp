@@ -14,7 +14,7 @@ namespace {
 // The factor that all planar kernels share: E(k) J(k)^2 / k^6, apart from the reflection
 // coefficient. E(k) = (e^-k LO - e^-k(LO+L))^2 couples the winding's height and lift-off to the
 // surface; it is formed in extended precision because the two exponentials nearly cancel
-// for small k L.
+// for small k L. J(k)^2 / k^6 is the coil factor: it depends on the coil alone.
 struct PlanarGeometry {
   double R1, R2, L, LO;
 
@@ -23,9 +23,15 @@ struct PlanarGeometry {
     const long double d = std::exp(-kk * LO) - std::exp(-kk * (static_cast<long double>(LO) + L));
     return static_cast<double>(d * d);
   }
-  double CoilFactor(double k) const {
+  CoilFactor CoilFactorAt(double k) const {
+    CoilFactor cf;
     const long double J = CoilIntJ(k * R1, k * R2);
-    return static_cast<double>(J * J / IntPow(k, 6));
+    cf.c = static_cast<double>(J);
+    cf.radial = static_cast<double>(J * J / IntPow(k, 6));
+    return cf;
+  }
+  auto Factors(CoilFactorCache* cache) const {
+    return CoilFactors(cache, CoilFactorKind::Planar, R1, R2, L, [this](double k) { return CoilFactorAt(k); });
   }
 };
 
@@ -43,12 +49,13 @@ void PlanarImpedance(const TComplex& S, int N, double R1, double R2, double L, d
 // Reflection coefficient of a half-space seen by the field harmonic k:
 // rho = (k MR1 - alpha1) / (k MR1 + alpha1), alpha1 = sqrt(k^2 + j omega mu0 MR1 CON1).
 void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, double CON1, double MR1,
-                    double Acc, double& dR, double& dX, int& Ier, KernelCount* Count) {
+                    double Acc, double& dR, double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
   const PlanarGeometry g{R1, R2, L, LO};
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
-  auto kernel = [=](double k) {
-    const double J2k6 = g.CoilFactor(k);
+  auto coil = g.Factors(Cache);
+  auto kernel = [=, &coil](double kappa, double k) {
+    const double J2k6 = coil.At(kappa, k).radial;
     const double E = g.E(k);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex kmu = Cmplx(k * MR1, 0.0);
@@ -58,7 +65,7 @@ void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, 
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   PlanarImpedance(S, N, R1, R2, L, omega, dR, dX);
-  AddCount(Count, evals, 0);
+  AddCount(Count, evals, 0, coil.Evaluated());
 }
 
 // Layer of thickness D1 on a half-space: the two interfaces combine into
@@ -67,13 +74,14 @@ void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, 
 // leaves the half-space coefficient B/A; D1 = 0 (e = 1) leaves the lower material's.
 void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO, double D1, double CON1,
                      double CON2, double MR1, double MR2, double Acc, double& dR, double& dX, int& Ier,
-                     KernelCount* Count) {
+                     KernelCount* Count, CoilFactorCache* Cache) {
   const PlanarGeometry g{R1, R2, L, LO};
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
   const double s2 = SProduct(omega, MR2, CON2);
-  auto kernel = [=](double k) {
-    const double J2k6 = g.CoilFactor(k);
+  auto coil = g.Factors(Cache);
+  auto kernel = [=, &coil](double kappa, double k) {
+    const double J2k6 = coil.At(kappa, k).radial;
     const double E = g.E(k);
     const TComplex alpha1 = CSqrt(Cmplx(k * k, s1));
     const TComplex alpha2 = CSqrt(Cmplx(k * k, s2));
@@ -91,17 +99,26 @@ void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO,
   long long evals = 0;
   const TComplex S = IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   PlanarImpedance(S, N, R1, R2, L, omega, dR, dX);
-  AddCount(Count, evals, 0);
+  AddCount(Count, evals, 0, coil.Evaluated());
 }
 
 void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, double CON1, double MR1,
                     double Acc, double& dR, double& dX, int& Ier) {
-  PlanarOneLayer(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr);
+  PlanarOneLayer(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr, nullptr);
+}
+void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, double CON1, double MR1,
+                    double Acc, double& dR, double& dX, int& Ier, CoilFactorCache& Cache) {
+  PlanarOneLayer(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr, &Cache);
 }
 
 void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO, double D1, double CON1,
                      double CON2, double MR1, double MR2, double Acc, double& dR, double& dX, int& Ier) {
-  PlanarTwoLayers(N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier, nullptr);
+  PlanarTwoLayers(N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier, nullptr, nullptr);
+}
+void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO, double D1, double CON1,
+                     double CON2, double MR1, double MR2, double Acc, double& dR, double& dX, int& Ier,
+                     CoilFactorCache& Cache) {
+  PlanarTwoLayers(N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier, nullptr, &Cache);
 }
 
 }  // namespace veldo

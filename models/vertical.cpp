@@ -24,8 +24,12 @@ using namespace models_detail;
 // Both levels integrate over wave numbers made dimensionless by R2 (QagiOverKappa): the outer
 // over mu = u*R2, the inner over nu = v*R2, each run multiplied back by its Jacobian 1/R2 there;
 // the value tables key on the nodes mu and nu.
+// An inner run that does not reach its accuracy (IER not 0) makes the outer node's value
+// uncertain: it counts as a failure of the outer run whose integrand used that value (the
+// imaginary part of W feeds the imaginary-part run, its real part the real-part run).
 void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
-                           double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count) {
+                           double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
+                           CoilFactorCache* Cache) {
   const double h = R2 + LO;
   const double omega = Omega(f);
   const double s1 = SProduct(omega, MR1, CON1);
@@ -36,16 +40,29 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
   const bool reuse = Reuses(Count);
   long long outer = 0, inner = 0;
 
+  // The coil factor at u: Ic, and sin(uL/2) and u^6 in extended precision; plain false where Ic
+  // has no value (G = 0 there).
+  auto coil = CoilFactors(Cache, CoilFactorKind::Vertical, R1, R2, L, [&](double u) {
+    CoilFactor cf;
+    if (u * R2 > elim) return cf.plain = false, cf;
+    cf.c = CoilIntI(u * R1, u * R2);
+    if (cf.c > sqrtXmax) return cf.plain = false, cf;
+    const long double uu = u;
+    cf.s = std::sin(uu * L / 2.0L);
+    cf.k6 = IntPow(uu, 6);
+    return cf;
+  });
+
   struct Parts {
     double imag = 0.0, real = 0.0;
+    bool imagShort = false, realShort = false;  // an inner run of that part did not converge
   };
-  // G at u, the parts asked for (the others stay 0).
-  auto G = [&](double u, bool imagPart, bool realPart) -> Parts {
+  // G at u (node mu), the parts asked for (the others stay 0).
+  auto G = [&](double mu, double u, bool imagPart, bool realPart) -> Parts {
     ++outer;
     Parts g;
-    if (u * R2 > elim) return g;
-    const double Ic = CoilIntI(u * R1, u * R2);
-    if (Ic > sqrtXmax) return g;
+    const CoilFactor cf = coil.At(mu, u);
+    if (!cf.plain) return g;
     auto gv = [&](double v) -> TComplex {
       ++inner;
       const double kappa = std::sqrt(v * v + u * u);
@@ -55,16 +72,14 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
       const long double kk = kappa;
       return CScale(rho, static_cast<double>(std::exp(-2.0f * kk * h) / kk));
     };
-    // sin^2(uL/2) and u^6 in extended precision; the numerator stays extended until the division.
-    const long double uu = u;
-    const long double s = std::sin(uu * L / 2.0L);
+    // The numerator stays extended until the division.
     auto scaled = [&](double W) {
-      return static_cast<double>(static_cast<long double>(W) * Ic * Ic * (s * s) / IntPow(uu, 6));
+      return static_cast<double>(static_cast<long double>(W) * cf.c * cf.c * (cf.s * cf.s) / cf.k6);
     };
-    int ier = 0;  // the inner status is not reported
     NodeCache<TComplex> values;
     const bool share = imagPart && realPart && reuse;
     if (imagPart) {
+      int ier = 0;
       const double W = QagiOverKappa(
           [&](double nu, double v) {
             const TComplex z = gv(v);
@@ -73,8 +88,10 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
           },
           R2, Acc, ier);
       g.imag = scaled(W);
+      g.imagShort = ier != 0;
     }
     if (realPart) {
+      int ier = 0;
       const double W = QagiOverKappa(
           [&](double nu, double v) {
             if (share)
@@ -83,27 +100,31 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
           },
           R2, Acc, ier);
       g.real = scaled(W);
+      g.realShort = ier != 0;
     }
     return g;
   };
 
   int ierImag = 0, ierReal = 0;
+  bool innerImagShort = false, innerRealShort = false;
   NodeCache<Parts> nodes;
   const double imag = QagiOverKappa(
       [&](double mu, double u) {
-        const Parts g = G(u, true, reuse);
+        const Parts g = G(mu, u, true, reuse);
         if (reuse) nodes.Insert(mu, g);
+        innerImagShort = innerImagShort || g.imagShort;
         return g.imag;
       },
       R2, Acc, ierImag);
   const double real = QagiOverKappa(
       [&](double mu, double u) {
-        if (reuse)
-          if (const Parts* g = nodes.Find(mu)) return g->real;
-        return G(u, false, true).real;
+        const Parts* kept = reuse ? nodes.Find(mu) : nullptr;
+        const Parts g = kept != nullptr ? *kept : G(mu, u, false, true);
+        innerRealShort = innerRealShort || g.realShort;
+        return g.real;
       },
       R2, Acc, ierReal);
-  Ier = CombineIer(ierImag, ierReal);
+  Ier = CombineIer(innerImagShort ? 1 : ierImag, innerRealShort ? 1 : ierReal);
   const TComplex S = Cmplx(real, imag);
 
   const long double n = N;
@@ -113,12 +134,16 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
   const TComplex dZ = CScale(CMulI(CScale(S, q)), omega * kMu0);
   dR = CRe(dZ);
   dX = CIm(dZ);
-  AddCount(Count, outer, inner);
+  AddCount(Count, outer, inner, coil.Evaluated());
 }
 
 void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
                            double MR1, double Acc, double& dR, double& dX, int& Ier) {
-  VerticalCoilHalfSpace(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr);
+  VerticalCoilHalfSpace(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr, nullptr);
+}
+void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
+                           double MR1, double Acc, double& dR, double& dX, int& Ier, CoilFactorCache& Cache) {
+  VerticalCoilHalfSpace(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr, &Cache);
 }
 
 }  // namespace veldo

@@ -14,6 +14,7 @@
 
 #include "app/compute.hpp"
 #include "models/models_counted.hpp"
+#include "tests/support/stand_in_models.hpp"
 
 namespace {
 
@@ -68,39 +69,11 @@ public:
 
 // The models with every call's kernel evaluations added to `count` (one thread only).
 ModelTable CountedModels(KernelCount& count) {
-  ModelTable t = RealModels();
   KernelCount* c = &count;
-  t.PlanarOneLayer = [c](int N, double R1, double R2, double L, double f, double P, double CON1, double MR1,
-                         double Acc, double& dR, double& dX, int& Ier) {
-    PlanarOneLayer(N, R1, R2, L, f, P, CON1, MR1, Acc, dR, dX, Ier, c);
-  };
-  t.PlanarTwoLayers = [c](int N, double R1, double R2, double L, double f, double P1, double P2, double CON1,
-                          double CON2, double MR1, double MR2, double Acc, double& dR, double& dX, int& Ier) {
-    PlanarTwoLayers(N, R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier, c);
-  };
-  t.CylinderInsideOneLayer = [c](int N, double R1, double R2, double L, double f, double P, double CON1,
-                                 double MR1, double Acc, double& dR, double& dX, int& Ier) {
-    CylinderInsideOneLayer(N, R1, R2, L, f, P, CON1, MR1, Acc, dR, dX, Ier, c);
-  };
-  t.CylinderInsideTwoLayers = [c](int N, double R1, double R2, double L, double f, double P1, double P2,
-                                  double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                                  double& dX, int& Ier) {
-    CylinderInsideTwoLayers(N, R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier, c);
-  };
-  t.CylinderOutsideOneLayer = [c](int N, double R1, double R2, double L, double f, double P, double CON1,
-                                  double MR1, double Acc, double& dR, double& dX, int& Ier) {
-    CylinderOutsideOneLayer(N, R1, R2, L, f, P, CON1, MR1, Acc, dR, dX, Ier, c);
-  };
-  t.CylinderOutsideTwoLayers = [c](int N, double R1, double R2, double L, double f, double P1, double P2,
-                                   double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                                   double& dX, int& Ier) {
-    CylinderOutsideTwoLayers(N, R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier, c);
-  };
-  t.VerticalCoilHalfSpace = [c](int N, double R1, double R2, double L, double f, double P, double CON1,
-                                double MR1, double Acc, double& dR, double& dX, int& Ier) {
-    VerticalCoilHalfSpace(N, R1, R2, L, f, P, CON1, MR1, Acc, dR, dX, Ier, c);
-  };
-  return t;
+  return test::StandInModels(RealModels().AirCoilReactance,
+                             [c](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+                               test::CallModel(a, dR, dX, Ier, c);
+                             });
 }
 
 // Kernel evaluations (outer plus inner) per point of the default sweep.

@@ -2,7 +2,14 @@
 // (first swept value; the rod cases with a 12-14 mm coil round the rod), and of the air-coil
 // reference. Counters: "kernel" = outer integrand evaluations (both runs), "inner" = the vertical
 // coil's inner integrand evaluations.
+//
+// The sweeps: points per second over a long sweep on one thread, each point a model call as the
+// Compute command makes it, without and with a CoilFactorCache that lives for the sweep (argument
+// 0 or 1): case 1 over lift-off 0.001 to 10 mm and conductivity 0.01 to 60 MS/m in the window's
+// steps, every case over conductivity. Counter "coil" = coil factors evaluated per point.
 #include <benchmark/benchmark.h>
+
+#include <cstdint>
 
 #include "models/models_counted.hpp"
 
@@ -69,6 +76,75 @@ void BM_VerticalCoilHalfSpace(benchmark::State& s) {
   });
 }
 
+// One sweep of `points` calls of `call(i, count, cache)` per iteration.
+template <class Call>
+void Sweep(benchmark::State& state, std::int64_t points, Call call) {
+  const bool cached = state.range(0) != 0;
+  KernelCount count;
+  std::int64_t done = 0;
+  for (auto _ : state) {
+    CoilFactorCache cache;
+    for (std::int64_t i = 0; i < points; ++i) {
+      double a = 0.0, b = 0.0;
+      int ier = 0;
+      call(static_cast<double>(i), a, b, ier, &count, cached ? &cache : nullptr);
+      benchmark::DoNotOptimize(a);
+      benchmark::DoNotOptimize(b);
+    }
+    done += points;
+  }
+  state.SetItemsProcessed(done);
+  state.counters["kernel"] = static_cast<double>(count.Outer) / static_cast<double>(done);
+  state.counters["coil"] = static_cast<double>(count.CoilFactors) / static_cast<double>(done);
+}
+
+// Case 1, lift-off 0.001:10:0.001 mm (10,000 points).
+void BM_SweepPlanarOneLayerLiftOff(benchmark::State& s) {
+  Sweep(s, 10000, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    PlanarOneLayer(N, R1, R2, L, 1e5, (0.001 + 0.001 * i) * 1e-3, 1e6, 1, Acc, dR, dX, Ier, c, cache);
+  });
+}
+// Case 1, conductivity 0.01:60:0.01 MS/m (6,000 points).
+void BM_SweepPlanarOneLayerConductivity(benchmark::State& s) {
+  Sweep(s, 6000, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    PlanarOneLayer(N, R1, R2, L, 1e5, 0.1e-3, (0.01 + 0.01 * i) * 1e6, 1, Acc, dR, dX, Ier, c, cache);
+  });
+}
+// The other cases over conductivity 0.1:60:0.1 MS/m (600 points; case 9: 0.5:60:0.5, 120).
+void BM_SweepPlanarTwoLayers(benchmark::State& s) {
+  Sweep(s, 600, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    PlanarTwoLayers(N, R1, R2, L, 1e4, 0.1e-3, 0.1e-3, (0.1 + 0.1 * i) * 1e6, 35.4e6, 1, 1, Acc, dR, dX, Ier, c,
+                    cache);
+  });
+}
+void BM_SweepCylinderInsideOneLayer(benchmark::State& s) {
+  Sweep(s, 600, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    CylinderInsideOneLayer(N, R1, R2, L, 1e4, 10e-3, (0.1 + 0.1 * i) * 1e6, 1, Acc, dR, dX, Ier, c, cache);
+  });
+}
+void BM_SweepCylinderInsideTwoLayers(benchmark::State& s) {
+  Sweep(s, 600, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    CylinderInsideTwoLayers(N, R1, R2, L, 1e4, 10e-3, 12e-3, (0.1 + 0.1 * i) * 1e6, 35.4e6, 1, 1, Acc, dR, dX,
+                            Ier, c, cache);
+  });
+}
+void BM_SweepCylinderOutsideOneLayer(benchmark::State& s) {
+  Sweep(s, 600, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    CylinderOutsideOneLayer(N, RodR1, RodR2, L, 1e5, 9e-3, (0.1 + 0.1 * i) * 1e6, 1, Acc, dR, dX, Ier, c, cache);
+  });
+}
+void BM_SweepCylinderOutsideTwoLayers(benchmark::State& s) {
+  Sweep(s, 600, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    CylinderOutsideTwoLayers(N, RodR1, RodR2, L, 1e5, 10e-3, 9e-3, (0.1 + 0.1 * i) * 1e6, 35.4e6, 1, 1, Acc, dR,
+                             dX, Ier, c, cache);
+  });
+}
+void BM_SweepVerticalCoilHalfSpace(benchmark::State& s) {
+  Sweep(s, 120, [](double i, double& dR, double& dX, int& Ier, KernelCount* c, CoilFactorCache* cache) {
+    VerticalCoilHalfSpace(N, R1, R2, L, 1e5, 0.1e-3, (0.5 + 0.5 * i) * 1e6, 1, Acc, dR, dX, Ier, c, cache);
+  });
+}
+
 BENCHMARK(BM_AirCoilReactance)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanarOneLayer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanarTwoLayers)->Unit(benchmark::kMicrosecond);
@@ -77,6 +153,14 @@ BENCHMARK(BM_CylinderInsideTwoLayers)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CylinderOutsideOneLayer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CylinderOutsideTwoLayers)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_VerticalCoilHalfSpace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepPlanarOneLayerLiftOff)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepPlanarOneLayerConductivity)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepPlanarTwoLayers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepCylinderInsideOneLayer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepCylinderInsideTwoLayers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepCylinderOutsideOneLayer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepCylinderOutsideTwoLayers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepVerticalCoilHalfSpace)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

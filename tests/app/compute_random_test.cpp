@@ -42,7 +42,7 @@ TEST(ComputeRandom, EveryInputEndsCleanly) {
     const int begun = static_cast<int>(std::count(out.log.begin(), out.log.end(), "begin"));
     EXPECT_LE(begun, 1);
     EXPECT_EQ(out.curveCount - countBefore, begun);
-    const std::size_t calls = models.ModelCalls().size();
+    const std::size_t calls = models.calls.size();
     if (begun == 1) {
       const std::size_t points = out.curves[0].points.size();
       EXPECT_LE(static_cast<int>(points), out.progressMaximum);

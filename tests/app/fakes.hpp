@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/compute.hpp"
+#include "tests/support/stand_in_models.hpp"
 
 namespace veldo::test {
 
@@ -120,75 +121,33 @@ public:
   std::vector<std::string> log;
 };
 
-// One call of a case model: its name and every argument, N first, then the doubles in order.
-struct ModelCall {
-  std::string model;
-  int N;
-  std::vector<double> args;
-};
-
-// Model functions that record their calls. The air-coil reactance scales like the real one
+// Stand-in models that record their calls. The air-coil reactance scales like the real one
 // (with N squared and with f); each model returns dR = -1e-3*N*N and dX = -2e-3*N*N unless the
-// test sets `respond`.
+// test sets `respond`. Not re-entrant: for runs on one thread.
 struct FakeModels {
-  std::vector<ModelCall> calls;
+  std::vector<ModelArgs> calls;  // the case models' calls, in call order
+  int airCoilCalls = 0;
   int airCoilIer = 0;
-  // Called with the call number (0-based) and the swept arguments; may change dR, dX, Ier.
+  // Called with the call number (0-based); may change dR, dX, Ier.
   std::function<void(int call, double& dR, double& dX, int& Ier)> respond;
 
+  bool Untouched() const { return calls.empty() && airCoilCalls == 0; }
+
   ModelTable Table() {
-    ModelTable t;
-    t.AirCoilReactance = [this](int N, double R1, double R2, double L, double f, double Acc,
-                                double& X0, int& Ier) {
-      calls.push_back({"AirCoilReactance", N, {R1, R2, L, f, Acc}});
-      X0 = 1e-8 * N * N * f;
-      Ier = airCoilIer;
-    };
-    t.CheckRange = [](double From, double To, double Step) {
-      return Step < 0 || From > To ? 1 : 0;
-    };
-    auto one = [this](std::string name) {
-      return [this, name](int N, double R1, double R2, double L, double f, double P, double CON1,
-                          double MR1, double Acc, double& dR, double& dX, int& Ier) {
-        Record(name, N, {R1, R2, L, f, P, CON1, MR1, Acc}, dR, dX, Ier);
-      };
-    };
-    auto two = [this](std::string name) {
-      return [this, name](int N, double R1, double R2, double L, double f, double P1, double P2,
-                          double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                          double& dX, int& Ier) {
-        Record(name, N, {R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc}, dR, dX, Ier);
-      };
-    };
-    t.PlanarOneLayer = one("PlanarOneLayer");
-    t.PlanarTwoLayers = two("PlanarTwoLayers");
-    t.CylinderInsideOneLayer = one("CylinderInsideOneLayer");
-    t.CylinderInsideTwoLayers = two("CylinderInsideTwoLayers");
-    t.CylinderOutsideOneLayer = one("CylinderOutsideOneLayer");
-    t.CylinderOutsideTwoLayers = two("CylinderOutsideTwoLayers");
-    t.VerticalCoilHalfSpace = one("VerticalCoilHalfSpace");
-    return t;
-  }
-
-  // The model calls only (without the air-coil reference).
-  std::vector<ModelCall> ModelCalls() const {
-    std::vector<ModelCall> m;
-    for (const ModelCall& c : calls)
-      if (c.model != "AirCoilReactance") m.push_back(c);
-    return m;
-  }
-
-private:
-  int modelCalls_ = 0;
-
-  void Record(const std::string& name, int N, std::vector<double> args, double& dR, double& dX,
-              int& Ier) {
-    const int call = modelCalls_++;
-    calls.push_back({name, N, std::move(args)});
-    dR = -1e-3 * N * N;
-    dX = -2e-3 * N * N;
-    Ier = 0;
-    if (respond) respond(call, dR, dX, Ier);
+    return StandInModels(
+        [this](int N, double, double, double, double f, double, double& X0, int& Ier) {
+          ++airCoilCalls;
+          X0 = 1e-8 * N * N * f;
+          Ier = airCoilIer;
+        },
+        [this](const ModelArgs& a, double& dR, double& dX, int& Ier) {
+          const int call = static_cast<int>(calls.size());
+          calls.push_back(a);
+          dR = -1e-3 * a.N * a.N;
+          dX = -2e-3 * a.N * a.N;
+          Ier = 0;
+          if (respond) respond(call, dR, dX, Ier);
+        });
   }
 };
 

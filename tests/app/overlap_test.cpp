@@ -49,42 +49,27 @@ struct ConcurrentModels {
   std::atomic<int> pointsDoneBeforeAirCoil{-1};
 
   ModelTable Table() {
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [this](int N, double, double, double, double f, double, double& X0, int& Ier) {
-      if (holdAirCoil) AwaitFor([this] { return pointsDone.load() > 0; });
-      pointsDoneBeforeAirCoil = pointsDone.load();
-      volatile double zero = 0.0;
-      X0 = N == 13 ? 1.0 / zero : N == 15 ? 0.0 : 1e-8 * N * N * f;
-      if (N == 14) throw std::runtime_error("air coil");
-      Ier = N == 201 ? 1 : 0;
-    };
-    auto model = [this](int N, double P1, double P2, double CON1, double MR1, double& dR, double& dX, int& Ier) {
-      struct Done {  // counts the point when the call ends, thrown out of or not
-        std::atomic<int>& n;
-        ~Done() { ++n; }
-      } done{pointsDone};
-      if (CON1 == 3e6) throw std::runtime_error("model");
-      volatile double big = 1e308;
-      if (MR1 == 7) big = big * 10.0;
-      dR = -1e-3 * N * N * (1 + 100 * P1 + 0.1 * P2);
-      dX = -2e-3 * N * N * (1 + P1 + 1e-9 * CON1);
-      Ier = P1 * 1e4 > 7 ? 2 : 0;
-    };
-    auto one = [model](int N, double, double, double, double, double P, double CON1, double MR1, double,
-                       double& dR, double& dX, int& Ier) { model(N, P, 0, CON1, MR1, dR, dX, Ier); };
-    auto two = [model](int N, double, double, double, double, double P1, double P2, double CON1, double,
-                       double MR1, double, double, double& dR, double& dX, int& Ier) {
-      model(N, P1, P2, CON1, MR1, dR, dX, Ier);
-    };
-    t.PlanarOneLayer = one;
-    t.PlanarTwoLayers = two;
-    t.CylinderInsideOneLayer = one;
-    t.CylinderInsideTwoLayers = two;
-    t.CylinderOutsideOneLayer = one;
-    t.CylinderOutsideTwoLayers = two;
-    t.VerticalCoilHalfSpace = one;
-    return t;
+    return test::StandInModels(
+        [this](int N, double, double, double, double f, double, double& X0, int& Ier) {
+          if (holdAirCoil) AwaitFor([this] { return pointsDone.load() > 0; });
+          pointsDoneBeforeAirCoil = pointsDone.load();
+          volatile double zero = 0.0;
+          X0 = N == 13 ? 1.0 / zero : N == 15 ? 0.0 : 1e-8 * N * N * f;
+          if (N == 14) throw std::runtime_error("air coil");
+          Ier = N == 201 ? 1 : 0;
+        },
+        [this](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+          struct Done {  // counts the point when the call ends, thrown out of or not
+            std::atomic<int>& n;
+            ~Done() { ++n; }
+          } done{pointsDone};
+          if (a.CON1 == 3e6) throw std::runtime_error("model");
+          volatile double big = 1e308;
+          if (a.MR1 == 7) big = big * 10.0;
+          dR = -1e-3 * a.N * a.N * (1 + 100 * a.P1 + 0.1 * a.P2);
+          dX = -2e-3 * a.N * a.N * (1 + a.P1 + 1e-9 * a.CON1);
+          Ier = a.P1 * 1e4 > 7 ? 2 : 0;
+        });
   }
 };
 
@@ -311,26 +296,23 @@ struct BlockingModels {
   explicit BlockingModels(int points) : thread(static_cast<std::size_t>(points)), done(static_cast<std::size_t>(points)) {}
 
   ModelTable Table() {
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [this](int, double, double, double, double, double, double& X0, int& Ier) {
-      // Let a worker take point 0 before this thread could.
-      AwaitFor([this] { return thread[0].load() != std::thread::id(); });
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [this](int, double, double, double, double, double P, double, double, double, double& dR,
-                              double& dX, int& Ier) {
-      const auto i = static_cast<std::size_t>(std::lround(P * 1000.0));
-      thread[i] = std::this_thread::get_id();
-      if (onPoint) onPoint(static_cast<int>(i));
-      if (i == 0) released0 = AwaitFor(release0);
-      dR = -static_cast<double>(i + 1);
-      dX = -2.0;
-      Ier = 0;
-      done[i] = true;
-    };
-    return t;
+    return test::StandInModels(
+        [this](int, double, double, double, double, double, double& X0, int& Ier) {
+          // Let a worker take point 0 before this thread could.
+          AwaitFor([this] { return thread[0].load() != std::thread::id(); });
+          X0 = 4.0;
+          Ier = 0;
+        },
+        [this](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+          const auto i = static_cast<std::size_t>(std::lround(a.P1 * 1000.0));
+          thread[i] = std::this_thread::get_id();
+          if (onPoint) onPoint(static_cast<int>(i));
+          if (i == 0) released0 = AwaitFor(release0);
+          dR = -static_cast<double>(i + 1);
+          dX = -2.0;
+          Ier = 0;
+          done[i] = true;
+        });
   }
 };
 

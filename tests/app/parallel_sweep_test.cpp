@@ -20,8 +20,10 @@ namespace {
 // waits until point waitFor[i] (a later one) has finished, so later points, later faults among
 // them, reach the consumer side first; a few other points are delayed to shuffle the completion
 // order further. Everything it shares between threads is atomic.
+enum class Fault { None, DivByZero, Overflow, Invalid };
+
 struct OutOfOrderModels {
-  std::vector<FpFault> faults;
+  std::vector<Fault> faults;
   std::vector<int> waitFor;  // -1: no wait
   bool wait = false;
   std::vector<std::atomic<bool>> finished;
@@ -32,14 +34,7 @@ struct OutOfOrderModels {
         finished(static_cast<std::size_t>(points)) {}
 
   ModelTable Table() {
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [this](int, double, double, double, double, double P, double, double, double, double& dR,
-                              double& dX, int& Ier) {
+    return test::StandInModels(4.0, [this](double P, double& dR, double& dX, int& Ier) {
       const auto i = static_cast<std::size_t>(std::lround(P * 1000.0));
       if (wait && waitFor[i] >= 0)
         while (!finished[static_cast<std::size_t>(waitFor[i])].load()) std::this_thread::yield();
@@ -49,14 +44,13 @@ struct OutOfOrderModels {
       dX = -2.0;
       Ier = i % 3 == 0 ? 1 : 0;
       switch (faults[i]) {
-        case FpFault::DivByZero: dR = 1.0 / zero; break;
-        case FpFault::Overflow: dR = big * 10.0; break;
-        case FpFault::Invalid: dR = zero / zero; break;
-        case FpFault::None: break;
+        case Fault::DivByZero: dR = 1.0 / zero; break;
+        case Fault::Overflow: dR = big * 10.0; break;
+        case Fault::Invalid: dR = zero / zero; break;
+        case Fault::None: break;
       }
       finished[i].store(true);
-    };
-    return t;
+    });
   }
 };
 
@@ -98,7 +92,7 @@ void ExpectSameOutputs(const test::RecordingOutput& serial, const test::Recordin
 struct FaultPlan {
   const char* name;
   int points;
-  std::vector<std::pair<int, FpFault>> faults;  // point, fault
+  std::vector<std::pair<int, Fault>> faults;  // point, fault
   std::vector<std::pair<int, int>> waits;       // point i waits for point j > i
   int firstFault;                               // -1: none
 };
@@ -106,14 +100,14 @@ struct FaultPlan {
 TEST(ParallelSweep, OutputsMatchASerialRunWhateverFinishesFirst) {
   const FaultPlan plans[] = {
       {"no fault", 12, {}, {{2, 5}}, -1},
-      {"fault in the middle", 12, {{5, FpFault::DivByZero}}, {{5, 6}}, 5},
-      {"fault at the first point", 12, {{0, FpFault::Invalid}}, {{0, 2}}, 0},
-      {"fault at the last point", 12, {{11, FpFault::Overflow}}, {{9, 11}}, 11},
+      {"fault in the middle", 12, {{5, Fault::DivByZero}}, {{5, 6}}, 5},
+      {"fault at the first point", 12, {{0, Fault::Invalid}}, {{0, 2}}, 0},
+      {"fault at the last point", 12, {{11, Fault::Overflow}}, {{9, 11}}, 11},
       // The later fault is raised first: the earlier one still rules.
-      {"two faults", 12, {{4, FpFault::DivByZero}, {6, FpFault::Overflow}}, {{4, 6}}, 4},
-      {"adjacent faults", 12, {{7, FpFault::Overflow}, {8, FpFault::Invalid}}, {{7, 8}}, 7},
+      {"two faults", 12, {{4, Fault::DivByZero}, {6, Fault::Overflow}}, {{4, 6}}, 4},
+      {"adjacent faults", 12, {{7, Fault::Overflow}, {8, Fault::Invalid}}, {{7, 8}}, 7},
       // Longer than the window of points in flight, so result slots are reused.
-      {"long sweep", 300, {{250, FpFault::Invalid}}, {{250, 251}, {100, 103}}, 250},
+      {"long sweep", 300, {{250, Fault::Invalid}}, {{250, 251}, {100, 103}}, 250},
   };
   for (const FaultPlan& plan : plans) {
     SCOPED_TRACE(plan.name);
@@ -155,19 +149,12 @@ TEST(ParallelSweep, ThreadCounts) {
 TEST(ParallelSweep, AModelThatThrowsEndsTheSweepOnTheCallingThread) {
   for (int threads : {1, 2, 7}) {
     SCOPED_TRACE(threads);
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [](int, double, double, double, double, double P, double, double, double, double& dR,
-                          double& dX, int& Ier) {
+    const ModelTable t = test::StandInModels(4.0, [](double P, double& dR, double& dX, int& Ier) {
       if (std::lround(P * 1000.0) == 5) throw std::runtime_error("point 5");
       dR = 1.0;
       dX = -2.0;
       Ier = 0;
-    };
+    });
     test::FakeInput in;
     in.Set("Epr1loa", "0");
     in.Set("Epr1lob", "11");
@@ -187,20 +174,13 @@ TEST(SweepStop, KeepsThePointsOutputBeforeItAsACountedCurve) {
   for (int threads : {1, 2, 7}) {
     SCOPED_TRACE(threads);
     std::stop_source source;
-    ModelTable t;
-    t.CheckRange = [](double From, double To, double Step) { return Step < 0 || From > To ? 1 : 0; };
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = [&source](int, double, double, double, double, double P, double, double, double,
-                                 double& dR, double& dX, int& Ier) {
+    const ModelTable t = test::StandInModels(4.0, [&source](double P, double& dR, double& dX, int& Ier) {
       const long i = std::lround(P * 1000.0);
       if (i == 3) source.request_stop();
       dR = -static_cast<double>(i + 1);
       dX = -2.0;
       Ier = 0;
-    };
+    });
     test::FakeInput in;
     in.Set("Epr1loa", "0");
     in.Set("Epr1lob", std::to_string(kPoints - 1));

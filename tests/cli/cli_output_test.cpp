@@ -8,6 +8,7 @@
 
 #include "cli/cli.hpp"
 #include "cli/cli_output.hpp"
+#include "tests/support/stand_in_models.hpp"
 
 namespace veldo {
 namespace {
@@ -28,37 +29,17 @@ std::string Slurp(std::FILE* f) {
 }
 
 // Models with round numbers: X0 = 4 ohm whatever the inputs; each point returns dR = 1 and
-// dX = -2 ohm (so x = 0.25, y = 0.5) and records the swept argument list.
+// dX = -2 ohm (so x = 0.25, y = 0.5), the second one short of its accuracy, and records its call.
 struct Fakes {
-  std::vector<std::vector<double>> calls;
+  std::vector<test::ModelArgs> calls;
   ModelTable Table() {
-    ModelTable t;
-    t.AirCoilReactance = [](int, double, double, double, double, double, double& X0, int& Ier) {
-      X0 = 4.0;
-      Ier = 0;
-    };
-    t.CheckRange = [](double From, double To, double Step) {
-      return Step < 0 || From > To ? 1 : 0;
-    };
-    auto one = [this](int, double R1, double R2, double L, double f, double P, double CON1,
-                      double MR1, double Acc, double& dR, double& dX, int& Ier) {
-      calls.push_back({R1, R2, L, f, P, CON1, MR1, Acc});
+    return test::StandInModels(test::FixedAirCoil(4.0), [this](const test::ModelArgs& a, double& dR,
+                                                               double& dX, int& Ier) {
+      calls.push_back(a);
       dR = 1.0;
       dX = -2.0;
       Ier = calls.size() == 2 ? 1 : 0;
-    };
-    auto two = [this](int, double R1, double R2, double L, double f, double P1, double P2,
-                      double C1, double C2, double M1, double M2, double Acc, double& dR,
-                      double& dX, int& Ier) {
-      calls.push_back({R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc});
-      dR = 1.0;
-      dX = -2.0;
-      Ier = 0;
-    };
-    t.PlanarOneLayer = t.CylinderInsideOneLayer = t.CylinderOutsideOneLayer =
-        t.VerticalCoilHalfSpace = one;
-    t.PlanarTwoLayers = t.CylinderInsideTwoLayers = t.CylinderOutsideTwoLayers = two;
-    return t;
+    });
   }
 };
 
@@ -88,6 +69,18 @@ TEST(CliOutput, PrintsTheDocumentedShape) {
   EXPECT_EQ(r.err, "1 of 3 points did not reach the requested accuracy\n");
 }
 
+// The swept value prints as typed (From + i*Step to 15 digits), while the model still gets the
+// binary sum: 0.1 + 2*0.1 is 0.30000000000000004.
+TEST(CliOutput, SweptValuePrintsAsTheUserWouldTypeIt) {
+  Fakes fakes;
+  const CliRun r = RunWith({"planar1", "--lo", "0.1:0.7:0.1"}, fakes);
+  ASSERT_EQ(r.status, kExitOk);
+  for (const char* row : {"\nLO,0.3,", "\nLO,0.7,"}) EXPECT_NE(r.out.find(row), std::string::npos) << row;
+  EXPECT_EQ(r.out.find("0000000"), std::string::npos) << r.out;
+  ASSERT_EQ(fakes.calls.size(), 7u);
+  EXPECT_EQ(fakes.calls[2].P1, (0.1 + 2 * 0.1) * 0.001);
+}
+
 TEST(CliOutput, NumbersKeepSeventeenDigits) {
   EXPECT_EQ(Number17(0.1), "0.10000000000000001");
   EXPECT_EQ(Number17(-1.0 / 3.0), "-0.33333333333333331");
@@ -101,16 +94,16 @@ TEST(CliOptions, CaseNamesAndNumbersAndWindowDefaults) {
     const CliRun r = RunWith({name, "--r1", "12", "--r2", "14"}, fakes);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     ASSERT_EQ(fakes.calls.size(), 6u);  // B1 10 .. 10.5 mm by 0.1
-    const std::vector<double>& c = fakes.calls.front();
-    EXPECT_EQ(c[0], 12 * 0.001);
-    EXPECT_EQ(c[1], 14 * 0.001);
-    EXPECT_EQ(c[2], 1.0 * 0.001);
-    EXPECT_EQ(c[3], 100.0 * 1000.0);
-    EXPECT_EQ(c[4], 10 * 0.001);     // B1 From
-    EXPECT_EQ(c[5], 9 * 0.001);      // B2 From
-    EXPECT_EQ(c[6], 1 * 1000000.0);  // CON1
-    EXPECT_EQ(c[7], 35.4 * 1000000.0);
-    EXPECT_EQ(c.back(), 0.01 / 100);
+    const test::ModelArgs& c = fakes.calls.front();
+    EXPECT_EQ(c.R1, 12 * 0.001);
+    EXPECT_EQ(c.R2, 14 * 0.001);
+    EXPECT_EQ(c.L, 1.0 * 0.001);
+    EXPECT_EQ(c.f, 100.0 * 1000.0);
+    EXPECT_EQ(c.P1, 10 * 0.001);  // B1 From
+    EXPECT_EQ(c.P2, 9 * 0.001);   // B2 From
+    EXPECT_EQ(c.CON1, 1 * 1000000.0);
+    EXPECT_EQ(c.CON2, 35.4 * 1000000.0);
+    EXPECT_EQ(c.Acc, 0.01 / 100);
   }
 }
 
@@ -121,10 +114,10 @@ TEST(CliOptions, SingleValueSetsFromAndRangeSelectsTheSweep) {
       fakes);
   EXPECT_EQ(r.status, kExitOk) << r.err;
   ASSERT_EQ(fakes.calls.size(), 5u);
-  EXPECT_EQ(fakes.calls[0][3], 50 * 1000.0);
-  EXPECT_EQ(fakes.calls[0][4], 2 * 0.001);
-  EXPECT_EQ(fakes.calls[4][9], 3.0);
-  EXPECT_EQ(fakes.calls[0][10], 0.1 / 100);
+  EXPECT_EQ(fakes.calls[0].f, 50 * 1000.0);
+  EXPECT_EQ(fakes.calls[0].P1, 2 * 0.001);
+  EXPECT_EQ(fakes.calls[4].MR2, 3.0);
+  EXPECT_EQ(fakes.calls[0].Acc, 0.1 / 100);
   EXPECT_NE(r.out.find("\nMR2,3,"), std::string::npos);
 }
 

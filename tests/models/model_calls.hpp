@@ -24,48 +24,39 @@ struct ModelOutput {
   int Ier = -1;
 };
 
-inline ModelOutput RunModel(Model m, const ModelInput& in, KernelCount* count = nullptr) {
+inline ModelOutput RunModel(Model m, const ModelInput& in, KernelCount* count = nullptr,
+                            CoilFactorCache* cache = nullptr) {
   ModelOutput o;
   switch (m) {
     case Model::Planar1:
-      PlanarOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier, count);
+      PlanarOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Planar2:
       PlanarTwoLayers(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.D1, in.CON1, in.CON2, in.MR1, in.MR2, in.Acc,
-                      o.dR, o.dX, o.Ier, count);
+                      o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Inside1:
       CylinderInsideOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier,
-                             count);
+                             count, cache);
       break;
     case Model::Inside2:
       CylinderInsideTwoLayers(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.B2, in.CON1, in.CON2, in.MR1, in.MR2,
-                              in.Acc, o.dR, o.dX, o.Ier, count);
+                              in.Acc, o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Outside1:
       CylinderOutsideOneLayer(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier,
-                              count);
+                              count, cache);
       break;
     case Model::Outside2:
       CylinderOutsideTwoLayers(in.N, in.R1, in.R2, in.L, in.f, in.B1, in.B2, in.CON1, in.CON2, in.MR1, in.MR2,
-                               in.Acc, o.dR, o.dX, o.Ier, count);
+                               in.Acc, o.dR, o.dX, o.Ier, count, cache);
       break;
     case Model::Vertical:
       VerticalCoilHalfSpace(in.N, in.R1, in.R2, in.L, in.f, in.LO, in.CON1, in.MR1, in.Acc, o.dR, o.dX, o.Ier,
-                            count);
+                            count, cache);
       break;
   }
   return o;
-}
-
-inline Model ModelByName(const std::string& name) {
-  if (name == "PlanarOneLayer") return Model::Planar1;
-  if (name == "PlanarTwoLayers") return Model::Planar2;
-  if (name == "CylinderInsideOneLayer") return Model::Inside1;
-  if (name == "CylinderInsideTwoLayers") return Model::Inside2;
-  if (name == "CylinderOutsideOneLayer") return Model::Outside1;
-  if (name == "CylinderOutsideTwoLayers") return Model::Outside2;
-  return Model::Vertical;
 }
 
 // The default inputs of each case (first swept value); the rod cases with a coil of 12-14 mm
@@ -96,12 +87,15 @@ inline ModelInput CaseDefaults(Model m) {
   return in;
 }
 
-inline const char* ModelName(Model m) {
-  static constexpr const char* names[] = {"PlanarOneLayer",          "PlanarTwoLayers",
-                                          "CylinderInsideOneLayer",  "CylinderInsideTwoLayers",
-                                          "CylinderOutsideOneLayer", "CylinderOutsideTwoLayers",
-                                          "VerticalCoilHalfSpace"};
-  return names[static_cast<int>(m)];
+inline constexpr const char* kModelNames[] = {"PlanarOneLayer",          "PlanarTwoLayers",
+                                              "CylinderInsideOneLayer",  "CylinderInsideTwoLayers",
+                                              "CylinderOutsideOneLayer", "CylinderOutsideTwoLayers",
+                                              "VerticalCoilHalfSpace"};
+inline const char* ModelName(Model m) { return kModelNames[static_cast<int>(m)]; }
+inline Model ModelByName(const std::string& name) {
+  int i = 0;
+  while (i < 6 && name != kModelNames[i]) ++i;
+  return static_cast<Model>(i);
 }
 
 inline constexpr Model kAllModels[] = {Model::Planar1,  Model::Planar2,  Model::Inside1, Model::Inside2,

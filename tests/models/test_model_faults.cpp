@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <thread>
 #include <vector>
 
+#include "numerics/quadpack.hpp"
 #include "tests/models/model_calls.hpp"
 #include "tests/support/test_support.hpp"
 
@@ -132,6 +134,30 @@ TEST(CylinderModels, NoSilentZeroWhenEveryNodeFails) {
     EXPECT_EQ(z.dX, 0.0) << test::ModelName(m);
     EXPECT_EQ(z.Ier, 0) << test::ModelName(m);
   }
+}
+
+// The vertical coil's inner integral over v is a quadrature of its own at every outer node; one
+// that ends short of Acc makes that node's value uncertain and the point says so. At a weak skin
+// effect (50 Hz, 1 kS/m) the real part of W(u) falls below 1e-25 of the coil's scale at mu =
+// u R2 = 10, and QAGI ends that inner run with IER 1 (shown here on the closed-form integrand
+// rho(kappa) e^(-2 kappa h) / kappa); the real-part bit of Ier is set. At the defaults every
+// inner run converges.
+TEST(VerticalCoil, InnerShortfallReachesIer) {
+  ModelInput weak = CaseDefaults(Model::Vertical);
+  weak.f = 50, weak.CON1 = 1e3;
+  const double h = weak.R2 + weak.LO, u = 10 / weak.R2;
+  const double s1 = 2 * M_PI * weak.f * 4e-7 * M_PI * weak.CON1;
+  auto reW = [&](double v) {
+    const double kappa = std::hypot(u, v);
+    const std::complex<double> alpha = std::sqrt(std::complex<double>(kappa * kappa, s1));
+    return ((kappa - alpha) / (kappa + alpha) * std::exp(-2 * kappa * h) / kappa).real();
+  };
+  double W, abserr;
+  int neval, ier;
+  QAGI(reW, 0.0, 1, 0.0, weak.Acc, W, abserr, neval, ier);
+  ASSERT_NE(ier, 0);
+  EXPECT_EQ(test::RunModel(Model::Vertical, weak).Ier & 1, 1);
+  EXPECT_EQ(test::RunModel(Model::Vertical, CaseDefaults(Model::Vertical)).Ier, 0);
 }
 
 // The models keep no state: the same points on four threads at once give the serial bits.

@@ -115,26 +115,21 @@ TEST(PlanarOneLayer, ReachesTheMirrorImageLimits) {
 // denominator multiplied by one common factor; only their rounding differs (a few ulps of the
 // kernel, about 1e-16 of the result; a third of such points agree to the last bit).
 TEST(TwoLayerModels, EqualMaterialsMatchOneLayer) {
-  for (const double D1 : {0.01e-3, 0.1e-3, 2e-3, 50e-3}) {
-    ModelInput in = CaseDefaults(Model::Planar2);
-    in.D1 = D1, in.CON2 = in.CON1, in.MR1 = in.MR2 = 7.0;
-    const auto two = RunModel(Model::Planar2, in);
-    const auto one = RunModel(Model::Planar1, in);
-    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << "D1 " << D1;
-  }
-  for (const double B2 : {10.5e-3, 12e-3, 30e-3}) {
-    ModelInput in = CaseDefaults(Model::Inside2);
-    in.B2 = B2, in.CON2 = in.CON1, in.MR1 = in.MR2 = 3.0;
-    const auto two = RunModel(Model::Inside2, in);
-    const auto one = RunModel(Model::Inside1, in);
-    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << "B2 " << B2;
-  }
-  for (const double B2 : {1e-3, 5e-3, 9.9e-3}) {
-    ModelInput in = CaseDefaults(Model::Outside2);
-    in.B2 = B2, in.CON2 = in.CON1, in.MR1 = in.MR2 = 3.0;
-    const auto two = RunModel(Model::Outside2, in);
-    const auto one = RunModel(Model::Outside1, in);
-    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << "B2 " << B2;
+  struct Case {
+    Model two, one;
+    double interface;  // D1 or B2 [m]
+  };
+  const Model P2 = Model::Planar2, P1 = Model::Planar1, I2 = Model::Inside2, I1 = Model::Inside1,
+              O2 = Model::Outside2, O1 = Model::Outside1;
+  for (const Case c : {Case{P2, P1, 0.01e-3}, Case{P2, P1, 0.1e-3}, Case{P2, P1, 2e-3}, Case{P2, P1, 50e-3},
+                       Case{I2, I1, 10.5e-3}, Case{I2, I1, 12e-3}, Case{I2, I1, 30e-3}, Case{O2, O1, 1e-3},
+                       Case{O2, O1, 5e-3}, Case{O2, O1, 9.9e-3}}) {
+    ModelInput in = CaseDefaults(c.two);
+    (c.two == Model::Planar2 ? in.D1 : in.B2) = c.interface;
+    in.CON2 = in.CON1, in.MR1 = in.MR2 = c.two == Model::Planar2 ? 7.0 : 3.0;
+    const auto two = RunModel(c.two, in);
+    const auto one = RunModel(c.one, in);
+    EXPECT_LE(RelErr(two.dR, two.dX, one.dR, one.dX), 2e-15) << test::ModelName(c.two) << " at " << c.interface;
   }
 }
 

@@ -73,7 +73,7 @@ TEST_P(HostileText, FrequencyFieldGivesNumberOrItsMessage) {
   if (h.number && h.value > 0) {
     ASSERT_EQ(status, ComputeStatus::Completed);
     ASSERT_FALSE(models.calls.empty());
-    EXPECT_DOUBLE_EQ(models.calls[0].args[3], h.value * 1000);  // f in Hz
+    EXPECT_DOUBLE_EQ(models.calls[0].f, h.value * 1000);  // f in Hz
   } else if (h.number) {
     // f = 0: the inductance X0 / (2 pi f) is 0/0.
     EXPECT_EQ(status, ComputeStatus::Fault);
@@ -138,7 +138,7 @@ TEST(HostileTextLocale, ArabicDecimalSeparator) {
   FakeModels models;
   in.Set("Epr1f", "100\u066b5");
   ASSERT_EQ(ButtonComputeClick(1, in, out, models.Table()), ComputeStatus::Completed);
-  EXPECT_DOUBLE_EQ(models.calls[0].args[3], 100500.0);
+  EXPECT_DOUBLE_EQ(models.calls[0].f, 100500.0);
   in.Set("Epr1f", "\u0661\u0660\u0660\u066b5");
   RecordingOutput out2;
   EXPECT_EQ(ButtonComputeClick(1, in, out2, models.Table()), ComputeStatus::Rejected);

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Reference values for the large-order Bessel tests (tests/bessel/test_large_order*.cpp).
+"""Reference values for the large-order Bessel tests (tests/bessel/test_large_order.cpp).
 
 Writes, next to this script:
   large_order_ijk.csv   I, J, K of complex argument, orders 0..200 (integer and fractional),
@@ -7,8 +7,6 @@ Writes, next to this script:
   large_order_airy.csv  Ai(z), Ai'(z) of complex argument, KODE 1 and 2
   large_order_limits.csv the routing cases of the large-order branches and calls on both sides
                         of the overflow and underflow limits of the published routines
-(large_order_program_calls.csv beside them is not made here: it holds bit patterns of the
-program's own calls, written by large_order_program_calls_make.cpp.)
 
 All values come from mpmath (besseli, besselj, besselk, airyai) at 60 significant digits and are
 kept only when a second evaluation at 90 digits agrees to 1e-30 and every member of the row is a

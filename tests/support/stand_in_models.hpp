@@ -1,0 +1,110 @@
+// Stand-in models for the Compute command, for the tests, fuzzers and benchmarks that run the
+// command without the cost (or the physics) of the real models. The seven case models share one
+// argument record, so a stand-in is one function of the arguments it cares about; the air-coil
+// reference is another. The range check is the models library's own.
+#pragma once
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "app/compute.hpp"
+#include "models/models.hpp"
+
+namespace veldo::test {
+
+// One call of a case model, every argument by its name. The one-layer models' (P, CON1, MR1)
+// arrive as (P1, CON1, MR1) with P2 = CON2 = MR2 = 0.
+struct ModelArgs {
+  ModelKind model;
+  int N;
+  double R1, R2, L, f;
+  double P1, P2, CON1, CON2, MR1, MR2;
+  double Acc;
+
+  bool TwoLayers() const {
+    return model == ModelKind::PlanarTwoLayers || model == ModelKind::CylinderInsideTwoLayers ||
+           model == ModelKind::CylinderOutsideTwoLayers;
+  }
+  // The case's parameters in the order of its table (and of the model's argument list).
+  std::vector<double> Params() const {
+    if (TwoLayers()) return {P1, P2, CON1, CON2, MR1, MR2};
+    return {P1, CON1, MR1};
+  }
+};
+
+// A case model's result for one call: dR, dX in ohms and the quadrature status.
+using StandInPoint = std::function<void(const ModelArgs& a, double& dR, double& dX, int& Ier)>;
+
+// An air-coil reference of a fixed reactance X0 (ohms) and status Ier, whatever the coil.
+inline AirCoilFn FixedAirCoil(double X0, int Ier = 0) {
+  return [X0, Ier](int, double, double, double, double, double, double& x0, int& ier) {
+    x0 = X0;
+    ier = Ier;
+  };
+}
+
+// The model table: `airCoil` as the air-coil reference, `point` behind all seven case models.
+// As re-entrant as the two functions given.
+inline ModelTable StandInModels(AirCoilFn airCoil, StandInPoint point) {
+  ModelTable t;
+  t.AirCoilReactance = std::move(airCoil);
+  t.CheckRange = CheckRange;
+  auto one = [point](ModelKind kind) -> OneLayerFn {
+    return [point, kind](int N, double R1, double R2, double L, double f, double P, double CON1,
+                         double MR1, double Acc, double& dR, double& dX, int& Ier) {
+      point({kind, N, R1, R2, L, f, P, 0, CON1, 0, MR1, 0, Acc}, dR, dX, Ier);
+    };
+  };
+  auto two = [point](ModelKind kind) -> TwoLayerFn {
+    return [point, kind](int N, double R1, double R2, double L, double f, double P1, double P2,
+                         double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
+                         double& dX, int& Ier) {
+      point({kind, N, R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc}, dR, dX, Ier);
+    };
+  };
+  t.PlanarOneLayer = one(ModelKind::PlanarOneLayer);
+  t.PlanarTwoLayers = two(ModelKind::PlanarTwoLayers);
+  t.CylinderInsideOneLayer = one(ModelKind::CylinderInsideOneLayer);
+  t.CylinderInsideTwoLayers = two(ModelKind::CylinderInsideTwoLayers);
+  t.CylinderOutsideOneLayer = one(ModelKind::CylinderOutsideOneLayer);
+  t.CylinderOutsideTwoLayers = two(ModelKind::CylinderOutsideTwoLayers);
+  t.VerticalCoilHalfSpace = one(ModelKind::VerticalCoilHalfSpace);
+  return t;
+}
+
+// The common shape: X0 fixed, every point a function of the first parameter only (LO or B1, m).
+inline ModelTable StandInModels(double X0, std::function<void(double P, double& dR, double& dX, int& Ier)> point) {
+  return StandInModels(FixedAirCoil(X0), [point = std::move(point)](const ModelArgs& a, double& dR,
+                                                                    double& dX, int& Ier) {
+    point(a.P1, dR, dX, Ier);
+  });
+}
+
+// A direct call of the models library's function for `a.model`, `extra` appended to its
+// arguments (a KernelCount* for the counting overloads): the independent way to a case's model.
+template <class... Extra>
+void CallModel(const ModelArgs& a, double& dR, double& dX, int& Ier, Extra... extra) {
+  switch (a.model) {
+    case ModelKind::PlanarOneLayer:
+      return PlanarOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
+    case ModelKind::PlanarTwoLayers:
+      return PlanarTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc, dR, dX,
+                             Ier, extra...);
+    case ModelKind::CylinderInsideOneLayer:
+      return CylinderInsideOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
+    case ModelKind::CylinderInsideTwoLayers:
+      return CylinderInsideTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc,
+                                     dR, dX, Ier, extra...);
+    case ModelKind::CylinderOutsideOneLayer:
+      return CylinderOutsideOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
+    case ModelKind::CylinderOutsideTwoLayers:
+      return CylinderOutsideTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc,
+                                      dR, dX, Ier, extra...);
+    case ModelKind::VerticalCoilHalfSpace:
+      return VerticalCoilHalfSpace(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
+    case ModelKind::None: break;
+  }
+}
+
+}  // namespace veldo::test
