@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "app/checks.hpp"
+#include "app/fp_guard.hpp"
+#include "models/coil_factor_cache.hpp"
 #include "models/models.hpp"
 
 namespace veldo {
@@ -86,33 +88,35 @@ std::optional<std::string> CheckPoint(const BatchColumns& in, std::size_t i, int
   return std::nullopt;
 }
 
-// The model call of one accepted point; the fault it raised, if any.
-FpFault EvaluateOne(ModelKind model, const PointInputs& p, double Acc, double& a, double& b, int& ier) {
+// The model call of one accepted point, with the calling thread's coil factors; the fault it
+// raised, if any.
+FpFault EvaluateOne(ModelKind model, const PointInputs& p, double Acc, double& a, double& b, int& ier,
+                    CoilFactorCache& cache) {
   const std::array<double, 6>& v = p.v;
   return RunGuarded([&] {
     switch (model) {
       case ModelKind::PlanarOneLayer:
-        PlanarOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        PlanarOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
         break;
       case ModelKind::PlanarTwoLayers:
-        PlanarTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a, b, ier);
+        PlanarTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a, b, ier, cache);
         break;
       case ModelKind::CylinderInsideOneLayer:
-        CylinderInsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        CylinderInsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
         break;
       case ModelKind::CylinderInsideTwoLayers:
         CylinderInsideTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a,
-                                b, ier);
+                                b, ier, cache);
         break;
       case ModelKind::CylinderOutsideOneLayer:
-        CylinderOutsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        CylinderOutsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
         break;
       case ModelKind::CylinderOutsideTwoLayers:
         CylinderOutsideTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc,
-                                 a, b, ier);
+                                 a, b, ier, cache);
         break;
       case ModelKind::VerticalCoilHalfSpace:
-        VerticalCoilHalfSpace(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        VerticalCoilHalfSpace(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
         break;
       case ModelKind::None: break;
     }
@@ -127,8 +131,8 @@ FpFault EvaluateAir(const PointInputs& p, double Acc, double& X0, double& L0, in
   });
 }
 
-// Checks every point, then evaluates the accepted ones with `evaluate(p, i)` -> FpFault on the
-// threads; the refusals in index order.
+// Checks every point, then evaluates the accepted ones with `evaluate(p, i, cache)` -> FpFault on
+// the threads, each with a coil-factor cache of its own for the batch; the refusals in index order.
 template <class Evaluate>
 std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in, double Acc,
                               int threads, OnRefusal onRefusal, Evaluate&& evaluate) {
@@ -150,7 +154,10 @@ std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::vector<Refusal> faults;
+  // A single point gains nothing from a cache beyond the reuse within the point: a small one.
+  const std::size_t slots = std::min<std::size_t>(CoilFactorCache::kDefaultSlots, 256 * in.n);
   auto work = [&] {
+    CoilFactorCache cache(slots);
     std::vector<Refusal> mine;
     for (;;) {
       const std::size_t begin = next.fetch_add(kBlock);
@@ -158,7 +165,7 @@ std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in
       const std::size_t end = std::min(in.n, begin + kBlock);
       for (std::size_t i = begin; i < end; ++i) {
         if (!accepted[i]) continue;
-        const FpFault fault = evaluate(points[i], i);
+        const FpFault fault = evaluate(points[i], i, cache);
         if (fault != FpFault::None) mine.push_back({i, std::string(FpFaultText(fault))});
       }
     }
@@ -319,15 +326,15 @@ int ModelParamCount(ModelKind model) { return ParamCount(model); }
 std::vector<Refusal> EvaluateCase(ModelKind model, const BatchColumns& in, double Acc,
                                   const BatchResults& out, int threads, OnRefusal onRefusal) {
   return RunBatch(model, ParamCount(model), in, Acc, threads, onRefusal,
-                  [&](const PointInputs& p, std::size_t i) {
-                    return EvaluateOne(model, p, Acc, out.first[i], out.second[i], out.ier[i]);
+                  [&](const PointInputs& p, std::size_t i, CoilFactorCache& cache) {
+                    return EvaluateOne(model, p, Acc, out.first[i], out.second[i], out.ier[i], cache);
                   });
 }
 
 std::vector<Refusal> EvaluateAirCoil(const BatchColumns& in, double Acc, const BatchResults& out,
                                      int threads, OnRefusal onRefusal) {
   return RunBatch(ModelKind::None, 0, in, Acc, threads, onRefusal,
-                  [&](const PointInputs& p, std::size_t i) {
+                  [&](const PointInputs& p, std::size_t i, CoilFactorCache&) {
                     return EvaluateAir(p, Acc, out.first[i], out.second[i], out.ier[i]);
                   });
 }

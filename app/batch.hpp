@@ -1,7 +1,10 @@
 // Array evaluation of one case's model (or of the air-coil reference) over many points, for the
 // Python package and its studies: each point is checked as the Compute command checks its
-// inputs, and the accepted points are evaluated on a number of threads. A point's numbers do not
-// depend on the number of threads: every point is one call of a pure model function.
+// inputs, and the accepted points are evaluated on a number of threads, each thread keeping the
+// coil factors of its points in a CoilFactorCache of its own (points of one coil share most
+// quadrature nodes). A point's numbers depend neither on the number of threads nor on the
+// cache: every point is one call of a pure model function, and a kept coil factor is the value
+// a fresh evaluation gives.
 #pragma once
 
 #include <array>
