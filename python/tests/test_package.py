@@ -227,3 +227,13 @@ def test_sweep_reports_an_accuracy_shortfall_as_the_status_bar_does():
     s = veldo.sweep("planar1", acc="1e-9", lo=(0.1, 0.2, 0.1))
     assert s.notices == ["the coil's reactance in air did not reach the requested accuracy"]
     assert len(s.dR) == 2
+
+
+def test_every_public_name_has_its_type_hints_and_a_docstring():
+    import ast
+    import pathlib
+    stub = ast.parse((pathlib.Path(veldo.__file__).parent / "__init__.pyi").read_text())
+    hinted = {n.name for n in stub.body if isinstance(n, (ast.FunctionDef, ast.ClassDef))}
+    hinted |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
+    assert hinted == set(veldo.__all__)
+    assert [n for n in veldo.__all__ if callable(getattr(veldo, n)) and not getattr(veldo, n).__doc__] == []

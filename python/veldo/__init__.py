@@ -58,6 +58,7 @@ class ComputeError(ValueError):
 
 
 def _scalar_or_array(a: np.ndarray):
+    """A NumPy scalar for a 0-d result, else the array itself."""
     return a[()] if a.ndim == 0 else a
 
 
@@ -110,6 +111,7 @@ def _columns(values):
 
 
 def _run(name, values, acc, threads):
+    """Evaluates `name` at the broadcast points; raises InputError at the first refused one."""
     shape, columns = _columns(values)
     first, second, ier, refused = _veldo.evaluate(name, columns, float(acc), int(threads), True)
     if refused:
