@@ -31,6 +31,9 @@ test: build
 bench: PRESET = default
 bench: build
 	@cmake --build $(BUILD) --target bench
+	@if [ -d $(BUILD)/python/veldo ]; then \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/python/bench_study.py; \
+	fi
 
 check-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
