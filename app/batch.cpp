@@ -1,0 +1,333 @@
+// Array evaluation of a case model: per-point input checks, then the accepted points handed out in
+// blocks to a few threads.
+#include "app/batch.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+#include "app/checks.hpp"
+#include "models/models.hpp"
+
+namespace veldo {
+namespace {
+
+// 2*pi in extended precision, as the command forms the inductance.
+constexpr long double kTwoPi = 6.28318530717958647703L;
+
+// Points a thread claims at a time: enough to make the claim's cost vanish, few enough that the
+// threads finish close together when the points differ in cost.
+constexpr std::size_t kBlock = 16;
+
+int ParamCount(ModelKind model) {
+  switch (model) {
+    case ModelKind::PlanarOneLayer:
+    case ModelKind::CylinderInsideOneLayer:
+    case ModelKind::CylinderOutsideOneLayer:
+    case ModelKind::VerticalCoilHalfSpace: return 3;
+    case ModelKind::PlanarTwoLayers:
+    case ModelKind::CylinderInsideTwoLayers:
+    case ModelKind::CylinderOutsideTwoLayers: return 6;
+    case ModelKind::None: break;
+  }
+  return 0;
+}
+
+// The text the window shows for a field that spells a value no double parser accepts.
+std::string NotAFloat(double v) {
+  const char* text = std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf";
+  return "'" + std::string(text) + "' is not a valid floating point value";
+}
+
+std::string NotAnInteger(double v) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.17g", v);
+  return "'" + std::string(buffer) + "' is not a valid integer value";
+}
+
+// One point's inputs, gathered from the columns.
+struct PointInputs {
+  int N = 0;
+  double R1 = 0, R2 = 0, L = 0, f = 0;
+  std::array<double, 6> v{};
+};
+
+// The checks of one point in the command's order, with `count` case parameters; the point's
+// inputs when it is accepted, else the message.
+std::optional<std::string> CheckPoint(const BatchColumns& in, std::size_t i, int count,
+                                      ModelKind model, PointInputs& p) {
+  const double N = in.N[i];
+  p.R1 = in.R1[i];
+  p.R2 = in.R2[i];
+  p.L = in.L[i];
+  p.f = in.f[i];
+  for (int k = 0; k < count; ++k) p.v[static_cast<std::size_t>(k)] = in.params[static_cast<std::size_t>(k)][i];
+  // Reading order: accuracy (checked once for the batch), R1, R2, L, N, f, the case parameters.
+  for (double x : {p.R1, p.R2, p.L, N})
+    if (!std::isfinite(x)) return NotAFloat(x);
+  if (N != std::trunc(N) || N < INT_MIN || N > INT_MAX) return NotAnInteger(N);
+  p.N = static_cast<int>(N);
+  if (p.R1 < 0 || p.R2 < 0 || p.L < 0) return std::string(kNegativeDataMessage);
+  if (const auto refusal = CoilRefusal(p.N, p.R1, p.R2, p.L)) return std::string(*refusal);
+  if (!std::isfinite(p.f)) return NotAFloat(p.f);
+  for (int k = 0; k < count; ++k)
+    if (!std::isfinite(p.v[static_cast<std::size_t>(k)])) return NotAFloat(p.v[static_cast<std::size_t>(k)]);
+  bool negative = p.f < 0;
+  for (int k = 0; k < count; ++k) negative = negative || p.v[static_cast<std::size_t>(k)] < 0;
+  if (negative) return std::string(kNegativeDataMessage);
+  if (const auto refusal = GeometryRefusal(model, p.R1, p.R2, p.v)) return std::string(*refusal);
+  return std::nullopt;
+}
+
+// The model call of one accepted point; the fault it raised, if any.
+FpFault EvaluateOne(ModelKind model, const PointInputs& p, double Acc, double& a, double& b, int& ier) {
+  const std::array<double, 6>& v = p.v;
+  return RunGuarded([&] {
+    switch (model) {
+      case ModelKind::PlanarOneLayer:
+        PlanarOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        break;
+      case ModelKind::PlanarTwoLayers:
+        PlanarTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a, b, ier);
+        break;
+      case ModelKind::CylinderInsideOneLayer:
+        CylinderInsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        break;
+      case ModelKind::CylinderInsideTwoLayers:
+        CylinderInsideTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a,
+                                b, ier);
+        break;
+      case ModelKind::CylinderOutsideOneLayer:
+        CylinderOutsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        break;
+      case ModelKind::CylinderOutsideTwoLayers:
+        CylinderOutsideTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc,
+                                 a, b, ier);
+        break;
+      case ModelKind::VerticalCoilHalfSpace:
+        VerticalCoilHalfSpace(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier);
+        break;
+      case ModelKind::None: break;
+    }
+  });
+}
+
+// The air-coil reference and the inductance as the command forms them.
+FpFault EvaluateAir(const PointInputs& p, double Acc, double& X0, double& L0, int& ier) {
+  return RunGuarded([&] {
+    AirCoilReactance(p.N, p.R1, p.R2, p.L, p.f, Acc, X0, ier);
+    L0 = static_cast<double>(X0 / (kTwoPi * p.f));
+  });
+}
+
+// Checks every point, then evaluates the accepted ones with `evaluate(p, i)` -> FpFault on the
+// threads; the refusals in index order.
+template <class Evaluate>
+std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in, double Acc,
+                              int threads, OnRefusal onRefusal, Evaluate&& evaluate) {
+  std::vector<Refusal> refused;
+  if (!(Acc >= kMinAcc)) {
+    for (std::size_t i = 0; i < in.n; ++i) refused.push_back({i, std::string(kAccuracyMessage)});
+    return refused;
+  }
+  std::vector<PointInputs> points(in.n);
+  std::vector<char> accepted(in.n, 0);
+  for (std::size_t i = 0; i < in.n; ++i) {
+    if (auto message = CheckPoint(in, i, count, model, points[i]))
+      refused.push_back({i, std::move(*message)});
+    else
+      accepted[i] = 1;
+  }
+  if (!refused.empty() && onRefusal == OnRefusal::Stop) return refused;
+
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::vector<Refusal> faults;
+  auto work = [&] {
+    std::vector<Refusal> mine;
+    for (;;) {
+      const std::size_t begin = next.fetch_add(kBlock);
+      if (begin >= in.n) break;
+      const std::size_t end = std::min(in.n, begin + kBlock);
+      for (std::size_t i = begin; i < end; ++i) {
+        if (!accepted[i]) continue;
+        const FpFault fault = evaluate(points[i], i);
+        if (fault != FpFault::None) mine.push_back({i, std::string(FpFaultText(fault))});
+      }
+    }
+    if (!mine.empty()) {
+      const std::lock_guard<std::mutex> lock(mutex);
+      faults.insert(faults.end(), mine.begin(), mine.end());
+    }
+  };
+  const std::size_t blocks = (in.n + kBlock - 1) / kBlock;
+  const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)),
+                                                       std::max<std::size_t>(blocks, 1)));
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<std::size_t>(n - 1));
+  for (int t = 1; t < n; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+
+  refused.insert(refused.end(), faults.begin(), faults.end());
+  std::sort(refused.begin(), refused.end(),
+            [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
+  return refused;
+}
+
+// The window's fields of one case, each at its default until an option sets it.
+class FieldTexts : public ComputeInput {
+public:
+  explicit FieldTexts(const CaseDef& c) : selector(c.params.front().selector) {
+    for (const CommonField& f : kCommonFields) texts[std::string(f.name)] = std::string(f.defaultText);
+    texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
+    for (const ParamDef& p : c.params) {
+      texts[std::string(p.fromField)] = std::string(p.fromDefault);
+      texts[std::string(p.toField)] = std::string(p.toDefault);
+      texts[std::string(p.stepField)] = std::string(p.stepDefault);
+    }
+  }
+  std::string FieldText(std::string_view name) const override {
+    const auto it = texts.find(std::string(name));
+    return it == texts.end() ? std::string() : it->second;
+  }
+  bool IsSelected(std::string_view radioName) const override { return radioName == selector; }
+  // Scripts write "." whatever the locale of the process that runs them.
+  std::string DecimalSeparator() const override { return "."; }
+
+  std::map<std::string, std::string, std::less<>> texts;
+  std::string_view selector;
+};
+
+// Records what the command outputs.
+class Recorder : public ComputeOutput {
+public:
+  explicit Recorder(CommandRecord& r) : r_(r) {}
+  void ShowMessage(MessageKind, const std::string& text) override { r_.messages.push_back(text); }
+  void SetAirCoilLabels(const std::string&, const std::string&) override {}
+  void SetProgressPosition(int) override {}
+  void SetProgressMaximum(int) override {}
+  void StepProgress() override {}
+  int CurveCount() const override { return 0; }
+  void BeginCurve(Rgb) override {}
+  void AddPoint(double, double) override {}
+  void CountCurve() override {}
+  void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
+    if (pointsShort > 0)
+      r_.notices.push_back(std::to_string(pointsShort) + " of " + std::to_string(pointsTotal) +
+                           " points did not reach the requested accuracy");
+    if (airCoilShort)
+      r_.notices.push_back("the coil's reactance in air did not reach the requested accuracy");
+  }
+  void AirCoilValues(double X0, double L0) override {
+    r_.airCoil = true;
+    r_.X0 = X0;
+    r_.L0 = L0;
+  }
+  void PointComputed(const PointDetails& p) override {
+    r_.param = std::string(p.param);
+    r_.values.push_back(p.value);
+    r_.dR.push_back(p.dR);
+    r_.dX.push_back(p.dX);
+    r_.x.push_back(p.x);
+    r_.y.push_back(p.y);
+    r_.ier.push_back(p.Ier);
+  }
+
+private:
+  CommandRecord& r_;
+};
+
+CommandRecord Rejected(std::string message) {
+  CommandRecord r;
+  r.status = ComputeStatus::Rejected;
+  r.messages.push_back(std::move(message));
+  return r;
+}
+
+std::string Lower(std::string_view s) {
+  std::string t(s);
+  for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return t;
+}
+
+}  // namespace
+
+CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, std::string>& options,
+                         int threads) {
+  const CaseDef* caseDef = nullptr;
+  for (const CaseDef& c : kCases)
+    if (c.model != ModelKind::None && c.cliName == caseName) caseDef = &c;
+  if (caseDef == nullptr)
+    return Rejected("Unknown case '" + std::string(caseName) +
+                    "': use planar1, planar2, bore1, bore2, rod1, rod2 or vertical");
+
+  // The common fields by option name, in the order of kCommonFields.
+  constexpr std::array<std::string_view, 5> kCommonOptions{"acc", "r1", "r2", "l", "n"};
+  FieldTexts in(*caseDef);
+  const ParamDef* swept = nullptr;
+  for (const auto& [option, text] : options) {
+    if (option == "f") {
+      in.texts[std::string(caseDef->frequencyField)] = text;
+      continue;
+    }
+    const auto common = std::find(kCommonOptions.begin(), kCommonOptions.end(), option);
+    if (common != kCommonOptions.end()) {
+      in.texts[std::string(kCommonFields[static_cast<std::size_t>(common - kCommonOptions.begin())].name)] = text;
+      continue;
+    }
+    const ParamDef* p = nullptr;
+    for (const ParamDef& q : caseDef->params)
+      if (Lower(q.name) == option) p = &q;
+    if (p == nullptr)
+      return Rejected("The case " + std::string(caseName) + " has no field " + option);
+    const std::size_t first = text.find(':');
+    if (first == std::string::npos) {
+      in.texts[std::string(p->fromField)] = text;
+      continue;
+    }
+    const std::size_t second = text.find(':', first + 1);
+    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
+      return Rejected("'" + text + "' is not FROM:TO:STEP");
+    if (swept != nullptr)
+      return Rejected("Only one parameter can be swept (" + std::string(swept->name) + " and " +
+                      std::string(p->name) + " are given as FROM:TO:STEP)");
+    swept = p;
+    in.texts[std::string(p->fromField)] = text.substr(0, first);
+    in.texts[std::string(p->toField)] = text.substr(first + 1, second - first - 1);
+    in.texts[std::string(p->stepField)] = text.substr(second + 1);
+    in.selector = p->selector;
+  }
+
+  CommandRecord record;
+  Recorder out(record);
+  record.status = ButtonComputeClick(caseDef->testCase, in, out, RealModels(), threads);
+  return record;
+}
+
+int ModelParamCount(ModelKind model) { return ParamCount(model); }
+
+std::vector<Refusal> EvaluateCase(ModelKind model, const BatchColumns& in, double Acc,
+                                  const BatchResults& out, int threads, OnRefusal onRefusal) {
+  return RunBatch(model, ParamCount(model), in, Acc, threads, onRefusal,
+                  [&](const PointInputs& p, std::size_t i) {
+                    return EvaluateOne(model, p, Acc, out.first[i], out.second[i], out.ier[i]);
+                  });
+}
+
+std::vector<Refusal> EvaluateAirCoil(const BatchColumns& in, double Acc, const BatchResults& out,
+                                     int threads, OnRefusal onRefusal) {
+  return RunBatch(ModelKind::None, 0, in, Acc, threads, onRefusal,
+                  [&](const PointInputs& p, std::size_t i) {
+                    return EvaluateAir(p, Acc, out.first[i], out.second[i], out.ier[i]);
+                  });
+}
+
+}  // namespace veldo

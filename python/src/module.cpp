@@ -1,0 +1,119 @@
+// _veldo: the C++ half of the Python package. Two entry points, both thin: `evaluate` runs a case
+// model (or the air-coil reference) over columns of points with app/batch, the interpreter's
+// lock released; `run_command` runs the Compute command over field texts. Broadcasting, result
+// objects and messages as exceptions are the pure-Python half's (veldo/__init__.py).
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/batch.hpp"
+
+namespace py = pybind11;
+
+namespace {
+
+using Column = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+veldo::ModelKind ModelOf(const std::string& name) {
+  for (const veldo::CaseDef& c : veldo::kCases)
+    if (c.model != veldo::ModelKind::None && c.cliName == name) return c.model;
+  throw py::value_error("Unknown case '" + name +
+                        "': use planar1, planar2, bore1, bore2, rod1, rod2 or vertical");
+}
+
+// Evaluates `name` ("air" for the air-coil reference, else a case) at the points given as
+// columns N, R1, R2, L, f and the case's parameters, all one-dimensional of one length. Returns
+// (first, second, ier, refusals): dR and dX [ohm] (X0 [ohm] and L0 [H] for "air"), the status,
+// and the refused points as (index, message) pairs. With stop_on_refusal nothing is evaluated
+// when a point is refused.
+py::tuple Evaluate(const std::string& name, const std::vector<Column>& columns, double acc,
+                   int threads, bool stopOnRefusal) {
+  const bool air = name == "air";
+  const veldo::ModelKind model = air ? veldo::ModelKind::None : ModelOf(name);
+  const std::size_t expected = 5 + static_cast<std::size_t>(veldo::ModelParamCount(model));
+  if (columns.size() != expected)
+    throw py::value_error(name + " takes " + std::to_string(expected) + " columns");
+  const py::ssize_t n = columns.front().size();
+  for (const Column& c : columns)
+    if (c.ndim() != 1 || c.size() != n) throw py::value_error("the columns must be 1-D and of one length");
+
+  veldo::BatchColumns in;
+  in.n = static_cast<std::size_t>(n);
+  in.N = columns[0].data();
+  in.R1 = columns[1].data();
+  in.R2 = columns[2].data();
+  in.L = columns[3].data();
+  in.f = columns[4].data();
+  for (std::size_t k = 5; k < columns.size(); ++k) in.params[k - 5] = columns[k].data();
+
+  py::array_t<double> first(n), second(n);
+  py::array_t<int> ier(n);
+  // Refused points keep NaN and status -1: never mistaken for a computed value.
+  std::fill_n(first.mutable_data(), n, std::numeric_limits<double>::quiet_NaN());
+  std::fill_n(second.mutable_data(), n, std::numeric_limits<double>::quiet_NaN());
+  std::fill_n(ier.mutable_data(), n, -1);
+  veldo::BatchResults out{first.mutable_data(), second.mutable_data(), ier.mutable_data()};
+  const veldo::OnRefusal on = stopOnRefusal ? veldo::OnRefusal::Stop : veldo::OnRefusal::Continue;
+
+  std::vector<veldo::Refusal> refused;
+  {
+    const py::gil_scoped_release release;
+    refused = air ? veldo::EvaluateAirCoil(in, acc, out, threads, on)
+                  : veldo::EvaluateCase(model, in, acc, out, threads, on);
+  }
+  py::list refusals;
+  for (const veldo::Refusal& r : refused) refusals.append(py::make_tuple(r.index, r.message));
+  return py::make_tuple(first, second, ier, refusals);
+}
+
+const char* StatusName(veldo::ComputeStatus s) {
+  switch (s) {
+    case veldo::ComputeStatus::Completed: return "completed";
+    case veldo::ComputeStatus::NoComputation: return "no computation";
+    case veldo::ComputeStatus::Rejected: return "rejected";
+    case veldo::ComputeStatus::Fault: return "fault";
+    case veldo::ComputeStatus::Cancelled: return "cancelled";
+  }
+  return "";
+}
+
+// The Compute command of case `name` over option texts; a dict of what it showed and drew.
+py::dict RunCommand(const std::string& name, const std::map<std::string, std::string>& options,
+                    int threads) {
+  veldo::CommandRecord r;
+  {
+    const py::gil_scoped_release release;
+    r = veldo::RunCommand(name, options, threads);
+  }
+  py::dict d;
+  d["status"] = StatusName(r.status);
+  d["messages"] = r.messages;
+  d["X0"] = r.airCoil ? py::object(py::float_(r.X0)) : py::object(py::none());
+  d["L0"] = r.airCoil ? py::object(py::float_(r.L0)) : py::object(py::none());
+  d["param"] = r.param;
+  d["values"] = py::array_t<double>(static_cast<py::ssize_t>(r.values.size()), r.values.data());
+  d["dR"] = py::array_t<double>(static_cast<py::ssize_t>(r.dR.size()), r.dR.data());
+  d["dX"] = py::array_t<double>(static_cast<py::ssize_t>(r.dX.size()), r.dX.data());
+  d["x"] = py::array_t<double>(static_cast<py::ssize_t>(r.x.size()), r.x.data());
+  d["y"] = py::array_t<double>(static_cast<py::ssize_t>(r.y.size()), r.y.data());
+  d["ier"] = py::array_t<int>(static_cast<py::ssize_t>(r.ier.size()), r.ier.data());
+  d["notices"] = r.notices;
+  return d;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_veldo, m) {
+  m.doc() = "VELDO's C++ models and Compute command; use the package veldo, not this module.";
+  m.def("evaluate", &Evaluate, py::arg("name"), py::arg("columns"), py::arg("acc"),
+        py::arg("threads") = 1, py::arg("stop_on_refusal") = true,
+        "Evaluate a case model ('air': the air-coil reference) over 1-D columns of SI values.");
+  m.def("run_command", &RunCommand, py::arg("name"), py::arg("options"), py::arg("threads") = 1,
+        "Run the Compute command over field texts in the window's units.");
+}

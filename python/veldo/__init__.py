@@ -1,0 +1,263 @@
+"""VELDO: the impedance change of an eddy-current test coil, from Python.
+
+The same C++ models and Compute command as the window and ``veldo-cli``, the same bits for the
+same inputs. SI units throughout: lengths in metres, frequencies in hertz, conductivities in
+siemens per metre, relative permeabilities as numbers, ``acc`` the relative accuracy as a
+fraction (1e-4 is the window's default 0.01 %). Array arguments broadcast as NumPy's do; the
+results have the broadcast shape (NumPy scalars for scalar inputs).
+
+- :func:`air_coil` and one function per case (:func:`planar1`, :func:`planar2`, :func:`bore1`,
+  :func:`bore2`, :func:`rod1`, :func:`rod2`, :func:`vertical`): NumPy in, NumPy out.
+- :func:`sweep`: the window's Compute command on field texts in the window's units.
+- :func:`study`: the outer product of named axes, in chunks, in-process or on a Dask cluster.
+
+Invalid input raises :class:`InputError` (a ``ValueError``) with the window's message; a point
+whose quadrature fell short of ``acc`` is computed and carries its status in ``ier``.
+"""
+
+from __future__ import annotations
+
+import numpy as np
+
+from . import _veldo
+from ._cases import CASE_PARAMS, arguments
+from ._study import StudyWarning, read_study, study
+
+__all__ = [
+    "AirCoil", "Impedance", "Sweep", "InputError", "ComputeError",
+    "air_coil", "planar1", "planar2", "bore1", "bore2", "rod1", "rod2", "vertical",
+    "evaluate", "sweep", "study", "read_study", "StudyWarning", "CASES",
+]
+
+CASES = tuple(CASE_PARAMS)
+
+
+class InputError(ValueError):
+    """An input the models cannot take; ``str(e)`` is the window's message.
+
+    ``index`` is the first refused point's index into the broadcast shape.
+    """
+
+    def __init__(self, message: str, index: tuple = ()):
+        super().__init__(message)
+        self.message = message
+        self.index = index
+
+
+class ComputeError(ValueError):
+    """A message of the Compute command (``str(e)`` is the window's text).
+
+    ``record`` holds what the command output before it (a :class:`Sweep`), e.g. the points before
+    an arithmetic fault.
+    """
+
+    def __init__(self, message: str, record: "Sweep | None" = None):
+        super().__init__(message)
+        self.message = message
+        self.record = record
+
+
+def _scalar_or_array(a: np.ndarray):
+    return a[()] if a.ndim == 0 else a
+
+
+class Impedance:
+    """Impedance change of the coil: ``dR``, ``dX`` [ohm] and the status ``ier`` per point.
+
+    ``ier``: 0 both quadrature runs reached ``acc``, 1 the real-part run fell short, 2 the
+    imaginary-part run fell short, 3 both. The values are the best estimates whatever ``ier``.
+    """
+
+    __slots__ = ("dR", "dX", "ier")
+
+    def __init__(self, dR, dX, ier):
+        self.dR = dR
+        self.dX = dX
+        self.ier = ier
+
+    @property
+    def dZ(self):
+        """The complex impedance change dR + j*dX [ohm]."""
+        return self.dR + 1j * self.dX
+
+    def __repr__(self):
+        return f"Impedance(dR={self.dR!r}, dX={self.dX!r}, ier={self.ier!r})"
+
+
+class AirCoil:
+    """The coil in air: reactance ``X0`` [ohm], inductance ``L0`` = X0/(2*pi*f) [H] and the
+    quadrature's status ``ier`` (0 when it reached ``acc``)."""
+
+    __slots__ = ("X0", "L0", "ier")
+
+    def __init__(self, X0, L0, ier):
+        self.X0 = X0
+        self.L0 = L0
+        self.ier = ier
+
+    def __repr__(self):
+        return f"AirCoil(X0={self.X0!r}, L0={self.L0!r}, ier={self.ier!r})"
+
+
+def _columns(values):
+    """Broadcasts the arguments; the shape and the flat float64 columns."""
+    try:
+        arrays = np.broadcast_arrays(*[np.asarray(v, dtype=np.float64) for v in values])
+    except ValueError as e:
+        raise ValueError(f"the arguments do not broadcast to one shape: {e}") from None
+    shape = arrays[0].shape
+    return shape, [np.ascontiguousarray(a).reshape(-1) for a in arrays]
+
+
+def _run(name, values, acc, threads):
+    shape, columns = _columns(values)
+    first, second, ier, refused = _veldo.evaluate(name, columns, float(acc), int(threads), True)
+    if refused:
+        index, message = refused[0]
+        raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
+    return (_scalar_or_array(first.reshape(shape)), _scalar_or_array(second.reshape(shape)),
+            _scalar_or_array(ier.reshape(shape)))
+
+
+def evaluate(case: str, *args, acc: float = 1e-4, threads: int = 1) -> Impedance:
+    """The impedance change of case ``case`` (``"planar1"``, ..., ``"vertical"``); ``args`` in
+    the order of that case's function (N, R1, R2, L [m], f [Hz], then the case's parameters)."""
+    names = arguments(case)
+    if len(args) != len(names):
+        raise TypeError(f"{case} takes {len(names)} arguments ({', '.join(names)}), got {len(args)}")
+    return Impedance(*_run(case, args, acc, threads))
+
+
+def air_coil(N, R1, R2, L, f, *, acc: float = 1e-4, threads: int = 1) -> AirCoil:
+    """The coil in air: X0 [ohm], L0 [H] and the quadrature's status.
+
+    N turns; R1, R2 the inner and outer winding radii [m]; L the winding height [m]; f the
+    frequency [Hz]; ``acc`` the relative accuracy; ``threads`` the threads that share the points
+    (0: one per core; the numbers do not depend on it).
+    """
+    return AirCoil(*_run("air", (N, R1, R2, L, f), acc, threads))
+
+
+def planar1(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+    """Coil above a conducting half-space, its axis normal to the surface.
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; LO lift-off of
+    the coil's lower face [m]; CON1 conductivity [S/m]; MR1 relative permeability.
+    Returns dR, dX [ohm] and ier.
+    """
+    return evaluate("planar1", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads)
+
+
+def planar2(N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
+            threads: int = 1) -> Impedance:
+    """Coil above a layer of thickness D1 [m] (material 1) on a half-space of material 2.
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; LO lift-off [m];
+    CON1, CON2 conductivities [S/m]; MR1, MR2 relative permeabilities. Returns dR, dX [ohm], ier.
+    """
+    return evaluate("planar2", N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, acc=acc,
+                    threads=threads)
+
+
+def bore1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+    """Coil coaxial inside a bore of radius B1 >= R2 [m] in material 1.
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
+    Returns dR, dX [ohm] and ier.
+    """
+    return evaluate("bore1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads)
+
+
+def bore2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
+          threads: int = 1) -> Impedance:
+    """Coil inside a bore of radius B1 [m]: material 1 between B1 and B2 >= B1 [m], material 2
+    outside B2.
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1, CON2 [S/m];
+    MR1, MR2. Returns dR, dX [ohm] and ier.
+    """
+    return evaluate("bore2", N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, acc=acc,
+                    threads=threads)
+
+
+def rod1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+    """Coil round a rod of radius B1 <= R1 [m] of material 1.
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
+    Returns dR, dX [ohm] and ier.
+    """
+    return evaluate("rod1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads)
+
+
+def rod2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
+         threads: int = 1) -> Impedance:
+    """Coil round a rod of radius B1 <= R1 [m]: a shell of material 1 between B2 <= B1 [m] and
+    B1, a core of material 2 inside B2.
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1, CON2 [S/m];
+    MR1, MR2. Returns dR, dX [ohm] and ier.
+    """
+    return evaluate("rod2", N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, acc=acc,
+                    threads=threads)
+
+
+def vertical(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+    """Coil with its axis parallel to the surface of a half-space; LO [m] is the lift-off of the
+    outermost turns (the axis at height R2 + LO).
+
+    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
+    Returns dR, dX [ohm] and ier.
+    """
+    return evaluate("vertical", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads)
+
+
+class Sweep:
+    """What the Compute command output: the swept parameter ``param`` and per point its
+    ``values`` (window unit: mm, kHz, MS/m or none), ``dR``, ``dX`` [ohm], the normalised point
+    ``x`` = dR/X0, ``y`` = (dX + X0)/X0 and ``ier``; the air coil's ``X0`` [ohm] and ``L0`` [H];
+    the ``notices`` the window's status bar shows (accuracy shortfalls)."""
+
+    __slots__ = ("param", "values", "dR", "dX", "x", "y", "ier", "X0", "L0", "notices")
+
+    def __init__(self, record):
+        for name in self.__slots__:
+            setattr(self, name, record[name])
+
+    def __repr__(self):
+        return (f"Sweep(param={self.param!r}, points={len(self.values)}, X0={self.X0!r}, "
+                f"L0={self.L0!r}, notices={self.notices!r})")
+
+
+def _field_text(value) -> str:
+    """A field's text: strings as they are, numbers in the shortest form that reads back
+    exactly, (from, to, step) as FROM:TO:STEP."""
+    if isinstance(value, str):
+        return value
+    if isinstance(value, (tuple, list)):
+        if len(value) != 3:
+            raise ValueError(f"a sweep is (from, to, step), not {value!r}")
+        return ":".join(_field_text(v) for v in value)
+    if isinstance(value, (int, np.integer)):
+        return str(int(value))
+    return repr(float(value))
+
+
+def sweep(case: str, *, threads: int = 1, **fields) -> Sweep:
+    """Runs the window's Compute command for ``case`` and returns its curve.
+
+    ``fields`` are the window's inputs in its units, every other field at its window default:
+    ``acc`` [%], ``r1``, ``r2``, ``l`` [mm], ``n`` turns, ``f`` [kHz], and the case's parameters
+    in lower case (``lo``, ``d1``, ``b1``, ``b2`` [mm], ``con1``, ``con2`` [MS/m], ``mr1``,
+    ``mr2``). A value is a field text or a number; a parameter given as ``(from, to, step)`` or
+    ``"FROM:TO:STEP"`` is the swept one (at most one), otherwise the case's first parameter is
+    swept over its default range. A message of the command raises :class:`ComputeError` with the
+    window's text. ``threads`` evaluate the points (0: one per core; the curve does not depend
+    on it).
+    """
+    options = {name.lower(): _field_text(v) for name, v in fields.items()}
+    record = _veldo.run_command(case, options, int(threads))
+    if record["messages"]:
+        raise ComputeError(record["messages"][0], Sweep(record))
+    if record["status"] != "completed":
+        raise ComputeError(f"the command ended without a curve ({record['status']})", Sweep(record))
+    return Sweep(record)

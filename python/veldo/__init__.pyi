@@ -1,0 +1,76 @@
+# Type hints of the package veldo (SI units: m, Hz, S/m; acc a relative accuracy).
+from os import PathLike
+from typing import Any, Mapping, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+import pandas as pd
+
+ArrayLike = npt.ArrayLike
+FloatArray = Union[np.float64, npt.NDArray[np.float64]]
+IntArray = Union[np.int32, npt.NDArray[np.int32]]
+FieldValue = Union[str, float, int, Sequence[Union[str, float, int]]]
+
+CASES: tuple[str, ...]
+
+class InputError(ValueError):
+    message: str
+    index: tuple[int, ...]
+    def __init__(self, message: str, index: tuple[int, ...] = ...) -> None: ...
+
+class ComputeError(ValueError):
+    message: str
+    record: "Sweep | None"
+    def __init__(self, message: str, record: "Sweep | None" = ...) -> None: ...
+
+class StudyWarning(UserWarning): ...
+
+class Impedance:
+    dR: FloatArray
+    dX: FloatArray
+    ier: IntArray
+    @property
+    def dZ(self) -> Union[np.complex128, npt.NDArray[np.complex128]]: ...
+
+class AirCoil:
+    X0: FloatArray
+    L0: FloatArray
+    ier: IntArray
+
+class Sweep:
+    param: str
+    values: npt.NDArray[np.float64]
+    dR: npt.NDArray[np.float64]
+    dX: npt.NDArray[np.float64]
+    x: npt.NDArray[np.float64]
+    y: npt.NDArray[np.float64]
+    ier: npt.NDArray[np.int32]
+    X0: float | None
+    L0: float | None
+    notices: list[str]
+
+def air_coil(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, *,
+             acc: float = ..., threads: int = ...) -> AirCoil: ...
+def planar1(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, LO: ArrayLike,
+            CON1: ArrayLike, MR1: ArrayLike, *, acc: float = ..., threads: int = ...) -> Impedance: ...
+def planar2(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, LO: ArrayLike,
+            D1: ArrayLike, CON1: ArrayLike, CON2: ArrayLike, MR1: ArrayLike, MR2: ArrayLike, *,
+            acc: float = ..., threads: int = ...) -> Impedance: ...
+def bore1(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, B1: ArrayLike,
+          CON1: ArrayLike, MR1: ArrayLike, *, acc: float = ..., threads: int = ...) -> Impedance: ...
+def bore2(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, B1: ArrayLike,
+          B2: ArrayLike, CON1: ArrayLike, CON2: ArrayLike, MR1: ArrayLike, MR2: ArrayLike, *,
+          acc: float = ..., threads: int = ...) -> Impedance: ...
+def rod1(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, B1: ArrayLike,
+         CON1: ArrayLike, MR1: ArrayLike, *, acc: float = ..., threads: int = ...) -> Impedance: ...
+def rod2(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, B1: ArrayLike,
+         B2: ArrayLike, CON1: ArrayLike, CON2: ArrayLike, MR1: ArrayLike, MR2: ArrayLike, *,
+         acc: float = ..., threads: int = ...) -> Impedance: ...
+def vertical(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, LO: ArrayLike,
+             CON1: ArrayLike, MR1: ArrayLike, *, acc: float = ..., threads: int = ...) -> Impedance: ...
+def evaluate(case: str, *args: ArrayLike, acc: float = ..., threads: int = ...) -> Impedance: ...
+def sweep(case: str, *, threads: int = ..., **fields: FieldValue) -> Sweep: ...
+def study(case: str, grid: Mapping[str, ArrayLike], *, client: Any = ..., chunk: int = ...,
+          acc: float = ..., path: Union[str, PathLike[str], None] = ..., threads: int = ...,
+          **fixed: float) -> pd.DataFrame: ...
+def read_study(path: Union[str, PathLike[str]]) -> pd.DataFrame: ...
