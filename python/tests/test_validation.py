@@ -45,9 +45,9 @@ def _image(coil, LO):
 
 @pytest.mark.parametrize("coil", sorted(COILS))
 def test_air_coil_inductance_is_maxwells_integral(coil):
-    # The quadrature of the filament formula is good to ~1e-6; the model runs at ACC.
+    # The quadrature of the filament formula is good to ~1e-8; the model runs at ACC.
     r = veldo.air_coil(*COILS[coil], F, acc=ACC)
-    assert float(r.L0) == pytest.approx(CLOSED[(coil, "L0", "")], rel=2e-5)
+    assert float(r.L0) == pytest.approx(CLOSED[(coil, "L0", "")], rel=2e-6)
     assert float(r.X0) == pytest.approx(2 * math.pi * F * float(r.L0), rel=1e-12)
 
 
