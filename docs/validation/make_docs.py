@@ -135,6 +135,29 @@ def image_limits():
     return t_mu, t_sigma
 
 
+# --- coil parallel to the surface -------------------------------------------------------------
+
+def vertical():
+    F = 1e3
+    omega = 2 * math.pi * F
+    body = []
+    for (coil, q, lo) in CLOSED:
+        if q != "M_vertical_image":
+            continue
+        LO, M = float(lo), CLOSED[(coil, q, lo)]
+        for con, MR in ((0.0, 1.5), (0.0, 1e6), (1e14, 1.0), (1e14, 50.0)):
+            r = veldo.vertical(*COILS[coil], F, LO, con, MR, acc=ACC)
+            if con == 0.0:
+                want, ours = omega * (MR - 1) / (MR + 1) * M, float(r.dX)
+                what = "dX"
+            else:
+                want, ours = -omega * M, float(r.dX - r.dR)
+                what = "dX − dR"
+            body.append([coil, g(LO * 1e3, 3), f"{con:g}", g(MR, 3), what, g(want, 8), g(ours, 8), rel(ours, want)])
+    return table(["coil", "LO [mm]", "σ [S/m]", "MR", "compared", "image [ohm]", "VELDO [ohm]",
+                  "relative difference"], body)
+
+
 # --- two equal layers -------------------------------------------------------------------------
 
 def equal_layers():
@@ -251,6 +274,7 @@ def team15():
 def main():
     tables = {"air-coil": air_coil()}
     tables["image-mu"], tables["image-sigma"] = image_limits()
+    tables["vertical"] = vertical()
     tables["two-layers"] = equal_layers()
     tables["rod"] = rod()
     tables["team15"] = team15()

@@ -81,6 +81,26 @@ def test_thin_skin_halfspace_is_the_complex_image(coil, LO, MR):
     assert float(r.dR) == pytest.approx(want.real, rel=1e-3)
 
 
+VERTICAL_IMAGES = [(c, float(lo)) for (c, q, lo) in CLOSED if q == "M_vertical_image"]
+
+
+@pytest.mark.parametrize("coil,LO", VERTICAL_IMAGES)
+def test_coil_parallel_to_the_halfspace_against_its_image(coil, LO):
+    # The same images for a winding whose axis lies parallel to the surface, M now the Neumann
+    # integral with the mirrored winding: sigma = 0 reflects it by (MR - 1)/(MR + 1) exactly;
+    # sigma -> inf by -1, with dX - dR = -omega M to O((k h)^2) (see the horizontal coil above).
+    M = CLOSED[(coil, "M_vertical_image", repr(LO))]
+    omega = 2 * math.pi * F
+    MR = np.array([1.5, 10.0, 1e6])
+    r = veldo.vertical(*COILS[coil], F, LO, 0.0, MR, acc=ACC)
+    np.testing.assert_array_equal(r.ier, 0)
+    np.testing.assert_allclose(r.dX, omega * (MR - 1) / (MR + 1) * M, rtol=2e-5)
+    np.testing.assert_allclose(r.dR, 0.0, atol=1e-9 * omega * M)
+    r = veldo.vertical(*COILS[coil], F, LO, 1e14, np.array([1.0, 50.0]), acc=ACC)
+    np.testing.assert_array_equal(r.ier, 0)
+    np.testing.assert_allclose(r.dX - r.dR, -omega * M, rtol=1e-4)
+
+
 CASES = [  # (f [Hz], CON [S/m], MR): nonmagnetic, magnetic insulator, steel-like
     (1e4, 1e7, 1.0),
     (1e3, 0.0, 5.0),
