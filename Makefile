@@ -31,6 +31,9 @@ test: build
 bench: PRESET = default
 bench: build
 	@cmake --build $(BUILD) --target bench
+	@if [ -d $(BUILD)/python/veldo ]; then \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/python/bench_study.py; \
+	fi
 
 check-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
@@ -48,7 +51,6 @@ valgrind: build
 # The validation page: docs/validation.md's tables and the figures in docs/validation/ (a few
 # minutes; not part of CI, whose make test runs the same comparisons at the tabulated points).
 docs: build
-	@scripts/install-deps --docs
 	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/validation/make_docs.py
 
 clean:

@@ -296,9 +296,11 @@ CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, 
     const std::size_t second = text.find(':', first + 1);
     if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
       return Rejected("'" + text + "' is not FROM:TO:STEP");
-    if (swept != nullptr)
-      return Rejected("Only one parameter can be swept (" + std::string(swept->name) + " and " +
-                      std::string(p->name) + " are given as FROM:TO:STEP)");
+    if (swept != nullptr) {
+      const auto [a, b] = std::minmax(swept, p);  // in the case's order
+      return Rejected("Only one parameter can be swept (" + std::string(a->name) + " and " +
+                      std::string(b->name) + " are given as FROM:TO:STEP)");
+    }
     swept = p;
     in.texts[std::string(p->fromField)] = text.substr(0, first);
     in.texts[std::string(p->toField)] = text.substr(first + 1, second - first - 1);

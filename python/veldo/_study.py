@@ -92,7 +92,10 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=1
     if client is None:
         parts = [evaluate_chunk(case, axes, fixed, acc, s, e, threads) for s, e in ranges]
     else:
-        futures = [client.submit(evaluate_chunk, case, axes, fixed, acc, s, e) for s, e in ranges]
+        # Every call computes afresh (pure=False): a study is not served from results that an
+        # earlier one left on the cluster under the same key.
+        futures = [client.submit(evaluate_chunk, case, axes, fixed, acc, s, e, pure=False)
+                   for s, e in ranges]
         parts = client.gather(futures)
 
     coords = np.meshgrid(*axes.values(), indexing="ij")

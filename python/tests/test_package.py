@@ -1,0 +1,225 @@
+"""The package's functions against the command-line front end (the same bits), their broadcasting
+and threads, and their refusals (the window's messages)."""
+
+import sys
+import threading
+
+import numpy as np
+import pytest
+
+import veldo
+
+# Window units -> SI, as the command converts a field (its parsed number times the factor).
+FACTOR = {"r1": 1e-3, "r2": 1e-3, "l": 1e-3, "lo": 1e-3, "d1": 1e-3, "b1": 1e-3, "b2": 1e-3,
+          "f": 1e3, "con1": 1e6, "con2": 1e6, "mr1": 1.0, "mr2": 1.0}
+COIL = {"r1": 2.0, "r2": 4.0, "l": 1.0, "n": 200, "acc": 0.01}
+
+# One point per case, every field away from its default and from the others, so a swapped
+# argument changes the numbers: (case, coil fields, case fields in the models' order).
+POINTS = [
+    ("planar1", {"r1": 1.5, "r2": 3.5, "l": 2.0, "n": 150, "acc": 0.001},
+     {"f": 50.0, "lo": 0.3, "con1": 17.0, "mr1": 3.0}),
+    ("planar2", {}, {"f": 20.0, "lo": 0.2, "d1": 0.4, "con1": 12.0, "con2": 30.0, "mr1": 2.0,
+                     "mr2": 5.0}),
+    ("bore1", {}, {"f": 10.0, "b1": 5.0, "con1": 15.0, "mr1": 1.0}),
+    ("bore2", {}, {"f": 30.0, "b1": 4.5, "b2": 6.0, "con1": 10.0, "con2": 40.0, "mr1": 3.0,
+                   "mr2": 1.5}),
+    ("rod1", {"r1": 12.0, "r2": 14.0}, {"f": 100.0, "b1": 9.0, "con1": 1.5, "mr1": 20.0}),
+    ("rod2", {"r1": 12.0, "r2": 14.0}, {"f": 100.0, "b1": 10.0, "b2": 9.0, "con1": 1.2,
+                                         "con2": 40.0, "mr1": 2.0, "mr2": 4.0}),
+    ("vertical", {"acc": 0.05}, {"f": 200.0, "lo": 0.2, "con1": 5.0, "mr1": 1.0}),
+]
+
+
+def si_args(coil, fields):
+    """The SI arguments the command passes the model for these fields."""
+    c = {**COIL, **coil}
+    args = [int(c["n"]), c["r1"] * FACTOR["r1"], c["r2"] * FACTOR["r2"], c["l"] * FACTOR["l"]]
+    args += [v * FACTOR[k] for k, v in fields.items()]
+    return args, c["acc"] / 100
+
+
+def cli_args(case, coil, fields):
+    """The front end's options: the first case parameter swept over one point."""
+    args = [case]
+    for k, v in {**COIL, **coil}.items():
+        args += [f"--{k}", repr(v)]
+    first = [k for k in fields if k != "f"][0]
+    for k, v in fields.items():
+        args += [f"--{k}", f"{v!r}:{v!r}:0" if k == first else repr(v)]
+    return args
+
+
+@pytest.mark.parametrize("case,coil,fields", POINTS, ids=[p[0] for p in POINTS])
+def test_point_is_the_front_ends_to_the_bit(veldo_cli, case, coil, fields):
+    X0, L0, rows = veldo_cli(*cli_args(case, coil, fields))
+    args, acc = si_args(coil, fields)
+    z = getattr(veldo, case)(*args, acc=acc)
+    (row,) = rows
+    assert (z.dR, z.dX, z.ier) == (float(row["dR"]), float(row["dX"]), int(row["ier"]))
+    air = veldo.air_coil(*args[:5], acc=acc)
+    assert (air.X0, air.L0, air.ier) == (X0, L0, 0)
+    assert z.dZ == complex(z.dR, z.dX)
+
+
+@pytest.mark.parametrize("case,options", [
+    ("planar1", ["--con1", "1:5:1"]),
+    ("rod2", ["--r1", "12", "--r2", "14", "--b2", "9:10:0.25"]),
+    ("vertical", ["--f", "20", "--mr1", "1:41:10"]),
+])
+def test_sweep_is_the_front_ends_curve(veldo_cli, case, options):
+    X0, L0, rows = veldo_cli(case, *options)
+    fields = {options[i][2:]: options[i + 1] for i in range(0, len(options), 2)}
+    s = veldo.sweep(case, **fields)
+    assert (s.X0, s.L0, s.notices) == (X0, L0, [])
+    for column in ("dR", "dX", "x", "y"):
+        assert list(getattr(s, column)) == [float(r[column]) for r in rows], column
+    assert list(s.ier) == [int(r["ier"]) for r in rows]
+    assert s.param == rows[0]["param"]
+
+
+def test_sweep_threads_and_tuple_form_give_the_same_curve():
+    one = veldo.sweep("planar2", d1=(0.1, 0.9, 0.05), threads=1)
+    two = veldo.sweep("planar2", d1="0.1:0.9:0.05", threads=2)
+    assert len(one.values) == 17
+    for column in ("values", "dR", "dX", "x", "y", "ier"):
+        assert np.array_equal(getattr(one, column), getattr(two, column)), column
+
+
+def test_broadcast_shape_and_elements():
+    lo = np.array([[1e-4], [5e-4], [1e-3]])
+    con = np.array([1e6, 5e6, 2e7, 5.8e7])
+    z = veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, lo, con, 1.0)
+    assert z.dR.shape == z.dX.shape == z.ier.shape == (3, 4)
+    for i, j in [(0, 0), (1, 2), (2, 3)]:
+        p = veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, lo[i, 0], con[j], 1.0)
+        assert (z.dR[i, j], z.dX[i, j]) == (p.dR, p.dX)
+    with pytest.raises(ValueError, match="broadcast"):
+        veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, np.zeros(3), np.ones(4), 1.0)
+
+
+@pytest.mark.parametrize("case,coil,fields", [POINTS[1], POINTS[4], POINTS[6]],
+                         ids=["planar2", "rod1", "vertical"])
+def test_threads_do_not_change_a_bit(case, coil, fields):
+    args, acc = si_args(coil, fields)
+    args[5] = args[5] * np.linspace(0.5, 1.0, 41)  # lift-off, or a rod radius below R1
+    serial = getattr(veldo, case)(*args, acc=acc, threads=1)
+    for threads in (2, 3, 0):
+        z = getattr(veldo, case)(*args, acc=acc, threads=threads)
+        assert np.array_equal(z.dR, serial.dR) and np.array_equal(z.dX, serial.dX)
+        assert np.array_equal(z.ier, serial.ier)
+
+
+def test_air_coil_broadcasts_over_frequency():
+    f = np.array([1e3, 1e4, 1e5])
+    air = veldo.air_coil(200, 2e-3, 4e-3, 1e-3, f)
+    # The inductance of a coil in air does not depend on the frequency.
+    assert np.allclose(air.L0, air.L0[0], rtol=1e-6, atol=0)
+    assert np.array_equal(air.X0, [veldo.air_coil(200, 2e-3, 4e-3, 1e-3, x).X0 for x in f])
+
+
+def test_the_lock_is_released_while_computing():
+    done = []
+
+    def work():
+        veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, np.linspace(1e-4, 1e-3, 400), 1e6, 1.0)
+        done.append(True)
+
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(1000)  # the worker keeps the lock until it lets go of it itself
+    try:
+        worker = threading.Thread(target=work)
+        worker.start()
+        during = not done  # this thread runs again only once the worker has let go of the lock
+        worker.join()
+    finally:
+        sys.setswitchinterval(interval)
+    assert during and done
+
+
+PLANAR1 = dict(N=200, R1=2e-3, R2=4e-3, L=1e-3, f=1e5, LO=1e-4, CON1=1e6, MR1=1.0)
+ROD2 = dict(N=200, R1=12e-3, R2=14e-3, L=1e-3, f=1e5, B1=10e-3, B2=9e-3, CON1=1e6, CON2=3.5e7,
+            MR1=1.0, MR2=1.0)
+BORE2 = dict(N=200, R1=2e-3, R2=4e-3, L=1e-3, f=1e4, B1=10e-3, B2=12e-3, CON1=1e7, CON2=3.5e7,
+             MR1=1.0, MR2=1.0)
+
+
+# (case, base arguments, changed SI arguments, the same change as window fields or None, message)
+REFUSALS = [
+    ("planar1", PLANAR1, {"LO": np.nan}, None, "'nan' is not a valid floating point value"),
+    ("planar1", PLANAR1, {"CON1": np.inf}, None, "'inf' is not a valid floating point value"),
+    ("planar1", PLANAR1, {"R2": -np.inf}, None, "'-inf' is not a valid floating point value"),
+    ("planar1", PLANAR1, {"N": 2.5}, {"n": "2.5"}, None),
+    ("planar1", PLANAR1, {"f": -1.0}, {"f": "-0.001"}, "Check for negative data values"),
+    ("planar1", PLANAR1, {"MR1": -1.0}, {"mr1": "-1"}, "Check for negative data values"),
+    ("planar1", PLANAR1, {"R1": -1e-3}, {"r1": "-1"}, "Check for negative data values"),
+    ("planar1", PLANAR1, {"R1": 4e-3}, {"r1": "4"},
+     "Check the coil: the inner radius R1 must be smaller than the outer radius R2"),
+    ("planar1", PLANAR1, {"L": 0.0}, {"l": "0"}, "Check the coil: the height L must be greater than 0"),
+    ("planar1", PLANAR1, {"N": 0}, {"n": "0"},
+     "Check the coil: the number of wire turns N must be at least 1"),
+    ("rod2", ROD2, {"B1": 12.5e-3}, {"r1": "12", "r2": "14", "b1": "12.5:12.5:0"},
+     "Check the geometry: the rod must fit inside the coil (B1 <= R1)"),
+    ("rod2", ROD2, {"B2": 10.5e-3}, {"r1": "12", "r2": "14", "b1": "10", "b2": "10.5"},
+     "Check the geometry: the layer interface must lie inside the rod (B2 <= B1)"),
+    ("bore2", BORE2, {"B1": 3e-3}, {"b1": "3", "b2": "12"},
+     "Check the geometry: the coil must fit inside the bore (B1 >= R2)"),
+    ("bore2", BORE2, {"B2": 9e-3}, {"b1": "10", "b2": "9"},
+     "Check the geometry: the layer interface must lie inside the conductor (B2 >= B1)"),
+]
+
+
+@pytest.mark.parametrize("case,base,change,fields,message", REFUSALS)
+def test_refusals_carry_the_windows_message(case, base, change, fields, message):
+    args = dict(base)
+    # The refused value sits at index 2 of a 4-point array: the error names that point.
+    for k, v in change.items():
+        column = np.full(4, args[k], dtype=float)
+        column[2] = v
+        args[k] = column
+    if message is None:  # N not whole: the window's text for a field that is not an integer
+        message = "'2.5' is not a valid integer value"
+    with pytest.raises(veldo.InputError) as e:
+        getattr(veldo, case)(*args.values())
+    assert (str(e.value), e.value.index) == (message, (2,))
+    if fields is not None:
+        with pytest.raises(veldo.ComputeError) as w:
+            veldo.sweep(case, **fields)
+        assert str(w.value).rstrip(".") == message
+
+
+def test_accuracy_below_the_quadratures_smallest_is_refused():
+    with pytest.raises(ValueError, match="Check the computation accuracy"):
+        veldo.planar1(*PLANAR1.values(), acc=1e-15)
+    with pytest.raises(ValueError, match="Check the computation accuracy"):
+        veldo.air_coil(200, 2e-3, 4e-3, 1e-3, 1e5, acc=0.0)
+
+
+def test_an_arithmetic_fault_is_not_a_silent_number():
+    # The air-coil inductance at 0 Hz divides 0 by 0: the window's fault, not a NaN.
+    with pytest.raises(ValueError, match="^Invalid floating point operation$"):
+        veldo.air_coil(200, 2e-3, 4e-3, 1e-3, 0.0)
+    with pytest.raises(veldo.ComputeError, match=r"^Floating point overflow\.$") as e:
+        veldo.sweep("planar1", f="1e308", con1="1e308")
+    assert len(e.value.record.dR) == 0
+
+
+@pytest.mark.parametrize("case,fields,message", [
+    ("planar1", {"r1": "abc"}, "'abc' is not a valid floating point value."),
+    ("planar1", {"d1": 3}, "The case planar1 has no field d1"),
+    ("planar1", {"lo": (0.1, 1), "con1": 3}, "a sweep is (from, to, step), not (0.1, 1)"),
+    ("planar1", {"lo": (0.1, 1, 0.1), "con1": "1:2:1"},
+     "Only one parameter can be swept (LO and CON1 are given as FROM:TO:STEP)"),
+    ("sphere", {}, "Unknown case 'sphere': use planar1, planar2, bore1, bore2, rod1, rod2 or vertical"),
+    ("rod1", {}, "Check the geometry: the rod must fit inside the coil (B1 <= R1)"),
+])
+def test_sweep_messages(case, fields, message):
+    with pytest.raises(ValueError) as e:
+        veldo.sweep(case, **fields)
+    assert str(e.value) == message
+
+
+def test_sweep_reports_an_accuracy_shortfall_as_the_status_bar_does():
+    s = veldo.sweep("planar1", acc="1e-9", lo=(0.1, 0.2, 0.1))
+    assert s.notices == ["the coil's reactance in air did not reach the requested accuracy"]
+    assert len(s.dR) == 2
