@@ -48,8 +48,8 @@ fuzz:
 valgrind: build
 	@scripts/valgrind-cli $(BUILD)/cli/veldo-cli
 
-# The validation page: docs/validation.md's tables and the figures in docs/validation/ (a few
-# minutes; not part of CI, whose make test runs the same comparisons at the tabulated points).
+# The validation page: docs/validation.md's tables and the figures in docs/validation/ (seconds;
+# not part of CI, whose make test runs the same comparisons at the tabulated points).
 docs: build
 	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/validation/make_docs.py
 
