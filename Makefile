@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench check-asan fuzz valgrind clean
+.PHONY: all deps configure build run test bench check-asan fuzz valgrind docs clean
 
 all: build
 
@@ -47,6 +47,11 @@ fuzz:
 # veldo-cli under valgrind, one short sweep per case.
 valgrind: build
 	@scripts/valgrind-cli $(BUILD)/cli/veldo-cli
+
+# The validation page: docs/validation.md's tables and the figures in docs/validation/ (seconds;
+# not part of CI, whose make test runs the same comparisons at the tabulated points).
+docs: build
+	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/validation/make_docs.py
 
 clean:
 	rm -rf build
