@@ -58,6 +58,7 @@ int DisplayRank(Param p) {
     case Param::MR1: return 3;
     case Param::CON2: return 4;
     case Param::MR2: return 5;
+    case Param::F: break;  // the frequency row stands first, above every parameter row
   }
   return 6;
 }
