@@ -23,26 +23,26 @@
 namespace veldo {
 namespace {
 
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
 TEST(WindowFrequencyRow, EveryCaseGroupHasASweepableFrequencyRow) {
   test::EnsureQtApp();
   TForm1 form;
   for (const CaseDef& c : kCases) {
     if (c.params.empty()) continue;
     SCOPED_TRACE(c.group.data());
-    auto* rb = form.findChild<QRadioButton*>(QString::fromUtf8(c.frequency.selector.data(),
-                                                               static_cast<qsizetype>(c.frequency.selector.size())));
+    auto* rb = form.findChild<QRadioButton*>(Q(c.frequency.selector));
     ASSERT_NE(rb, nullptr);
     EXPECT_EQ(rb->text().toStdString(), kFrequencyCaption);
     EXPECT_FALSE(rb->isChecked());
-    auto* first = form.findChild<QRadioButton*>(QString::fromUtf8(c.params[0].selector.data(),
-                                                                  static_cast<qsizetype>(c.params[0].selector.size())));
+    auto* first = form.findChild<QRadioButton*>(Q(c.params[0].selector));
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isChecked());
     EXPECT_EQ(rb->parentWidget(), first->parentWidget());  // one choice with the other rows
     for (const auto& [field, text] : {std::pair{c.frequency.fromField, c.frequency.fromDefault},
                                       std::pair{c.frequency.toField, c.frequency.toDefault},
                                       std::pair{c.frequency.stepField, c.frequency.stepDefault}}) {
-      auto* e = form.findChild<QLineEdit*>(QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())));
+      auto* e = form.findChild<QLineEdit*>(Q(field));
       ASSERT_NE(e, nullptr) << field;
       EXPECT_EQ(e->text().toStdString(), text);
     }
