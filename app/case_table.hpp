@@ -15,25 +15,19 @@ namespace veldo {
 // ---------------------------------------------------------------------------------------------
 // Common fields (read by every computation, in this order)
 
-enum class CommonKind { Accuracy, Length, Turns };
-
 struct CommonField {
   std::string_view name;          // edit field
   std::string_view groupCaption;  // group box it stands in
   std::string_view caption;       // label beside it
   std::string_view defaultText;
-  CommonKind kind;                // % -> fraction, mm -> m, or an integer
 };
 
-inline constexpr std::string_view kGroupCoil = "GBcoil";
-inline constexpr std::string_view kGroupAccuracy = "GBaccuracy";
-
 inline constexpr std::array<CommonField, 5> kCommonFields{{
-    {"Editacc", "COMPUTATION INPUT", "Computation accuracy [%]", "0.01", CommonKind::Accuracy},
-    {"Editr1", "COIL INPUT", "Inner radius R1 [mm] :", "2.0", CommonKind::Length},
-    {"Editr2", "COIL INPUT", "Outer radius R2 [mm] :", "4.0", CommonKind::Length},
-    {"Editl", "COIL INPUT", "Height L [mm] :", "1.0", CommonKind::Length},
-    {"EditN", "COIL INPUT", "Wire turns N :", "200", CommonKind::Turns},
+    {"Editacc", "COMPUTATION INPUT", "Computation accuracy [%]", "0.01"},
+    {"Editr1", "COIL INPUT", "Inner radius R1 [mm] :", "2.0"},
+    {"Editr2", "COIL INPUT", "Outer radius R2 [mm] :", "4.0"},
+    {"Editl", "COIL INPUT", "Height L [mm] :", "1.0"},
+    {"EditN", "COIL INPUT", "Wire turns N :", "200"},
 }};
 
 // Indices into kCommonFields.

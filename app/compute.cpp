@@ -3,7 +3,6 @@
 #include "app/compute.hpp"
 
 #include <algorithm>
-#include <cfenv>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -14,12 +13,11 @@
 #include <vector>
 
 #include "app/format.hpp"
+#include "app/fp_guard.hpp"
 #include "models/models.hpp"
 
 namespace veldo {
 namespace {
-
-constexpr int kFaultFlags = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 
 // 2*pi in extended precision, as the inductance is formed.
 constexpr long double kTwoPi = 6.28318530717958647703L;
@@ -31,22 +29,30 @@ void Settle(double& v) {
   v = sink;
 }
 
-// The fault that a set of raised flags reports: one step that raised several reports the first
-// of division by zero, overflow, invalid operation.
-FpFault FaultOf(int raised) {
-  if (raised & FE_DIVBYZERO) return FpFault::DivByZero;
-  if (raised & FE_OVERFLOW) return FpFault::Overflow;
-  if (raised & FE_INVALID) return FpFault::Invalid;
-  return FpFault::None;
-}
+// Everything the sweep needs, read, converted and checked: the working values in SI, the swept
+// parameter and its range, the air-coil values, and the case model bound to them.
+struct SweepPlan {
+  const CaseDef* caseDef = nullptr;
+  int swept = 0;  // index of the swept parameter in caseDef->params
+  int N = 0;
+  double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI
+  std::array<double, 6> fixed{};  // SI working values of the case's parameters (From values)
+  SweepRange range;               // of the swept parameter, SI
+  SweepRange windowRange;         // the same sweep in the window's unit (the typed numbers)
+  double X0 = 0, L0 = 0;
+  bool airCoilShort = false;  // the air-coil reference's Ier was not 0
+  Rgb colour{};
+  // The case model at one value of the swept parameter (SI), the others at their From values.
+  std::function<void(double P, double& dR, double& dX, int& Ier)> model;
+};
 
-// Clears this thread's fault flags, runs `step` and returns the fault flags it raised.
-template <class Step>
-int RaisedBy(Step&& step) {
-  std::feclearexcept(kFaultFlags);
-  step();
-  return std::fetestexcept(kFaultFlags);
-}
+struct PointResult {
+  double value = 0;       // swept value, SI
+  double dR = 0, dX = 0;  // ohms
+  double x = 0, y = 0;    // normalised
+  int Ier = 0;
+  FpFault fault = FpFault::None;
+};
 
 std::string Substitute(std::string_view pattern, std::string_view text) {
   std::string s(pattern);
@@ -337,9 +343,10 @@ private:
   std::condition_variable left_;  // the last worker left
 };
 
-// Steps 1 to 5 of the command: the common inputs and their checks, the progress reset, the case's
-// frequency and From fields and their sign check. Fills the plan up to the air-coil reference;
-// `fromWindow` receives the From values as typed.
+// The inputs the air-coil reference needs: a full registry refuses first; then the common fields
+// (accuracy, coil) with their sign, coil and accuracy checks; the progress bar reset to 0 of 1;
+// then, for a case with a model, its frequency and every From field with their sign check. Fills
+// the plan up to the air-coil reference; `fromWindow` receives the From values as typed.
 ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPlan& plan,
                          std::array<double, 6>& fromWindow) {
   constexpr auto kOk = ComputeStatus::Completed;
@@ -383,7 +390,7 @@ ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPl
   return kOk;
 }
 
-// Step 6: the air-coil reference and the inductance, shown.
+// The air-coil reference X0 and the inductance L0 = X0 / (2 pi f), shown in the labels.
 ComputeStatus AirCoil(Reader& read, ComputeOutput& out, const ModelTable& models, SweepPlan& plan) {
   constexpr auto kOk = ComputeStatus::Completed;
   ComputeStatus st;
@@ -407,9 +414,10 @@ ComputeStatus AirCoil(Reader& read, ComputeOutput& out, const ModelTable& models
   return kOk;
 }
 
-// Steps 7 and 8 (a) to (c) without output: the selected sweep, its To and Step fields, the range
-// check, the point count and the geometry at both ends. Completes the plan (all but the air-coil
-// values) or ends with the message that `read` shows or holds.
+// The sweep, without output: the first selected selector of the case, its parameter's To and
+// Step fields, the range check, the point count and the geometry at both ends of the sweep.
+// Completes the plan (all but the air-coil values) or ends with the message that `read` shows or
+// holds.
 ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& models,
                         const std::array<double, 6>& fromWindow, SweepPlan& plan) {
   constexpr auto kOk = ComputeStatus::Completed;
@@ -445,13 +453,14 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
   return kOk;
 }
 
-// Step 8 (c): with Step = 0 the maximum stays 1.
+// The progress maximum: the point count, except that with Step = 0 it stays 1.
 void ShowProgressMaximum(const SweepPlan& plan, ComputeOutput& out) {
   if (plan.range.Step != 0) out.SetProgressMaximum(plan.range.count);
 }
 
-// Steps 8 (d), (e) and 9: begins the curve, outputs the points in sweep order (from `points`, or
-// evaluated here when there is no pool), reports a fault, counts the curve and reports the accuracy.
+// The sweep itself: begins the curve, outputs the points in sweep order (from `points`, or
+// evaluated here when there is no pool), reports a fault, counts the curve and reports the accuracy
+// (and the cancellation, when a stop ended it).
 ComputeStatus OutputSweep(const SweepPlan& plan, ComputeOutput& out, OrderedPoints* points,
                           const std::stop_token& stop) {
   const ParamDef& p = plan.caseDef->params[static_cast<std::size_t>(plan.swept)];
@@ -491,53 +500,15 @@ int SweepThreads(int threads) {
   return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
-std::string_view FpFaultText(FpFault fault) {
-  switch (fault) {
-    case FpFault::DivByZero: return "Floating point division by zero";
-    case FpFault::Overflow: return "Floating point overflow";
-    case FpFault::Invalid: return "Invalid floating point operation";
-    case FpFault::None: break;
-  }
-  return {};
-}
-
-FpFault RunGuarded(const std::function<void()>& step) { return FaultOf(RaisedBy(step)); }
-
-ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                           const ModelTable& models, SweepPlan& plan) {
-  constexpr auto kOk = ComputeStatus::Completed;
-  Reader read(in, out);
-  std::array<double, 6> fromWindow{};
-  ComputeStatus st;
-  if ((st = ReadInputs(TestCase, read, out, plan, fromWindow)) != kOk) return st;
-  if ((st = AirCoil(read, out, models, plan)) != kOk) return st;
-  if ((st = ReadSweep(read, in, models, fromWindow, plan)) != kOk) return st;
-  ShowProgressMaximum(plan, out);
-  return kOk;
-}
-
-PointResult EvaluatePoint(const SweepPlan& plan, int i) {
-  return Normalise(EvaluateModel(plan, i), plan.X0);
-}
-
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads, std::stop_token stop) {
-  // Every point is independent work; the output calls stay on this thread, in sweep order.
-  std::optional<OrderedPoints> points;
-  const int workers = std::min(SweepThreads(threads), plan.range.count) - 1;
-  if (workers > 0) points.emplace(plan, workers);
-  return OutputSweep(plan, out, points ? &*points : nullptr, stop);
-}
-
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
                                  const ModelTable& models, int threads, std::stop_token stop) {
   constexpr auto kOk = ComputeStatus::Completed;
   const int n = SweepThreads(threads);
   SweepPlan plan;
-  if (n == 1) {
-    const ComputeStatus st = PrepareSweep(TestCase, in, out, models, plan);
-    if (st != kOk) return st;
-    return OutputSweep(plan, out, nullptr, stop);
-  }
+  Reader read(in, out);
+  std::array<double, 6> fromWindow{};
+  ComputeStatus st;
+  if ((st = ReadInputs(TestCase, read, out, plan, fromWindow)) != kOk) return st;
 
   // On several threads the air-coil reference (about as costly as one point) runs on this thread
   // while the workers start on the first points: the points need X0 only for the normalisation,
@@ -545,19 +516,22 @@ ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOu
   // ahead of the air-coil reference, with their message held back; the outputs keep the serial
   // order. A fault of the air-coil reference ends the command before the labels, and a held
   // message after them, exactly where a serial run ends; the points computed by then are dropped
-  // unseen.
-  Reader read(in, out);
-  std::array<double, 6> fromWindow{};
-  ComputeStatus st;
-  if ((st = ReadInputs(TestCase, read, out, plan, fromWindow)) != kOk) return st;
-  Reader ahead(in, out, Reader::kHold);
-  const ComputeStatus sweep = ReadSweep(ahead, in, models, fromWindow, plan);
+  // unseen. On one thread the sweep inputs are read after the labels, and their message shown at
+  // once.
+  Reader sweepRead(in, out, n > 1 ? Reader::kHold : Reader::kShow);
+  std::optional<ComputeStatus> sweep;
   std::optional<OrderedPoints> points;
-  if (sweep == kOk) points.emplace(plan, std::min(n - 1, plan.range.count));
+  if (n > 1) {
+    sweep = ReadSweep(sweepRead, in, models, fromWindow, plan);
+    if (*sweep == kOk) points.emplace(plan, std::min(n - 1, plan.range.count));
+  }
   if ((st = AirCoil(read, out, models, plan)) != kOk) return st;
-  if (sweep != kOk) {
-    ahead.ShowHeld();
-    return sweep;
+  if (!sweep) sweep = ReadSweep(sweepRead, in, models, fromWindow, plan);
+  if (*sweep != kOk) {
+    sweepRead.ShowHeld();
+    // No sweep follows: the air-coil reference's accuracy is reported here, with no points.
+    out.ReportAccuracy(0, 0, plan.airCoilShort);
+    return *sweep;
   }
   ShowProgressMaximum(plan, out);
   return OutputSweep(plan, out, points ? &*points : nullptr, stop);

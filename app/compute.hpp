@@ -28,10 +28,6 @@ public:
   virtual std::string DecimalSeparator() const { return LocaleDecimalSeparator(); }
 };
 
-// Runs the Compute command for geometry case TestCase (1..9) to its end, the sweep points on
-// every core.
-void ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out);
-
 // ---------------------------------------------------------------------------------------------
 // The seam to the models: the air-coil reference, the range check and the seven case models, with
 // the argument lists of the models library. The command calls nothing else of it, so tests and
@@ -80,73 +76,25 @@ inline constexpr int kAllCores = 0;
 // hardware thread (at least one).
 int SweepThreads(int threads);
 
-// The command with its models given; `threads` evaluate the sweep points, the calling thread
-// among them (1: all on the calling thread, after the air-coil reference). With more, the sweep
+// Runs the Compute command for geometry case TestCase (1..9) to its end over `models`: reads,
+// converts and checks the inputs, computes and shows the air-coil values, sweeps the selected
+// parameter through the case model and outputs the normalised points as one curve.
+//
+// `threads` evaluate the sweep points, the calling thread among them (1: all on the calling
+// thread, after the air-coil reference; kAllCores: one per hardware thread). With more, the sweep
 // inputs are read and checked before the air-coil reference is computed on the calling thread
 // while the other threads start on the points; the outputs, messages included, are those of a
-// serial run call for call. More than one thread calls the model functions concurrently, so they
-// must be re-entrant, as the models library's are.
+// serial run call for call and bit for bit, and the calling thread makes every output call. More
+// than one thread calls the model functions concurrently, so they must be re-entrant, as the
+// models library's are.
+//
+// A stop request (from another thread, e.g. the window's Stop while this runs on a worker) is
+// seen before each point is output and while waiting for one: the points output so far stay as a
+// counted curve, the accuracy is reported, then SweepCancelled; points being computed run to
+// their end before the command returns. A model that throws ends the sweep at that point, and the
+// exception leaves this function on the calling thread after the points before it are output.
 ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out,
                                  const ModelTable& models, int threads = 1, std::stop_token stop = {});
-
-// ---------------------------------------------------------------------------------------------
-// The command in two halves, so points can later be evaluated elsewhere (another thread, a pool):
-// PrepareSweep reads, converts and checks everything and computes the air-coil reference; the
-// plan it fills is a self-contained description of the sweep; RunSweep evaluates and outputs.
-
-// Floating-point faults that end a command, in the order they are reported when several flags
-// are raised by one step.
-enum class FpFault { None, DivByZero, Overflow, Invalid };
-
-// "Floating point division by zero", "Floating point overflow", "Invalid floating point operation".
-std::string_view FpFaultText(FpFault fault);
-
-// Clears the fault flags, runs `step`, and tells which fault (if any) it raised.
-FpFault RunGuarded(const std::function<void()>& step);
-
-struct SweepPlan {
-  const CaseDef* caseDef = nullptr;
-  int swept = 0;  // index of the swept parameter in caseDef->params
-  int N = 0;
-  double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI
-  std::array<double, 6> fixed{};  // SI working values of the case's parameters (From values)
-  SweepRange range;               // of the swept parameter, SI
-  SweepRange windowRange;         // the same sweep in the window's unit (the typed numbers)
-  double X0 = 0, L0 = 0;
-  bool airCoilShort = false;  // the air-coil reference's Ier was not 0
-  Rgb colour{};
-  // The case model at one value of the swept parameter (SI), the others at their From values.
-  std::function<void(double P, double& dR, double& dX, int& Ier)> model;
-};
-
-struct PointResult {
-  double value = 0;       // swept value, SI
-  double dR = 0, dX = 0;  // ohms
-  double x = 0, y = 0;    // normalised
-  int Ier = 0;
-  FpFault fault = FpFault::None;
-};
-
-// Reads, converts and checks the inputs, computes and shows the air-coil values, checks the
-// range and the geometry. Returns Completed with `plan` filled when the sweep can run; otherwise
-// the message has been shown and the status says why the command ended.
-ComputeStatus PrepareSweep(int TestCase, const ComputeInput& in, ComputeOutput& out,
-                           const ModelTable& models, SweepPlan& plan);
-
-// One point: the model call and the normalisation, with the fault flags of this thread cleared
-// before and tested after. Safe to call from several threads when the models are.
-PointResult EvaluatePoint(const SweepPlan& plan, int i);
-
-// Begins the curve, evaluates the points and outputs them in sweep order, reports a fault, counts
-// the curve and reports the accuracy. With `threads` > 1 the points are evaluated on that many
-// threads, the calling thread among them; it makes every output call, in sweep order, each point
-// as soon as it and all before it are done. The outputs are those of a serial run bit for bit:
-// the first fault in sweep order ends the sweep, the points before it are output and none after.
-// A stop request (from another thread, e.g. the window's Stop while this runs on a worker) is
-// seen before each point is output and while waiting for one: the points output so far stay as
-// a counted curve, the accuracy is reported, then SweepCancelled; points being computed run to
-// their end before the command returns.
-ComputeStatus RunSweep(const SweepPlan& plan, ComputeOutput& out, int threads = 1, std::stop_token stop = {});
 
 // Messages of the checks this command adds to those of the models.
 inline constexpr std::string_view kRegistryFullMessage =

@@ -18,8 +18,4 @@ ModelTable RealModels() {
   };
 }
 
-void ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOutput& out) {
-  ButtonComputeClick(TestCase, in, out, RealModels(), kAllCores);
-}
-
 }  // namespace veldo

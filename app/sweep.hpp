@@ -7,7 +7,8 @@
 namespace veldo {
 
 // The most points one sweep may hold. A finer range is refused before any work: each point is
-// one model call, and the command cannot be cancelled while it runs.
+// one model call and one point of a curve, so a finer range would run long and fill memory with
+// points no one can tell apart.
 inline constexpr int kMaxSweepPoints = 1000000;
 
 // Relative slack of the point count: a quotient within 1e-9 below an integer counts as reaching it.

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_output.hpp"
@@ -91,6 +92,14 @@ int Reject(std::FILE* messages, const std::string& text) {
 
 }  // namespace
 
+bool WantsChart(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--chart" || a.starts_with("--chart=")) return true;
+  }
+  return false;
+}
+
 int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messages,
            const ModelTable& models) {
   CLI::App app{
@@ -122,7 +131,6 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
           ->type_name("TEXT");
 
   std::map<Param, std::string> params;
-  std::vector<CLI::Option*> paramOptions;
   for (const ParamOption& p : kParamOptions)
     app.add_option_function<std::string>(
            p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)

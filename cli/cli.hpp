@@ -17,4 +17,8 @@ inline constexpr int kExitFault = 3;     // an arithmetic fault ended the comput
 int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messages,
            const ModelTable& models);
 
+// Whether the command line asks for a chart (--chart FILE or --chart=FILE): the program then needs
+// a ChartApplication for the run.
+bool WantsChart(int argc, const char* const* argv);
+
 }  // namespace veldo

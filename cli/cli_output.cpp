@@ -1,6 +1,7 @@
 #include "cli/cli_output.hpp"
 
 #include <charconv>
+#include <cstdlib>
 
 namespace veldo {
 
@@ -14,6 +15,12 @@ std::string ShortestNumber(double v) {
   char buffer[64];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
   return std::string(buffer, r.ptr);
+}
+
+std::string SweptValueText(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15g", v);
+  return ShortestNumber(std::strtod(buffer, nullptr));
 }
 
 void CliOutput::ShowMessage(MessageKind, const std::string& text) {
@@ -35,7 +42,7 @@ void CliOutput::AddPoint(double x, double y) {
 
 void CliOutput::PointComputed(const PointDetails& p) {
   std::fprintf(data_, "%.*s,%s,%s,%s,%s,%s,%d\n", static_cast<int>(p.param.size()), p.param.data(),
-               ShortestNumber(p.value).c_str(), Number17(p.dR).c_str(), Number17(p.dX).c_str(),
+               SweptValueText(p.value).c_str(), Number17(p.dR).c_str(), Number17(p.dX).c_str(),
                Number17(p.x).c_str(), Number17(p.y).c_str(), p.Ier);
 }
 

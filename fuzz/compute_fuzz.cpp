@@ -118,9 +118,9 @@ bool IsSystemMessage(const std::string& m, const std::set<std::string>& fieldTex
       std::string(kBoreMessage),
       std::string(kBoreLayerMessage),
       std::string(kRodLayerMessage),
-      ErrorBoxText(FpFaultText(FpFault::DivByZero)),
-      ErrorBoxText(FpFaultText(FpFault::Overflow)),
-      ErrorBoxText(FpFaultText(FpFault::Invalid)),
+      "Floating point division by zero.",
+      "Floating point overflow.",
+      "Invalid floating point operation.",
   };
   if (fixed.count(m)) return true;
   for (const char* kind : {"' is not a valid floating point value", "' is not a valid integer value"})
@@ -130,9 +130,8 @@ bool IsSystemMessage(const std::string& m, const std::set<std::string>& fieldTex
 }
 
 bool IsFaultMessage(const std::string& m) {
-  return m == ErrorBoxText(FpFaultText(FpFault::DivByZero)) ||
-         m == ErrorBoxText(FpFaultText(FpFault::Overflow)) ||
-         m == ErrorBoxText(FpFaultText(FpFault::Invalid));
+  return m == "Floating point division by zero." || m == "Floating point overflow." ||
+         m == "Invalid floating point operation.";
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ const std::string& PicturePath() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // A fuzz target has no main: the Qt application is made by the first input and kept for all.
+  static const veldo::ChartApplication application;
   if (size < 1) return 0;
   std::vector<veldo::ChartCurve> curves;
   std::size_t at = 1;

@@ -9,26 +9,20 @@
 
 namespace veldo {
 
-namespace {
-
-bool EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "veldo-cli";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return true;
+ChartApplication::ChartApplication() {
+  // Drawing needs no display: the offscreen platform, named on the application's command line.
+  app_ = std::make_unique<QApplication>(argc_, argv_);
 }
 
-}  // namespace
+ChartApplication::~ChartApplication() = default;
 
 std::string RenderChartFile(const std::vector<ChartCurve>& curves, const std::string& path, int width,
                             int height) {
   const QString file = QString::fromStdString(path);
   const auto format = PictureFormatOf(file);
   if (!format) return "Unknown picture type of " + path + " (use .emf, .png or .svg)";
-  if (!EnsureApplication()) return "No graphical application to draw the chart with";
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+    return "No graphical application to draw the chart with";
   QGraphicsScene scene;
   QChart* chart = MakeImpedanceChart();
   scene.addItem(chart);  // the scene owns the chart from here on

@@ -70,28 +70,10 @@ public:
 // The models with every call's kernel evaluations added to `count` (one thread only).
 ModelTable CountedModels(KernelCount& count) {
   KernelCount* c = &count;
-  return test::StandInModels(RealModels().AirCoilReactance, [c](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
-    switch (a.model) {
-      case ModelKind::PlanarOneLayer:
-        return PlanarOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, c);
-      case ModelKind::PlanarTwoLayers:
-        return PlanarTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc, dR,
-                               dX, Ier, c);
-      case ModelKind::CylinderInsideOneLayer:
-        return CylinderInsideOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, c);
-      case ModelKind::CylinderInsideTwoLayers:
-        return CylinderInsideTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2,
-                                       a.Acc, dR, dX, Ier, c);
-      case ModelKind::CylinderOutsideOneLayer:
-        return CylinderOutsideOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, c);
-      case ModelKind::CylinderOutsideTwoLayers:
-        return CylinderOutsideTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2,
-                                        a.Acc, dR, dX, Ier, c);
-      case ModelKind::VerticalCoilHalfSpace:
-        return VerticalCoilHalfSpace(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, c);
-      case ModelKind::None: break;
-    }
-  });
+  return test::StandInModels(RealModels().AirCoilReactance,
+                             [c](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+                               test::CallModel(a, dR, dX, Ier, c);
+                             });
 }
 
 // Kernel evaluations (outer plus inner) per point of the default sweep.

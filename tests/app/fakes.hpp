@@ -2,6 +2,8 @@
 // that records every call in order, and model functions that record their arguments.
 #pragma once
 
+#include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -60,47 +62,59 @@ struct Curve {
   std::vector<std::pair<double, double>> points;
 };
 
-// Records what the command writes; `log` keeps the order of the calls.
+// Records what the command writes. `log` keeps the order of the calls that shape a command's
+// course; `trace` keeps every call with every argument, the doubles in hexadecimal, so two runs
+// compare call for call and bit for bit.
 class RecordingOutput : public ComputeOutput {
 public:
   void ShowMessage(MessageKind kind, const std::string& text) override {
     messages.push_back({kind, text});
-    log.push_back("message");
+    Log("message", (kind == MessageKind::Error ? "error " : "plain ") + text);
   }
   void SetAirCoilLabels(const std::string& reactance, const std::string& inductance) override {
     labels = {reactance, inductance};
-    log.push_back("labels");
+    Log("labels", reactance + " " + inductance);
   }
   void SetProgressPosition(int position) override {
     progressPosition = position;
-    log.push_back("position " + std::to_string(position));
+    Log("position " + std::to_string(position));
   }
   void SetProgressMaximum(int maximum) override {
     progressMaximum = maximum;
-    log.push_back("maximum " + std::to_string(maximum));
+    Log("maximum " + std::to_string(maximum));
   }
   void StepProgress() override {
     if (progressPosition < progressMaximum) ++progressPosition;
+    trace.push_back("step");
   }
   int CurveCount() const override { return curveCount; }
   void BeginCurve(Rgb colour) override {
     curves.push_back({colour, {}});
-    log.push_back("begin");
+    Log("begin", Hex({double(colour.r), double(colour.g), double(colour.b)}));
   }
-  void AddPoint(double x, double y) override { curves.back().points.emplace_back(x, y); }
+  void AddPoint(double x, double y) override {
+    curves.back().points.emplace_back(x, y);
+    trace.push_back("point " + Hex({x, y}));
+  }
   void CountCurve() override {
     ++curveCount;
-    log.push_back("count");
+    Log("count");
   }
   void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override {
     accuracy.push_back({pointsShort, pointsTotal, airCoilShort});
-    log.push_back("accuracy");
+    Log("accuracy", Hex({double(pointsShort), double(pointsTotal), double(airCoilShort)}));
   }
   void SweepCancelled(int pointsDone, int pointsTotal) override {
-    log.push_back("cancelled " + std::to_string(pointsDone) + " of " + std::to_string(pointsTotal));
+    Log("cancelled " + std::to_string(pointsDone) + " of " + std::to_string(pointsTotal));
   }
-  void AirCoilValues(double X0, double L0) override { airCoil = {X0, L0}; }
-  void PointComputed(const PointDetails& point) override { details.push_back(point); }
+  void AirCoilValues(double X0, double L0) override {
+    airCoil = {X0, L0};
+    trace.push_back("air coil " + Hex({X0, L0}));
+  }
+  void PointComputed(const PointDetails& p) override {
+    details.push_back(p);
+    trace.push_back(std::string(p.param) + " " + Hex({p.value, p.dR, p.dX, p.x, p.y, double(p.Ier)}));
+  }
 
   struct Message {
     MessageKind kind;
@@ -118,7 +132,22 @@ public:
   std::vector<Accuracy> accuracy;
   std::pair<double, double> airCoil{-1, -1};
   std::vector<PointDetails> details;
-  std::vector<std::string> log;
+  std::vector<std::string> log, trace;
+
+private:
+  void Log(const std::string& call, const std::string& arguments = "") {
+    log.push_back(call);
+    trace.push_back(call + " " + arguments);
+  }
+  static std::string Hex(std::initializer_list<double> values) {
+    std::string s;
+    char buffer[32];
+    for (const double v : values) {
+      std::snprintf(buffer, sizeof buffer, "%a ", v);
+      s += buffer;
+    }
+    return s;
+  }
 };
 
 // Stand-in models that record their calls. The air-coil reactance scales like the real one

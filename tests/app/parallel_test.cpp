@@ -1,0 +1,440 @@
+// The command on several threads: the sweep inputs are read ahead, the first points start while
+// the calling thread computes the air-coil reference, and points finish in any order. Every
+// output must still be that of a serial run, call for call and bit for bit (the recorded traces
+// are compared); the first fault in sweep order ends the sweep; a stop keeps what was output.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "tests/app/fakes.hpp"
+
+namespace veldo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Fields = std::vector<std::pair<const char*, const char*>>;
+using Log = std::vector<std::string>;
+
+// Spins until `ready` holds or `patience` has passed, so that a broken implementation fails its
+// test instead of hanging it. Returns whether `ready` held.
+template <class Ready>
+bool AwaitFor(Ready ready, std::chrono::milliseconds patience = std::chrono::seconds(10)) {
+  const auto until = Clock::now() + patience;
+  while (!ready()) {
+    if (Clock::now() > until) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+struct Outcome {
+  test::RecordingOutput out;
+  ComputeStatus status = ComputeStatus::Completed;
+  bool threw = false;
+};
+
+Outcome Compute(int testCase, const test::FakeInput& in, const ModelTable& models, int threads,
+                int curvesAlready = 0, std::stop_token stop = {}) {
+  Outcome r;
+  r.out.curveCount = curvesAlready;
+  try {
+    r.status = ButtonComputeClick(testCase, in, r.out, models, threads, std::move(stop));
+  } catch (const std::runtime_error&) {
+    r.threw = true;
+  }
+  return r;
+}
+
+void ExpectSameOutputs(const Outcome& serial, const Outcome& parallel) {
+  EXPECT_EQ(serial.threw, parallel.threw);
+  if (!serial.threw) EXPECT_EQ(serial.status, parallel.status);
+  EXPECT_EQ(serial.out.trace, parallel.out.trace);
+  EXPECT_EQ(serial.out.progressPosition, parallel.out.progressPosition);
+}
+
+// ---- Every way the command ends, the air-coil reference overlapping the points ----------------
+
+// Stand-ins whose results depend on every argument the sweep varies, with no shared state but
+// atomics. X0 = 1e-8 N^2 f (so f = 0 gives X0 = 0). Signals: N = 13 makes the air-coil reference
+// divide by zero, N = 14 makes it throw, N = 15 gives X0 = 0 with points that are not zero,
+// N = 201 leaves it short of its accuracy; MR1 = 7 makes a model raise an overflow while returning
+// finite values; CON1 = 3 MS/m makes a model throw. With `holdAirCoil` the air-coil reference
+// returns only after a point has finished.
+struct ConcurrentModels {
+  bool holdAirCoil = false;
+  std::atomic<int> pointsDone{0};
+  std::atomic<int> pointsDoneBeforeAirCoil{-1};
+
+  ModelTable Table() {
+    pointsDone = 0;
+    pointsDoneBeforeAirCoil = -1;
+    return test::StandInModels(
+        [this](int N, double, double, double, double f, double, double& X0, int& Ier) {
+          if (holdAirCoil) AwaitFor([this] { return pointsDone.load() > 0; });
+          pointsDoneBeforeAirCoil = pointsDone.load();
+          volatile double zero = 0.0;
+          X0 = N == 13 ? 1.0 / zero : N == 15 ? 0.0 : 1e-8 * N * N * f;
+          if (N == 14) throw std::runtime_error("air coil");
+          Ier = N == 201 ? 1 : 0;
+        },
+        [this](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+          struct Done {  // counts the point when the call ends, thrown out of or not
+            std::atomic<int>& n;
+            ~Done() { ++n; }
+          } done{pointsDone};
+          if (a.CON1 == 3e6) throw std::runtime_error("model");
+          volatile double big = 1e308;
+          if (a.MR1 == 7) big = big * 10.0;
+          dR = -1e-3 * a.N * a.N * (1 + 100 * a.P1 + 0.1 * a.P2);
+          dX = -2e-3 * a.N * a.N * (1 + a.P1 + 1e-9 * a.CON1);
+          Ier = a.P1 * 1e4 > 7 ? 2 : 0;
+        });
+  }
+};
+
+struct Scenario {
+  const char* name;
+  int testCase;
+  Fields fields;
+  const char* selector = nullptr;  // nullptr: the case's first; "" clears them all
+  // The sweep passes its checks, so on several threads points run while the air coil is computed.
+  bool pointsInFlight = true;
+  int curvesAlready = 0;
+};
+
+const Scenario kScenarios[] = {
+    {"case 1 lift-off", 1, {}},
+    {"case 2 conductivity 2", 2, {}, "RBpr2con2"},
+    {"case 3 bore radius", 3, {}},
+    {"case 4 interface radius", 4, {}, "RBid2b2"},
+    {"case 5 rod radius", 5, {{"Editr1", "12"}, {"Editr2", "14"}}},
+    {"case 6 rod radius", 6, {{"Editr1", "12"}, {"Editr2", "14"}}},
+    {"case 9 lift-off", 9, {}},
+    {"a single point (Step 0)", 1, {{"Epr1loc", "0"}}},
+    {"air coil short of its accuracy", 1, {{"EditN", "201"}}},
+    // The air-coil reference, or the inductance formed from it, ends the command before the
+    // labels while points are in flight; the points are dropped and the sweep's own message,
+    // if it had one, never shows (a serial run never reads the fields behind it).
+    {"air coil divides by zero", 1, {{"EditN", "13"}}},
+    {"air coil faults, To malformed as well", 1, {{"EditN", "13"}, {"Epr1lob", "x"}}, nullptr, false},
+    {"zero frequency: L0 = 0/0", 1, {{"Epr1f", "0"}}},
+    {"zero frequency, range rejected as well", 1, {{"Epr1f", "0"}, {"Epr1lob", "0.01"}}, nullptr, false},
+    {"air coil throws", 1, {{"EditN", "14"}}},
+    {"models throw at every point while the air coil faults", 1, {{"EditN", "13"}, {"Epr1con1a", "3"}}},
+    // X0 = 0: the first point's normalisation divides by zero. Its model call may have run on a
+    // worker, the normalisation on the calling thread: the flags of both count as one step's.
+    {"X0 = 0", 1, {{"EditN", "15"}}},
+    {"X0 = 0 and a model that overflows", 1, {{"EditN", "15"}, {"Epr1mr1a", "7"}}},
+    {"model overflows at every point", 1, {{"Epr1mr1a", "7"}}},
+    {"a model that throws", 1, {{"Epr1con1a", "3"}}},
+    // Messages of the sweep's checks, held back until the labels are shown.
+    {"To malformed", 1, {{"Epr1lob", "x"}}, nullptr, false},
+    {"Step malformed", 1, {{"Epr1loc", ""}}, nullptr, false},
+    {"To overflows in conversion", 1, {{"Epr1con1b", "1e305"}}, "RBpr1con1", false},
+    {"range rejected", 1, {{"Epr1lob", "0.01"}}, nullptr, false},
+    {"too many points", 1, {{"Epr1loc", "1e-9"}}, nullptr, false},
+    {"rod wider than the coil", 5, {}, nullptr, false},
+    {"coil wider than the bore", 3, {{"Editr2", "10.5"}}, nullptr, false},
+    {"bore interface below the bore", 4, {{"Eid2b2a", "10.5"}}, nullptr, false},
+    {"rod interface above the rod", 6, {{"Editr1", "12"}, {"Editr2", "14"}, {"Eod2b2b", "11"}}, "RBod2b2", false},
+    {"no selector selected", 1, {}, "", false},
+    // Ends before the air-coil reference: nothing is computed on any thread.
+    {"negative From", 1, {{"Epr1mr1a", "-1"}}, nullptr, false},
+    {"zero turns", 1, {{"EditN", "0"}}, nullptr, false},
+    {"registry full", 1, {}, nullptr, false, kCurveSlots},
+};
+
+TEST(OverlappedAirCoil, EveryWayTheCommandEndsGivesTheSerialOutputs) {
+  for (const Scenario& s : kScenarios) {
+    SCOPED_TRACE(s.name);
+    test::FakeInput in;
+    for (const auto& [field, text] : s.fields) in.Set(field, text);
+    if (s.selector != nullptr) {
+      for (const ParamDef& p : FindCase(s.testCase)->params) in.selected.erase(std::string(p.selector));
+      if (*s.selector != '\0') in.selected.insert(s.selector);
+    }
+    ConcurrentModels models;
+    const Outcome serial = Compute(s.testCase, in, models.Table(), 1, s.curvesAlready);
+    EXPECT_LE(models.pointsDoneBeforeAirCoil.load(), 0);  // a serial run computes X0 first
+    for (int threads : {2, 3}) {
+      SCOPED_TRACE(threads);
+      models.holdAirCoil = s.pointsInFlight;
+      const Outcome parallel = Compute(s.testCase, in, models.Table(), threads, s.curvesAlready);
+      models.holdAirCoil = false;
+      ExpectSameOutputs(serial, parallel);
+      if (s.pointsInFlight) {
+        EXPECT_GT(models.pointsDoneBeforeAirCoil.load(), 0);  // the air coil really overlapped
+      } else {
+        EXPECT_LE(models.pointsDoneBeforeAirCoil.load(), 0);  // a sweep failing its checks starts no point
+        if (serial.out.details.empty()) EXPECT_EQ(models.pointsDone.load(), 0);
+      }
+    }
+  }
+}
+
+// Random field texts, selectors and registry fills (the numbers and malformed texts that reach
+// every check): whatever the input, the command ends with at most one message, counts exactly the
+// curves it begins, plots finite points, no more than its progress maximum; and the outputs on two
+// threads are the serial ones.
+TEST(OverlappedAirCoil, RandomInputsEndCleanlyAndGiveTheSerialOutputs) {
+  static const char* const kTexts[] = {"0",   "1",     "2.5",  "-1", "10", "0.1", "1e-3", "1e3",    "1e305",
+                                       "-0",  "",      " ",    "abc", "inf", "nan", "1e999", "4,5", "$10",
+                                       "13",  "14",    "15",   "7",  "3",  "12",  "0.0625", "7e-320", "1e-6"};
+  std::mt19937 g(20261207);
+  for (int run = 0; run < 2000; ++run) {
+    test::FakeInput in;
+    for (auto& [field, text] : in.texts)
+      if (g() % 4 == 0) text = kTexts[g() % std::size(kTexts)];
+    const int testCase = 1 + static_cast<int>(g() % 9);
+    if (const CaseDef* c = FindCase(testCase); !c->params.empty())
+      in.Select(testCase, c->params[g() % c->params.size()].selector);
+    const int full = g() % 20 == 0 ? kCurveSlots : 0;
+    SCOPED_TRACE(::testing::Message() << "run " << run << " case " << testCase);
+    ConcurrentModels models;
+    const Outcome serial = Compute(testCase, in, models.Table(), 1, full);
+    ExpectSameOutputs(serial, Compute(testCase, in, models.Table(), 2, full));
+    if (serial.threw) continue;
+    const test::RecordingOutput& out = serial.out;
+    ASSERT_LE(out.messages.size(), 1u);
+    EXPECT_EQ(serial.status == ComputeStatus::Completed || serial.status == ComputeStatus::NoComputation,
+              out.messages.empty());
+    EXPECT_EQ(out.curveCount - full, static_cast<int>(out.curves.size()));
+    if (!out.curves.empty()) {
+      EXPECT_LE(static_cast<int>(out.curves[0].points.size()), out.progressMaximum);
+      EXPECT_EQ(out.progressPosition, static_cast<int>(out.curves[0].points.size()));
+      for (const auto& [x, y] : out.curves[0].points) EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+    }
+    if (::testing::Test::HasFailure()) break;
+  }
+}
+
+// ---- Points that finish out of order ----------------------------------------------------------
+
+// Case 1 sweeping LO = 0, 1, ..., points - 1 mm.
+test::FakeInput LiftOffFromZero(int points) {
+  test::FakeInput in;
+  in.Set("Epr1loa", "0");
+  in.Set("Epr1lob", std::to_string(points - 1));
+  in.Set("Epr1loc", "1");
+  return in;
+}
+
+// X0 = 4 ohm; point i of LiftOffFromZero returns dR = -(i + 1), dX = -2 and Ier = 1 at every
+// third point, after `onPoint(i, dR)`, which may wait, throw, stop or spoil dR.
+ModelTable IndexedModels(std::function<void(int i, double& dR)> onPoint) {
+  return test::StandInModels(4.0, [onPoint](double P, double& dR, double& dX, int& Ier) {
+    const int i = static_cast<int>(std::lround(P * 1000.0));
+    dR = -static_cast<double>(i + 1);
+    dX = -2.0;
+    Ier = i % 3 == 0 ? 1 : 0;
+    onPoint(i, dR);
+  });
+}
+
+enum class Fault { None, DivByZero, Overflow, Invalid };
+
+struct FaultPlan {
+  const char* name;
+  int points;
+  std::vector<std::pair<int, Fault>> faults;  // point, fault
+  std::vector<std::pair<int, int>> waits;     // point i waits for point j > i to finish
+  int firstFault;                             // -1: none
+};
+
+TEST(ParallelSweep, OutputsMatchASerialRunWhateverFinishesFirst) {
+  const FaultPlan plans[] = {
+      {"no fault", 12, {}, {{2, 5}}, -1},
+      {"fault in the middle", 12, {{5, Fault::DivByZero}}, {{5, 6}}, 5},
+      {"fault at the first point", 12, {{0, Fault::Invalid}}, {{0, 2}}, 0},
+      {"fault at the last point", 12, {{11, Fault::Overflow}}, {{9, 11}}, 11},
+      // The later fault is raised first: the earlier one still rules.
+      {"two faults", 12, {{4, Fault::DivByZero}, {6, Fault::Overflow}}, {{4, 6}}, 4},
+      {"adjacent faults", 12, {{7, Fault::Overflow}, {8, Fault::Invalid}}, {{7, 8}}, 7},
+      // Longer than the window of points in flight, so result slots are reused.
+      {"long sweep", 300, {{250, Fault::Invalid}}, {{250, 251}, {100, 103}}, 250},
+      // More threads than points, and a single point (no pool at all).
+      {"three points", 3, {}, {}, -1},
+      {"one point", 1, {}, {}, -1},
+  };
+  for (const FaultPlan& plan : plans) {
+    SCOPED_TRACE(plan.name);
+    const auto n = static_cast<std::size_t>(plan.points);
+    std::vector<Fault> faults(n);
+    std::vector<int> waitFor(n, -1);
+    std::vector<std::atomic<bool>> finished(n);
+    bool wait = false;
+    for (const auto& [point, fault] : plan.faults) faults[static_cast<std::size_t>(point)] = fault;
+    for (const auto& [point, later] : plan.waits) waitFor[static_cast<std::size_t>(point)] = later;
+    // On more than one thread, point i first waits until point waitFor[i] has finished, so later
+    // points, later faults among them, reach the calling thread first; a few others are delayed.
+    const ModelTable models = IndexedModels([&](int i, double& dR) {
+      const auto k = static_cast<std::size_t>(i);
+      if (wait && waitFor[k] >= 0) AwaitFor([&] { return finished[static_cast<std::size_t>(waitFor[k])].load(); });
+      if (i % 5 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      volatile double zero = 0.0, big = 1e308;
+      if (faults[k] == Fault::DivByZero) dR = 1.0 / zero;
+      if (faults[k] == Fault::Overflow) dR = big * 10.0;
+      if (faults[k] == Fault::Invalid) dR = zero / zero;
+      finished[k] = true;
+    });
+    const test::FakeInput in = LiftOffFromZero(plan.points);
+    const Outcome serial = Compute(1, in, models, 1);
+    ASSERT_EQ(serial.out.details.size(), plan.firstFault < 0 ? n : static_cast<std::size_t>(plan.firstFault));
+    EXPECT_EQ(serial.status, plan.firstFault < 0 ? ComputeStatus::Completed : ComputeStatus::Fault);
+    for (int threads : {2, 7}) {
+      SCOPED_TRACE(threads);
+      for (auto& f : finished) f = false;
+      wait = true;
+      ExpectSameOutputs(serial, Compute(1, in, models, threads));
+      wait = false;
+    }
+  }
+}
+
+// A model that throws at a point: the command throws on the calling thread, after outputting the
+// points before it, as a serial run does.
+TEST(ParallelSweep, AModelThatThrowsEndsTheSweepOnTheCallingThread) {
+  const ModelTable models = IndexedModels([](int i, double&) {
+    if (i == 5) throw std::runtime_error("point 5");
+  });
+  for (int threads : {1, 2, 7}) {
+    SCOPED_TRACE(threads);
+    const Outcome r = Compute(1, LiftOffFromZero(12), models, threads);
+    EXPECT_TRUE(r.threw);
+    EXPECT_EQ(r.out.details.size(), 5u);
+  }
+}
+
+// The calling thread evaluates points itself while it waits: with two threads there is one
+// worker, and while it is held on point 0 the calling thread computes all the others.
+TEST(ParallelSweep, TheCallingThreadEvaluatesPointsWhileItWaits) {
+  constexpr int kPoints = 4;
+  std::vector<std::atomic<std::thread::id>> thread(kPoints);
+  std::atomic<bool> lastDone{false}, released0{false};
+  const ModelTable models = test::StandInModels(
+      [&](int, double, double, double, double, double, double& X0, int& Ier) {
+        AwaitFor([&] { return thread[0].load() != std::thread::id(); });  // a worker takes point 0 first
+        X0 = 4.0;
+        Ier = 0;
+      },
+      [&](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
+        const auto i = static_cast<std::size_t>(std::lround(a.P1 * 1000.0));
+        thread[i] = std::this_thread::get_id();
+        if (i == 0) released0 = AwaitFor([&] { return lastDone.load(); });
+        dR = -static_cast<double>(i + 1);
+        dX = -2.0;
+        Ier = 0;
+        if (i == kPoints - 1) lastDone = true;
+      });
+  const Outcome r = Compute(1, LiftOffFromZero(kPoints), models, 2);
+  EXPECT_EQ(r.status, ComputeStatus::Completed);
+  EXPECT_TRUE(released0.load());
+  EXPECT_NE(thread[0].load(), std::this_thread::get_id());
+  for (std::size_t i = 1; i < kPoints; ++i) EXPECT_EQ(thread[i].load(), std::this_thread::get_id()) << i;
+  ASSERT_EQ(r.out.details.size(), static_cast<std::size_t>(kPoints));
+  for (std::size_t i = 0; i < kPoints; ++i) EXPECT_EQ(r.out.details[i].dR, -(i + 1.0));
+}
+
+// ---- Stop ---------------------------------------------------------------------------------------
+
+// A stop request, here made by the model at point 3 as the window's Stop would, ends the sweep
+// before the next point is output: the points already output stay as a counted curve, their
+// accuracy is reported, then the cancellation. One thread stops right after point 3; with more,
+// the points output are a prefix of the serial ones and never go past 3.
+TEST(SweepStop, KeepsThePointsOutputBeforeItAsACountedCurve) {
+  constexpr int kPoints = 12;
+  for (int threads : {1, 2, 7}) {
+    SCOPED_TRACE(threads);
+    std::stop_source source;
+    const ModelTable models = IndexedModels([&source](int i, double&) {
+      if (i == 3) source.request_stop();
+    });
+    const Outcome r = Compute(1, LiftOffFromZero(kPoints), models, threads, 0, source.get_token());
+    EXPECT_EQ(r.status, ComputeStatus::Cancelled);
+    const int k = static_cast<int>(r.out.details.size());
+    EXPECT_TRUE(threads == 1 ? k == 4 : k <= 4) << k;
+    for (int i = 0; i < k; ++i) EXPECT_EQ(r.out.details[static_cast<std::size_t>(i)].dR, -(i + 1.0));
+    EXPECT_EQ(r.out.curveCount, 1);
+    ASSERT_EQ(r.out.accuracy.size(), 1u);
+    EXPECT_EQ(r.out.accuracy[0].pointsTotal, k);
+    ASSERT_GE(r.out.log.size(), 3u);
+    EXPECT_EQ(Log(r.out.log.end() - 3, r.out.log.end()),
+              (Log{"count", "accuracy", "cancelled " + std::to_string(k) + " of " + std::to_string(kPoints)}));
+    EXPECT_TRUE(r.out.messages.empty());
+  }
+}
+
+// A stop requested while the air-coil reference runs is seen before the first point, as in a
+// serial run: the labels, an empty counted curve, the accuracy of no point, the cancellation.
+TEST(SweepStop, DuringTheAirCoilEndsBeforeTheFirstPoint) {
+  for (int threads : {1, 2, 3}) {
+    SCOPED_TRACE(threads);
+    std::stop_source source;
+    ModelTable models = IndexedModels([](int, double&) {});
+    models.AirCoilReactance = [&source](int, double, double, double, double, double, double& X0, int& Ier) {
+      source.request_stop();
+      X0 = 40.0;
+      Ier = 0;
+    };
+    const Outcome r = Compute(1, test::FakeInput(), models, threads, 0, source.get_token());
+    EXPECT_EQ(r.status, ComputeStatus::Cancelled);
+    EXPECT_EQ(r.out.log, (Log{"position 0", "maximum 1", "labels", "maximum 10", "begin", "count", "accuracy",
+                              "cancelled 0 of 10"}));
+    EXPECT_EQ(r.out.curveCount, 1);
+  }
+}
+
+// A stop requested while the calling thread waits for a point that a worker is still computing
+// ends the sweep at once, without that point: the cancellation is reported while the point is
+// still running, and the command returns once it has finished.
+TEST(SweepStop, WakesTheCallingThreadWaitingForAPoint) {
+  std::stop_source source;
+  std::atomic<bool> cancelled{false}, started0{false}, released0{false}, done0{false};
+  struct Output : test::RecordingOutput {
+    std::atomic<bool>* cancelled = nullptr;
+    void SweepCancelled(int done, int total) override {
+      test::RecordingOutput::SweepCancelled(done, total);
+      *cancelled = true;
+    }
+  } out;
+  out.cancelled = &cancelled;
+  ModelTable models = IndexedModels([&](int i, double&) {
+    if (i == 1) source.request_stop();  // the calling thread, with nothing else to do, then waits for point 0
+    if (i == 0) {
+      started0 = true;
+      released0 = AwaitFor([&] { return cancelled.load(); });
+      done0 = true;
+    }
+  });
+  models.AirCoilReactance = [&](int, double, double, double, double, double, double& X0, int& Ier) {
+    AwaitFor([&] { return started0.load(); });  // the worker takes point 0 first
+    X0 = 4.0;
+    Ier = 0;
+  };
+  EXPECT_EQ(ButtonComputeClick(1, LiftOffFromZero(2), out, models, 2, source.get_token()), ComputeStatus::Cancelled);
+  EXPECT_TRUE(released0.load());  // point 0 ran on until the cancellation was out
+  EXPECT_TRUE(done0.load());      // and had finished when the command returned
+  EXPECT_TRUE(out.details.empty());
+  ASSERT_FALSE(out.log.empty());
+  EXPECT_EQ(out.log.back(), "cancelled 0 of 2");
+}
+
+TEST(ParallelSweep, ThreadCounts) {
+  EXPECT_EQ(SweepThreads(1), 1);
+  EXPECT_EQ(SweepThreads(7), 7);
+  EXPECT_GE(SweepThreads(kAllCores), 1);
+}
+
+}  // namespace
+}  // namespace veldo
