@@ -7,83 +7,45 @@
 namespace veldo {
 namespace {
 
-AxisState Current(double lo, double hi) {
-  AxisState a;
-  a.minimum = lo;
-  a.maximum = hi;
-  return a;
-}
-
 AxisForm Manual(std::string lo, std::string hi, std::string inc, bool grid = true) {
   return {true, std::move(lo), std::move(hi), std::move(inc), grid};
 }
 
-const AxisForm kAutomatic{false, "garbage", "garbage", "garbage", true};
-
-TEST(ApplyAxesLimits, ManualLimitsAndGridsOnBothAxes) {
-  AxisState x = Current(0, 1), y = Current(0.8, 1.0);
-  EXPECT_FALSE(ApplyAxesLimits(Manual("-0.5", "2", "0.5", false), Manual("0.5", "1.2", "0", true), x, y));
-  EXPECT_FALSE(x.automatic);
-  EXPECT_EQ(x.minimum, -0.5);
-  EXPECT_EQ(x.maximum, 2.0);
-  EXPECT_EQ(x.increment, 0.5);
-  EXPECT_FALSE(x.grid);
-  EXPECT_FALSE(y.automatic);
-  EXPECT_EQ(y.minimum, 0.5);
-  EXPECT_EQ(y.maximum, 1.2);
-  EXPECT_TRUE(y.grid);
+std::string Text(const AxisState& a) {
+  return (a.automatic ? "automatic " : "manual ") + std::to_string(a.minimum) + ".." + std::to_string(a.maximum) +
+         " by " + std::to_string(a.increment) + (a.grid ? " grid" : " no grid");
 }
 
-TEST(ApplyAxesLimits, AutomaticIgnoresTheFields) {
-  AxisState x = Current(0, 1), y = Current(0, 1);
-  x.automatic = false;
-  x.increment = 0.25;
-  AxisForm noGrid = kAutomatic;
-  noGrid.grid = false;
-  EXPECT_FALSE(ApplyAxesLimits(kAutomatic, noGrid, x, y));
-  EXPECT_TRUE(x.automatic);
-  EXPECT_EQ(x.increment, 0.25);  // the increment is not touched
-  EXPECT_TRUE(y.automatic);
-  EXPECT_FALSE(y.grid);
-}
-
-// Each check runs against the axis' values at that moment; what came before stays applied.
+// OK of the dialog, the bottom axis starting automatic and the left one manual, both over 0..1
+// by 0.25 with grid lines. Each check runs against the axis' values at that moment, in the
+// dialog's order; what came before a failed check stays applied, what comes after it does not.
 TEST(ApplyAxesLimits, ChecksInOrderAndKeepsWhatWasApplied) {
-  {
-    AxisState x = Current(0, 1), y = Current(0, 1);
-    const auto e = ApplyAxesLimits(Manual("zero", "1", "0", false), kAutomatic, x, y);
-    EXPECT_EQ(e, "'zero' is not a valid floating point value");
-    EXPECT_FALSE(x.automatic);  // already switched off
-    EXPECT_TRUE(x.grid);        // step 2 never ran
-  }
-  {
-    // A new range wholly above the current one fails at the minimum.
-    AxisState x = Current(0, 1), y = Current(0, 1);
-    EXPECT_EQ(ApplyAxesLimits(Manual("5", "10", "1"), kAutomatic, x, y),
-              "Axis Minimum Value must be <= Maximum");
-    EXPECT_EQ(x.minimum, 0.0);
-    EXPECT_EQ(x.maximum, 1.0);
-  }
-  {
-    AxisState x = Current(0, 1), y = Current(0, 1);
-    EXPECT_EQ(ApplyAxesLimits(Manual("0.5", "0.2", "1"), kAutomatic, x, y),
-              "Axis Maximum Value must be >= Minimum");
-    EXPECT_EQ(x.minimum, 0.5);  // the minimum was set before the maximum failed
-    EXPECT_EQ(x.maximum, 1.0);
-  }
-  {
-    AxisState x = Current(0, 1), y = Current(0, 1);
-    y.automatic = true;
-    EXPECT_EQ(ApplyAxesLimits(Manual("0", "1", "0.1", false), Manual("0", "2", "-1"), x, y),
-              "Axis increment must be >= 0");
-    EXPECT_FALSE(x.grid);  // the bottom axis was complete
-    EXPECT_EQ(y.maximum, 2.0);
-    EXPECT_EQ(y.increment, 0.0);
-  }
-  {
-    AxisState x = Current(0, 1), y = Current(0, 1);
-    EXPECT_EQ(ApplyAxesLimits(Manual("0", "", "1"), kAutomatic, x, y),
-              "'' is not a valid floating point value");
+  const AxisState xStart{true, 0, 1, 0.25, true}, yStart{false, 0, 1, 0.25, true};
+  const AxisState xOff{false, 0, 1, 0.25, true};  // switched to manual, then a check failed
+  const AxisForm automatic{false, "garbage", "garbage", "garbage", true};
+  AxisForm automaticNoGrid = automatic;
+  automaticNoGrid.grid = false;
+  const struct {
+    AxisForm x, y;
+    std::optional<std::string> error;
+    AxisState x2, y2;
+  } cases[] = {
+      {Manual("-0.5", "2", "0.5", false), Manual("0.5", "1.2", "0"), {}, {false, -0.5, 2, 0.5, false}, {false, 0.5, 1.2, 0, true}},
+      {automatic, automaticNoGrid, {}, xStart, {true, 0, 1, 0.25, false}},  // fields not read
+      {Manual("zero", "1", "0", false), automatic, "'zero' is not a valid floating point value", xOff, yStart},
+      // A new range wholly above the current one fails at the minimum.
+      {Manual("5", "10", "1"), automatic, "Axis Minimum Value must be <= Maximum", xOff, yStart},
+      {Manual("1", "1", "0"), automatic, {}, {false, 1, 1, 0, true}, xStart},  // a minimum equal to the maximum
+      {Manual("0.5", "0.2", "1"), automatic, "Axis Maximum Value must be >= Minimum", {false, 0.5, 1, 0.25, true}, yStart},
+      {Manual("0", "1", "0.1", false), Manual("0", "2", "-1"), "Axis increment must be >= 0",
+       {false, 0, 1, 0.1, false}, {false, 0, 2, 0.25, true}},
+      {Manual("0", "", "1"), automatic, "'' is not a valid floating point value", xOff, yStart},
+  };
+  for (const auto& c : cases) {
+    AxisState x = xStart, y = yStart;
+    EXPECT_EQ(ApplyAxesLimits(c.x, c.y, x, y), c.error) << c.x.minimum << " " << c.x.maximum;
+    EXPECT_EQ(Text(x), Text(c.x2)) << c.x.minimum << " " << c.x.maximum;
+    EXPECT_EQ(Text(y), Text(c.y2)) << c.x.minimum << " " << c.x.maximum;
   }
 }
 

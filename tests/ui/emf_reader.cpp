@@ -18,6 +18,24 @@ std::uint32_t EmfRecord::u32(std::size_t offset) const {
   return v;
 }
 
+bool EmfFile::hasText(const std::string& text) const {
+  const auto all = texts();
+  return std::find(all.begin(), all.end(), text) != all.end();
+}
+
+std::map<std::uint32_t, int> EmfFile::polylinesByPenColour() const {
+  std::map<std::uint32_t, std::uint32_t> penColour;  // handle -> colour
+  std::map<std::uint32_t, int> out;
+  std::uint32_t current = 0;
+  for (const auto& r : records) {
+    if (r.type == U_EMR_EXTCREATEPEN) penColour[r.u32(8)] = r.u32(40);
+    if (r.type == U_EMR_SELECTOBJECT && penColour.count(r.u32(8))) current = penColour[r.u32(8)];
+    if (r.type == U_EMR_SELECTOBJECT && r.u32(8) == U_NULL_PEN) current = 0xFFFFFFFF;
+    if (r.type == U_EMR_POLYLINE) ++out[current];
+  }
+  return out;
+}
+
 int EmfFile::count(std::uint32_t type) const {
   return static_cast<int>(std::count_if(records.begin(), records.end(),
                                         [type](const EmfRecord& r) { return r.type == type; }));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct EmfFile {
   int count(std::uint32_t type) const;
   // The UTF-8 text of every EMR_EXTTEXTOUTW record, in order.
   std::vector<std::string> texts() const;
+  bool hasText(const std::string& text) const;
+  // Polylines counted by the colour (COLORREF) of the pen selected when each was drawn, which
+  // tells the curves written; 0xFFFFFFFF for the null pen.
+  std::map<std::uint32_t, int> polylinesByPenColour() const;
 };
 
 // emf_readdata, then U_emf_record_sizeok and U_emf_record_safe on every record; also checks
