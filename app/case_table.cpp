@@ -1,6 +1,7 @@
 // Compile-time checks of the case table: names follow the window's pattern (selector "RB" + the
-// case prefix without its "E" + the parameter; fields the prefix + parameter + column letter),
-// and each parameter keeps its colour and factor in every case.
+// case prefix without its "E" + the parameter; fields the prefix + parameter + column letter, the
+// frequency row's From field the prefix + "f" and its To and Step fields "fb", "fc"), and each
+// parameter keeps its colour and factor in every case.
 #include "app/case_table.hpp"
 
 namespace veldo {
@@ -11,9 +12,19 @@ constexpr bool EndsWith(std::string_view s, std::string_view tail) {
 }
 
 constexpr bool FieldsFollowPattern(const CaseDef& c) {
-  if (c.params.empty()) return c.frequencyField.empty();
+  if (c.params.empty()) return c.frequencyField.empty() && c.frequency.fromField.empty();
   if (!EndsWith(c.frequencyField, "f")) return false;
   const std::string_view prefix = c.frequencyField.substr(0, c.frequencyField.size() - 1);
+  const ParamDef& f = c.frequency;
+  if (f.id != Param::F || f.fromField != c.frequencyField || f.fromDefault != c.frequencyDefault)
+    return false;
+  if (f.toField.substr(0, c.frequencyField.size()) != c.frequencyField ||
+      f.toField.substr(c.frequencyField.size()) != "b" ||
+      f.stepField.substr(0, c.frequencyField.size()) != c.frequencyField ||
+      f.stepField.substr(c.frequencyField.size()) != "c")
+    return false;
+  if (f.selector.substr(0, 2) != "RB" || f.selector.substr(2) != c.frequencyField.substr(1))
+    return false;
   for (const ParamDef& p : c.params) {
     const std::string_view stem = p.fromField.substr(0, p.fromField.size() - 1);
     if (stem.substr(0, prefix.size()) != prefix) return false;
@@ -29,7 +40,9 @@ constexpr bool FieldsFollowPattern(const CaseDef& c) {
 }
 
 constexpr bool ColourAndFactorByParameter() {
-  for (const CaseDef& c : kCases)
+  for (const CaseDef& c : kCases) {
+    if (!c.params.empty() && (!(c.frequency.colour == kBlack) || c.frequency.factor != kFactorKHz))
+      return false;
     for (const ParamDef& p : c.params) {
       Rgb want{};
       double factor = 0;
@@ -42,9 +55,11 @@ constexpr bool ColourAndFactorByParameter() {
         case Param::CON2: want = kFuchsia; factor = kFactorMSm; break;
         case Param::MR1: want = kGreen; factor = kFactorNone; break;
         case Param::MR2: want = kAqua; factor = kFactorNone; break;
+        case Param::F: return false;  // the frequency is no entry of `params`
       }
       if (!(p.colour == want) || p.factor != factor) return false;
     }
+  }
   return true;
 }
 

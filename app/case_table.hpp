@@ -47,12 +47,32 @@ inline constexpr std::array<std::string_view, 3> kColumnCaptions{"From", "To", "
 // ---------------------------------------------------------------------------------------------
 // Case parameters
 
-enum class Param { LO, D1, B1, B2, CON1, CON2, MR1, MR2 };
+enum class Param { LO, D1, B1, B2, CON1, CON2, MR1, MR2, F };
+
+// The unit of a parameter in the window (the unit its fields are typed in).
+constexpr std::string_view ParamUnit(Param p) {
+  switch (p) {
+    case Param::F: return "kHz";
+    case Param::LO:
+    case Param::D1:
+    case Param::B1:
+    case Param::B2: return "mm";
+    case Param::CON1:
+    case Param::CON2: return "MS/m";
+    case Param::MR1:
+    case Param::MR2: return "";
+  }
+  return "";
+}
+
+// A Step text ending in this suffix asks for a logarithmic sweep: "10/dec" is ten points per
+// decade, From * 10^(i/10) for i = 0, 1, ... up to To.
+inline constexpr std::string_view kPerDecadeSuffix = "/dec";
 
 struct ParamDef {
   Param id;
   std::string_view name;      // "LO", "D1", ... (also the front end's column text)
-  std::string_view selector;  // radio button, "RBpr1lo"
+  std::string_view selector;  // radio button, "RBpr1lo"; "RBpr1f" for the frequency row
   std::string_view caption;   // radio button caption
   std::string_view fromField, fromDefault;
   std::string_view toField, toDefault;
@@ -80,10 +100,14 @@ struct CaseDef {
   std::string_view frequencyField, frequencyDefault;  // "" for 7, 8
   std::span<const ParamDef> params;  // reading and selector order (empty for 7, 8)
   ModelKind model;
+  // The frequency row as a sweepable parameter: its From field is frequencyField. It is the
+  // models' frequency argument, not one of `params`, and its selector is tested after theirs.
+  ParamDef frequency{};
 };
 
 namespace case_table_detail {
 
+inline constexpr Rgb kFColour = kBlack;
 inline constexpr Rgb kLoColour = kBlue, kB1Colour = kBlue, kD1Colour = kYellow,
                      kB2Colour = kYellow, kCon1Colour = kRed, kCon2Colour = kFuchsia,
                      kMr1Colour = kGreen, kMr2Colour = kAqua;
@@ -98,6 +122,15 @@ inline constexpr std::string_view kCapMR1 = "Rel.magn.permeability MR1";
 inline constexpr std::string_view kCapMR2 = "Rel.magn.permeability MR2";
 
 // clang-format off
+// The frequency rows sweep two decades from the default frequency, ten points per decade.
+inline constexpr ParamDef kFPr1 {Param::F, "f", "RBpr1f",  kFrequencyCaption, "Epr1f",  "100.0", "Epr1fb",  "10000.0", "Epr1fc",  "10/dec", kFColour, kFactorKHz};
+inline constexpr ParamDef kFPr2 {Param::F, "f", "RBpr2f",  kFrequencyCaption, "Epr2f",  "10.0",  "Epr2fb",  "1000.0",  "Epr2fc",  "10/dec", kFColour, kFactorKHz};
+inline constexpr ParamDef kFId1 {Param::F, "f", "RBid1f",  kFrequencyCaption, "Eid1f",  "10.0",  "Eid1fb",  "1000.0",  "Eid1fc",  "10/dec", kFColour, kFactorKHz};
+inline constexpr ParamDef kFId2 {Param::F, "f", "RBid2f",  kFrequencyCaption, "Eid2f",  "10.0",  "Eid2fb",  "1000.0",  "Eid2fc",  "10/dec", kFColour, kFactorKHz};
+inline constexpr ParamDef kFOd1 {Param::F, "f", "RBod1f",  kFrequencyCaption, "Eod1f",  "100.0", "Eod1fb",  "10000.0", "Eod1fc",  "10/dec", kFColour, kFactorKHz};
+inline constexpr ParamDef kFOd2 {Param::F, "f", "RBod2f",  kFrequencyCaption, "Eod2f",  "100.0", "Eod2fb",  "10000.0", "Eod2fc",  "10/dec", kFColour, kFactorKHz};
+inline constexpr ParamDef kFVpr1{Param::F, "f", "RBvpr1f", kFrequencyCaption, "Evpr1f", "100.0", "Evpr1fb", "10000.0", "Evpr1fc", "10/dec", kFColour, kFactorKHz};
+
 inline constexpr std::array<ParamDef, 3> kPr1{{
   {Param::LO,   "LO",   "RBpr1lo",   kCapLO,   "Epr1loa",   "0.1", "Epr1lob",   "1.0",  "Epr1loc",   "0.1", kLoColour,   kFactorMm},
   {Param::CON1, "CON1", "RBpr1con1", kCapCON1, "Epr1con1a", "1.0", "Epr1con1b", "10.0", "Epr1con1c", "1.0", kCon1Colour, kFactorMSm},
@@ -154,20 +187,22 @@ inline constexpr std::array<ParamDef, 3> kVpr1{{
 
 // All nine cases in TestCase order; 7 and 8 (the sphere groups) carry no computation.
 inline constexpr std::array<CaseDef, 9> kCases{{
-    {1, "planar1", "GBpr1", "Epr1f", "100.0", case_table_detail::kPr1, ModelKind::PlanarOneLayer},
-    {2, "planar2", "GBpr2", "Epr2f", "10.0", case_table_detail::kPr2, ModelKind::PlanarTwoLayers},
+    {1, "planar1", "GBpr1", "Epr1f", "100.0", case_table_detail::kPr1, ModelKind::PlanarOneLayer,
+     case_table_detail::kFPr1},
+    {2, "planar2", "GBpr2", "Epr2f", "10.0", case_table_detail::kPr2, ModelKind::PlanarTwoLayers,
+     case_table_detail::kFPr2},
     {3, "bore1", "GBid1", "Eid1f", "10.0", case_table_detail::kId1,
-     ModelKind::CylinderInsideOneLayer},
+     ModelKind::CylinderInsideOneLayer, case_table_detail::kFId1},
     {4, "bore2", "GBid2", "Eid2f", "10.0", case_table_detail::kId2,
-     ModelKind::CylinderInsideTwoLayers},
+     ModelKind::CylinderInsideTwoLayers, case_table_detail::kFId2},
     {5, "rod1", "GBod1", "Eod1f", "100.0", case_table_detail::kOd1,
-     ModelKind::CylinderOutsideOneLayer},
+     ModelKind::CylinderOutsideOneLayer, case_table_detail::kFOd1},
     {6, "rod2", "GBod2", "Eod2f", "100.0", case_table_detail::kOd2,
-     ModelKind::CylinderOutsideTwoLayers},
-    {7, "", "GBsp1", "", "", {}, ModelKind::None},
-    {8, "", "GBsp2", "", "", {}, ModelKind::None},
+     ModelKind::CylinderOutsideTwoLayers, case_table_detail::kFOd2},
+    {7, "", "GBsp1", "", "", {}, ModelKind::None, {}},
+    {8, "", "GBsp2", "", "", {}, ModelKind::None, {}},
     {9, "vertical", "GBvpr1", "Evpr1f", "100.0", case_table_detail::kVpr1,
-     ModelKind::VerticalCoilHalfSpace},
+     ModelKind::VerticalCoilHalfSpace, case_table_detail::kFVpr1},
 }};
 
 // The case of a TestCase value, or nullptr outside 1..9.

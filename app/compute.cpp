@@ -3,8 +3,11 @@
 #include "app/compute.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <cctype>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -33,15 +36,18 @@ void Settle(double& v) {
 // parameter and its range, the air-coil values, and the case model bound to them.
 struct SweepPlan {
   const CaseDef* caseDef = nullptr;
-  int swept = 0;  // index of the swept parameter in caseDef->params
+  int swept = 0;  // index of the swept parameter in caseDef->params, unless sweepsFrequency
+  bool sweepsFrequency = false;  // the frequency row is swept: the model's f is the running value
   int N = 0;
-  double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI
+  double R1 = 0, R2 = 0, L = 0, f = 0, Acc = 0;  // SI; f is the From frequency
+  double fWindow = 0;                            // the From frequency as typed, kHz
   std::array<double, 6> fixed{};  // SI working values of the case's parameters (From values)
   SweepRange range;               // of the swept parameter, SI
   SweepRange windowRange;         // the same sweep in the window's unit (the typed numbers)
   double X0 = 0, L0 = 0;
   bool airCoilShort = false;  // the air-coil reference's Ier was not 0
   Rgb colour{};
+  std::string stepText;  // the swept parameter's Step field as typed
   // The case model at one value of the swept parameter (SI), the others at their From values.
   std::function<void(double P, double& dR, double& dX, int& Ier)> model;
 };
@@ -49,6 +55,7 @@ struct SweepPlan {
 struct PointResult {
   double value = 0;       // swept value, SI
   double dR = 0, dX = 0;  // ohms
+  double X0 = 0;          // the reactance in air that normalised the point, ohms
   double x = 0, y = 0;    // normalised
   int Ier = 0;
   FpFault fault = FpFault::None;
@@ -76,18 +83,41 @@ public:
   // A case field: strict parser, then the unit factor. `window` receives the parsed number.
   ComputeStatus Strict(std::string_view field, double factor, double& si,
                        double* window = nullptr) {
-    const std::string text = in_.FieldText(field);
+    return ParseStrict(field, Read(field), factor, si, window);
+  }
+
+  // A Step field: a step (strict parser, then the unit factor) or, ending in "/dec", the points
+  // per decade of a logarithmic sweep (strict parser, no factor).
+  ComputeStatus Step(std::string_view field, double factor, double& si, double& window,
+                     bool& logarithmic) {
+    const std::string& text = Read(field);
+    std::string_view number = text;
+    while (!number.empty() && number.back() == ' ') number.remove_suffix(1);
+    logarithmic = EndsWithPerDecade(number);
+    if (!logarithmic) return ParseStrict(field, text, factor, si, &window);
+    number.remove_suffix(kPerDecadeSuffix.size());
+    const std::optional<double> v = ParseStrictReal(number, separator_);
+    if (!v) return Error(Substitute(kNotAFloat, text), ComputeStatus::Rejected);
+    typed_[field].value = *v;
+    si = window = *v;
+    return ComputeStatus::Completed;
+  }
+
+  ComputeStatus ParseStrict(std::string_view field, const std::string& text, double factor,
+                            double& si, double* window) {
     const std::optional<double> v = ParseStrictReal(text, separator_);
     if (!v) return Error(Substitute(kNotAFloat, text), ComputeStatus::Rejected);
+    typed_[field].value = *v;
     if (window) *window = *v;
     return Convert(*v, factor, si);
   }
 
   // A common real field: lenient parser, then the unit factor (a division for the accuracy).
   ComputeStatus LenientReal(std::string_view field, double factor, bool percent, double& si) {
-    const std::string text = in_.FieldText(field);
+    const std::string& text = Read(field);
     const std::optional<double> v = ParseLenientReal(text);
     if (!v) return Error(Substitute(kNotAFloat, text), ComputeStatus::Rejected);
+    typed_[field].value = *v;
     if (!percent) return Convert(*v, factor, si);
     const double value = *v;
     return Guarded([&] {
@@ -97,9 +127,10 @@ public:
   }
 
   ComputeStatus LenientInt(std::string_view field, int& n) {
-    const std::string text = in_.FieldText(field);
+    const std::string& text = Read(field);
     const std::optional<int> v = ParseLenientInt(text);
     if (!v) return Error(Substitute(kNotAnInteger, text), ComputeStatus::Rejected);
+    typed_[field].value = *v;
     n = *v;
     return ComputeStatus::Completed;
   }
@@ -122,7 +153,35 @@ public:
     held_.reset();
   }
 
+  // A field this reader has read and parsed: its text and the number read, in the window's unit.
+  ComputeOutput::FieldValue Typed(std::string_view field, std::string_view name,
+                                  std::string_view defaultText) const {
+    const auto it = typed_.find(field);
+    if (it == typed_.end()) return {field, name, defaultText, {}, 0};
+    return {field, name, defaultText, it->second.text, it->second.value};
+  }
+
 private:
+  struct TypedField {
+    std::string text;
+    double value = 0;
+  };
+
+  // Reads a field's text once and keeps it for the curve's record.
+  const std::string& Read(std::string_view field) {
+    TypedField& t = typed_[field];
+    t.text = in_.FieldText(field);
+    return t.text;
+  }
+
+  static bool EndsWithPerDecade(std::string_view s) {
+    if (s.size() < kPerDecadeSuffix.size()) return false;
+    const std::string_view tail = s.substr(s.size() - kPerDecadeSuffix.size());
+    for (std::size_t i = 0; i < tail.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(tail[i])) != kPerDecadeSuffix[i]) return false;
+    return true;
+  }
+
   ComputeStatus Convert(double value, double factor, double& si) {
     return Guarded([&] {
       si = value * factor;
@@ -147,6 +206,8 @@ private:
   std::string separator_;
   bool hold_;
   std::optional<std::pair<MessageKind, std::string>> held_;
+  // Field names are the case table's, which outlives every command.
+  std::map<std::string_view, TypedField> typed_;
 };
 
 // The case model as a function of the swept value; the other parameters stay at `fixed`.
@@ -156,18 +217,31 @@ std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& 
   const double R1 = p.R1, R2 = p.R2, L = p.L, f = p.f, Acc = p.Acc;
   const std::array<double, 6> fixed = p.fixed;
   const int s = p.swept;
+  const bool sweepsF = p.sweepsFrequency;
+  // The working values at one value of the swept parameter: the frequency and the case's
+  // parameters.
+  auto at = [=](double P, double& fP, std::array<double, 6>& w) {
+    w = fixed;
+    fP = f;
+    if (sweepsF)
+      fP = P;
+    else
+      w[static_cast<std::size_t>(s)] = P;
+  };
   auto one = [=](const OneLayerFn& fn) {
     return [=](double P, double& dR, double& dX, int& Ier) {
-      std::array<double, 6> w = fixed;
-      w[static_cast<std::size_t>(s)] = P;
-      fn(N, R1, R2, L, f, w[0], w[1], w[2], Acc, dR, dX, Ier);
+      std::array<double, 6> w;
+      double fP;
+      at(P, fP, w);
+      fn(N, R1, R2, L, fP, w[0], w[1], w[2], Acc, dR, dX, Ier);
     };
   };
   auto two = [=](const TwoLayerFn& fn) {
     return [=](double P, double& dR, double& dX, int& Ier) {
-      std::array<double, 6> w = fixed;
-      w[static_cast<std::size_t>(s)] = P;
-      fn(N, R1, R2, L, f, w[0], w[1], w[2], w[3], w[4], w[5], Acc, dR, dX, Ier);
+      std::array<double, 6> w;
+      double fP;
+      at(P, fP, w);
+      fn(N, R1, R2, L, fP, w[0], w[1], w[2], w[3], w[4], w[5], Acc, dR, dX, Ier);
     };
   };
   switch (p.caseDef->model) {
@@ -201,9 +275,22 @@ ModelPoint EvaluateModel(const SweepPlan& plan, int i) {
 
 // x = dR / X0 and y = (dX + X0) / X0, the sum stored as a double before the division. The point's
 // fault is the first of those its model call and these divisions raised.
-PointResult Normalise(const ModelPoint& m, double X0) {
+//
+// X0 is the command's air-coil reactance, except in a frequency sweep: the coil in air is a pure
+// inductance L0, which does not depend on f, so its reactance at the point's f is
+// X0(f) = 2 pi f L0 = X0(From) * (f / From), formed in extended precision. At From the ratio is
+// exactly 1, so the first point is normalised by the very X0 of the labels, as a sweep of any other
+// parameter from the same inputs is.
+PointResult Normalise(const ModelPoint& m, const SweepPlan& plan) {
   PointResult r = m.point;
   const int raised = RaisedBy([&] {
+    double X0 = plan.X0;
+    if (plan.sweepsFrequency) {
+      X0 = static_cast<double>(static_cast<long double>(plan.X0) *
+                               (static_cast<long double>(r.value) / plan.f));
+      Settle(X0);
+    }
+    r.X0 = X0;
     double sum = r.dX + X0;
     Settle(sum);
     r.x = r.dR / X0;
@@ -379,7 +466,8 @@ ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPl
   if (caseDef->model == ModelKind::None) return ComputeStatus::NoComputation;
 
   // Case inputs: the frequency, then every From field in table order.
-  if ((st = read.Strict(caseDef->frequencyField, kFactorKHz, plan.f)) != kOk) return st;
+  if ((st = read.Strict(caseDef->frequencyField, kFactorKHz, plan.f, &plan.fWindow)) != kOk)
+    return st;
   for (std::size_t i = 0; i < caseDef->params.size(); ++i) {
     const ParamDef& p = caseDef->params[i];
     if ((st = read.Strict(p.fromField, p.factor, plan.fixed[i], &fromWindow[i])) != kOk) return st;
@@ -426,23 +514,39 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
   int swept = -1;
   for (std::size_t i = 0; i < caseDef->params.size() && swept < 0; ++i)
     if (in.IsSelected(caseDef->params[i].selector)) swept = static_cast<int>(i);
-  if (swept < 0) return ComputeStatus::NoComputation;
-  plan.swept = swept;
-  const ParamDef& p = caseDef->params[static_cast<std::size_t>(swept)];
-  const double from = plan.fixed[static_cast<std::size_t>(swept)];
+  plan.sweepsFrequency = swept < 0 && in.IsSelected(caseDef->frequency.selector);
+  if (swept < 0 && !plan.sweepsFrequency) return ComputeStatus::NoComputation;
+  plan.swept = std::max(swept, 0);
+  const ParamDef& p = plan.sweepsFrequency ? caseDef->frequency
+                                           : caseDef->params[static_cast<std::size_t>(swept)];
+  const double from = plan.sweepsFrequency ? plan.f : plan.fixed[static_cast<std::size_t>(swept)];
+  const double fromW =
+      plan.sweepsFrequency ? plan.fWindow : fromWindow[static_cast<std::size_t>(swept)];
   double to = 0, step = 0, toWindow = 0, stepWindow = 0;
+  bool logarithmic = false;
   if ((st = read.Strict(p.toField, p.factor, to, &toWindow)) != kOk) return st;
-  if ((st = read.Strict(p.stepField, p.factor, step, &stepWindow)) != kOk) return st;
+  if ((st = read.Step(p.stepField, p.factor, step, stepWindow, logarithmic)) != kOk) return st;
+  plan.stepText = read.Typed(p.stepField, p.name, p.stepDefault).text;
   if (models.CheckRange(from, to, step) == 1) return read.Check(kCheckRangeMessage);
 
-  const std::optional<SweepRange> range = MakeSweep(from, to, step);
+  std::optional<SweepRange> range;
+  if (logarithmic) {
+    // Points per decade of a positive range: a whole number of points spans each decade, and a
+    // range from 0 spans infinitely many decades.
+    if (!(from > 0)) return read.Check(kLogFromMessage);
+    if (!(step >= 1) || step != std::floor(step)) return read.Check(kLogStepMessage);
+    range = MakeLogSweep(from, to, step);
+  } else {
+    range = MakeSweep(from, to, step);
+  }
   if (!range) return read.Check(kTooManyPointsMessage);
   plan.range = *range;
-  plan.windowRange =
-      SweepRange{fromWindow[static_cast<std::size_t>(swept)], toWindow, stepWindow, range->count};
+  plan.windowRange = SweepRange{fromW, toWindow, stepWindow, range->count, logarithmic};
 
-  // The values are monotonic in the sweep: its two ends bound every point's geometry.
+  // The values are monotonic in the sweep: its two ends bound every point's geometry (which the
+  // frequency does not enter).
   for (int i : {0, range->count - 1}) {
+    if (plan.sweepsFrequency) break;
     std::array<double, 6> w = plan.fixed;
     w[static_cast<std::size_t>(swept)] = range->Value(i);
     if (const auto refusal = GeometryRefusal(caseDef->model, plan.R1, plan.R2, w))
@@ -453,6 +557,45 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
   return kOk;
 }
 
+// The row of the swept parameter.
+const ParamDef& SweptDef(const SweepPlan& plan) {
+  return plan.sweepsFrequency ? plan.caseDef->frequency
+                              : plan.caseDef->params[static_cast<std::size_t>(plan.swept)];
+}
+
+// The curve's record: the sweep as typed and read, the coil, every case field held fixed, and the
+// air-coil values. `read` has read the common and From fields.
+ComputeOutput::CurveInfo DescribeCurve(const SweepPlan& plan, const Reader& read) {
+  static constexpr std::array<std::string_view, kCommonFields.size()> kCommonNames{"Acc", "R1", "R2",
+                                                                                  "L", "N"};
+  static_assert(kFieldAcc == 0 && kFieldR1 == 1 && kFieldR2 == 2 && kFieldL == 3 && kFieldN == 4);
+  const CaseDef& c = *plan.caseDef;
+  const ParamDef& p = SweptDef(plan);
+  ComputeOutput::CurveInfo info{};
+  info.testCase = c.testCase;
+  info.caseName = c.cliName;
+  info.param = p.name;
+  info.unit = ParamUnit(p.id);
+  info.from = plan.windowRange.From;
+  info.to = plan.windowRange.To;
+  info.step = plan.windowRange.Step;
+  info.logarithmic = plan.windowRange.logarithmic;
+  info.stepText = plan.stepText;
+  info.points = plan.range.count;
+  for (std::size_t k = 0; k < kCommonFields.size(); ++k)
+    info.coil.push_back(
+        read.Typed(kCommonFields[k].name, kCommonNames[k], kCommonFields[k].defaultText));
+  if (!plan.sweepsFrequency)
+    info.fixed.push_back(read.Typed(c.frequencyField, c.frequency.name, c.frequencyDefault));
+  for (const ParamDef& q : c.params)
+    if (&q != &p) info.fixed.push_back(read.Typed(q.fromField, q.name, q.fromDefault));
+  info.Acc = plan.Acc;
+  info.X0 = plan.X0;
+  info.L0 = plan.L0;
+  info.colour = plan.colour;
+  return info;
+}
+
 // The progress maximum: the point count, except that with Step = 0 it stays 1.
 void ShowProgressMaximum(const SweepPlan& plan, ComputeOutput& out) {
   if (plan.range.Step != 0) out.SetProgressMaximum(plan.range.count);
@@ -461,11 +604,12 @@ void ShowProgressMaximum(const SweepPlan& plan, ComputeOutput& out) {
 // The sweep itself: begins the curve, outputs the points in sweep order (from `points`, or
 // evaluated here when there is no pool), reports a fault, counts the curve and reports the accuracy
 // (and the cancellation, when a stop ended it).
-ComputeStatus OutputSweep(const SweepPlan& plan, ComputeOutput& out, OrderedPoints* points,
-                          const std::stop_token& stop) {
-  const ParamDef& p = plan.caseDef->params[static_cast<std::size_t>(plan.swept)];
+ComputeStatus OutputSweep(const SweepPlan& plan, const ComputeOutput::CurveInfo& info,
+                          ComputeOutput& out, OrderedPoints* points, const std::stop_token& stop) {
+  const ParamDef& p = SweptDef(plan);
   ComputeStatus status = ComputeStatus::Completed;
   int pointsShort = 0, pointsTotal = 0;
+  out.CurveDescribed(info);
   out.BeginCurve(plan.colour);
   for (int i = 0; i < plan.range.count; ++i) {
     std::optional<ModelPoint> m;
@@ -474,14 +618,14 @@ ComputeStatus OutputSweep(const SweepPlan& plan, ComputeOutput& out, OrderedPoin
       status = ComputeStatus::Cancelled;
       break;
     }
-    const PointResult r = Normalise(*m, plan.X0);
+    const PointResult r = Normalise(*m, plan);
     if (r.fault != FpFault::None) {
       out.ShowMessage(MessageKind::Error, ErrorBoxText(FpFaultText(r.fault)));
       status = ComputeStatus::Fault;
       break;
     }
     out.StepProgress();
-    out.PointComputed({p.name, plan.windowRange.Value(i), r.dR, r.dX, r.x, r.y, r.Ier});
+    out.PointComputed({p.name, plan.windowRange.Value(i), r.dR, r.dX, r.x, r.y, r.Ier, r.X0});
     out.AddPoint(r.x, r.y);
     ++pointsTotal;
     if (r.Ier != 0) ++pointsShort;
@@ -534,7 +678,7 @@ ComputeStatus ButtonComputeClick(int TestCase, const ComputeInput& in, ComputeOu
     return *sweep;
   }
   ShowProgressMaximum(plan, out);
-  return OutputSweep(plan, out, points ? &*points : nullptr, stop);
+  return OutputSweep(plan, DescribeCurve(plan, read), out, points ? &*points : nullptr, stop);
 }
 
 }  // namespace veldo

@@ -80,6 +80,11 @@ int SweepThreads(int threads);
 // converts and checks the inputs, computes and shows the air-coil values, sweeps the selected
 // parameter through the case model and outputs the normalised points as one curve.
 //
+// The selectors are tested in the case's order, the frequency row's last. A Step written as
+// "k/dec" sweeps logarithmically, k points per decade (a whole number of at least 1, From above
+// 0), for any parameter. A frequency sweep normalises each point by the air coil's reactance at
+// the point's own frequency, 2*pi*f*L0; the labels show X0 and L0 at the From frequency.
+//
 // `threads` evaluate the sweep points, the calling thread among them (1: all on the calling
 // thread, after the air-coil reference; kAllCores: one per hardware thread). With more, the sweep
 // inputs are read and checked before the air-coil reference is computed on the calling thread
@@ -104,6 +109,11 @@ inline constexpr std::string_view kAccuracyMessage =
     "Check the computation accuracy: it must be at least 1.110223e-12 %";
 inline constexpr std::string_view kTooManyPointsMessage =
     "Check the sweep: From, To and Step give more than 1000000 points";
+inline constexpr std::string_view kLogFromMessage =
+    "Check the logarithmic sweep: From must be greater than 0";
+inline constexpr std::string_view kLogStepMessage =
+    "Check the logarithmic sweep: the points per decade (Step written as 10/dec) must be a whole "
+    "number of at least 1";
 // The smallest relative accuracy the quadrature accepts (50 times its machine precision).
 inline constexpr double kMinAcc = 50.0 * 2.220446e-16;
 

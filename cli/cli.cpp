@@ -18,17 +18,24 @@
 namespace veldo {
 namespace {
 
+// Every sweepable row of a case: its parameters, then the frequency.
+std::vector<const ParamDef*> Rows(const CaseDef& caseDef) {
+  std::vector<const ParamDef*> rows;
+  for (const ParamDef& p : caseDef.params) rows.push_back(&p);
+  rows.push_back(&caseDef.frequency);
+  return rows;
+}
+
 // The window's fields for one case: every text at its default until an option sets it.
 class CliInput : public ComputeInput {
 public:
   explicit CliInput(const CaseDef& caseDef) {
     for (const CommonField& c : kCommonFields)
       texts[std::string(c.name)] = std::string(c.defaultText);
-    texts[std::string(caseDef.frequencyField)] = std::string(caseDef.frequencyDefault);
-    for (const ParamDef& p : caseDef.params) {
-      texts[std::string(p.fromField)] = std::string(p.fromDefault);
-      texts[std::string(p.toField)] = std::string(p.toDefault);
-      texts[std::string(p.stepField)] = std::string(p.stepDefault);
+    for (const ParamDef* p : Rows(caseDef)) {
+      texts[std::string(p->fromField)] = std::string(p->fromDefault);
+      texts[std::string(p->toField)] = std::string(p->toDefault);
+      texts[std::string(p->stepField)] = std::string(p->stepDefault);
     }
     selector = std::string(caseDef.params.front().selector);
   }
@@ -71,9 +78,13 @@ constexpr ParamOption kParamOptions[] = {
 constexpr const char* kFooter =
     R"(CASE is planar1 (1), planar2 (2), bore1 (3), bore2 (4), rod1 (5), rod2 (6) or
 vertical (9). Option values are read like the window's fields, in the window's units; an
-unset field keeps its window default. A case parameter given as FROM:TO:STEP is the swept
-one (at most one); a single value sets its From field. Without a sweep the case's first
-parameter is swept over its default range.
+unset field keeps its window default. A case parameter or the frequency given as
+FROM:TO:STEP is the swept one (at most one); a single value sets its From field. A STEP
+written as K/dec sweeps logarithmically, K points per decade from FROM (above 0) up to TO
+(--f 1:10000:10/dec: 41 frequencies from 1 kHz to 10 MHz, the last one exactly 10 MHz).
+Without a sweep the case's first parameter is swept over its default range. A frequency
+sweep normalises each point by the coil's reactance in air at its own frequency,
+2*pi*f*L0; X0 below is the one at FROM.
 
 Output on standard output:
   # X0=<reactance of the coil in air, ohm>
@@ -126,12 +137,11 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   commonOption("--l", "Editl", "Height L [mm] (default 1.0)");
   commonOption("--n", "EditN", "Wire turns N (default 200)");
   commonOption("--acc", "Editacc", "Computation accuracy [%] (default 0.01)");
-  std::string frequency;
-  CLI::Option* frequencyOption =
-      app.add_option("--f", frequency, "Frequency f [kHz] (default: the case's)")
-          ->type_name("TEXT");
-
   std::map<Param, std::string> params;
+  app.add_option_function<std::string>(
+         "--f", [&params](const std::string& v) { params[Param::F] = v; },
+         "Frequency f [kHz] (default: the case's); FROM:TO:STEP or FROM:TO:K/dec sweeps it")
+      ->type_name("VALUE|FROM:TO:STEP");
   for (const ParamOption& p : kParamOptions)
     app.add_option_function<std::string>(
            p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)
@@ -188,11 +198,10 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
 
   CliInput in(*caseDef);
   for (const auto& [field, text] : common) in.texts[field] = text;
-  if (frequencyOption->count() > 0) in.texts[std::string(caseDef->frequencyField)] = frequency;
 
   const ParamDef* swept = nullptr;
   for (const auto& [id, text] : params) {
-    const int index = ParamIndex(*caseDef, id);
+    const int index = id == Param::F ? 0 : ParamIndex(*caseDef, id);
     if (index < 0) {
       const char* name = "";
       for (const ParamOption& p : kParamOptions)
@@ -200,7 +209,8 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
       return Reject(messages, std::string("The case ") + std::string(caseDef->cliName) +
                                   " has no parameter " + name);
     }
-    const ParamDef& p = caseDef->params[static_cast<std::size_t>(index)];
+    const ParamDef& p =
+        id == Param::F ? caseDef->frequency : caseDef->params[static_cast<std::size_t>(index)];
     const std::size_t first = text.find(':');
     if (first == std::string::npos) {
       in.texts[std::string(p.fromField)] = text;

@@ -53,6 +53,7 @@ int DisplayRank(Param p) {
     case Param::MR1: return 3;
     case Param::CON2: return 4;
     case Param::MR2: return 5;
+    case Param::F: break;  // the frequency row stands first, above every parameter row
   }
   return 6;
 }
@@ -326,10 +327,16 @@ QGroupBox* TForm1::CreateCaseGroup(int testCase) {
   auto* grid = new QGridLayout(group);
   grid->setVerticalSpacing(2);
   for (int c = 0; c < 3; ++c) grid->addWidget(Caption(group, Q(kColumnCaptions[static_cast<std::size_t>(c)])), 0, c + 1);
-  grid->addWidget(Caption(group, Q(kFrequencyCaption)), 1, 0);
   int row = 2;
   if (!caseDef.params.empty()) {
-    grid->addWidget(Field(group, Q(caseDef.frequencyField), Q(caseDef.frequencyDefault)), 1, 1);
+    // The frequency row sweeps like the others; its selector is not selected at start.
+    const ParamDef& f = caseDef.frequency;
+    auto* rbf = new QRadioButton(Q(f.caption), group);
+    rbf->setObjectName(Q(f.selector));
+    grid->addWidget(rbf, 1, 0);
+    grid->addWidget(Field(group, Q(f.fromField), Q(f.fromDefault)), 1, 1);
+    grid->addWidget(Field(group, Q(f.toField), Q(f.toDefault)), 1, 2);
+    grid->addWidget(Field(group, Q(f.stepField), Q(f.stepDefault)), 1, 3);
     std::vector<const ParamDef*> rows;
     for (const ParamDef& p : caseDef.params) rows.push_back(&p);
     std::stable_sort(rows.begin(), rows.end(), [](const ParamDef* a, const ParamDef* b) {
@@ -347,6 +354,7 @@ QGroupBox* TForm1::CreateCaseGroup(int testCase) {
     }
   } else {
     // A sphere group: one layer has LO, B1, CON1, MR1; two layers add B2, CON2, MR2.
+    grid->addWidget(Caption(group, Q(kFrequencyCaption)), 1, 0);
     const QString prefix = testCase == 7 ? "sp1" : "sp2";
     grid->addWidget(Field(group, "E" + prefix + "f", "100.0"), 1, 1);
     bool first = true;

@@ -430,11 +430,5 @@ TEST(SweepStop, WakesTheCallingThreadWaitingForAPoint) {
   EXPECT_EQ(out.log.back(), "cancelled 0 of 2");
 }
 
-TEST(ParallelSweep, ThreadCounts) {
-  EXPECT_EQ(SweepThreads(1), 1);
-  EXPECT_EQ(SweepThreads(7), 7);
-  EXPECT_GE(SweepThreads(kAllCores), 1);
-}
-
 }  // namespace
 }  // namespace veldo

@@ -1,0 +1,214 @@
+// Frequency and logarithmic sweeps of the Compute command: the logarithmic values and their count,
+// the frequency row of every case with each point normalised by the reactance in air at its own
+// frequency, the refusals of a bad logarithmic Step, and the curve's record.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/compute.hpp"
+#include "tests/app/fakes.hpp"
+
+namespace veldo {
+namespace {
+
+using test::FakeInput;
+using test::FakeModels;
+using test::RecordingOutput;
+using Fields = std::vector<std::pair<const char*, const char*>>;
+
+struct LogRange {
+  const char* name;
+  double from, to, perDecade;
+  int count;
+  bool endsOnTo;  // the last value is To itself
+};
+void PrintTo(const LogRange& r, std::ostream* os) { *os << r.name; }
+
+class LogSweep : public ::testing::TestWithParam<LogRange> {};
+
+// From * 10^(i/k) within an ulp of the value in extended precision, below To.
+TEST_P(LogSweep, CountValuesAndLastPoint) {
+  const LogRange& r = GetParam();
+  const std::optional<SweepRange> range = MakeLogSweep(r.from, r.to, r.perDecade);
+  ASSERT_TRUE(range);
+  ASSERT_EQ(range->count, r.count);
+  EXPECT_EQ(range->Value(0), r.from);
+  for (int i = 1; i < range->count - (r.endsOnTo ? 1 : 0); ++i) {
+    const double v = range->Value(i);
+    EXPECT_NEAR(v, static_cast<double>(r.from * std::pow(10.0L, i / static_cast<long double>(r.perDecade))),
+                2.3e-16 * v) << i;
+    EXPECT_LT(v, r.to) << i;
+  }
+  EXPECT_EQ(range->Value(range->count - 1) == r.to, r.endsOnTo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, LogSweep, ::testing::ValuesIn(std::vector<LogRange>{
+    {"1 kHz to 10 MHz at 10 per decade", 1, 10000, 10, 41, true},
+    {"the same in hertz", 1000, 1e7, 10, 41, true},
+    {"three decades at 3 from 0.1", 0.1, 100, 3, 10, true},
+    {"part of a decade", 1, 5, 10, 7, false},
+    {"From = To", 7.5, 7.5, 10, 1, true},
+    {"a step reached within the slack", 1, 1.25892541179416, 10, 2, true},
+}));
+
+TEST(LogSweepLimits, MoreThanAMillionPointsAreRefused) {
+  EXPECT_FALSE(MakeLogSweep(1, 1e300, 4000));  // 1.2 million points
+  EXPECT_TRUE(MakeLogSweep(1, 1e300, 3000));   // 900 001
+}
+
+// The window's defaults, the frequency rows' To and Step included, one row of case `c` selected.
+FakeInput Selecting(const CaseDef& c, const ParamDef& row) {
+  FakeInput in;
+  for (const CaseDef& k : kCases)
+    if (!k.params.empty()) {
+      in.Set(k.frequency.toField, std::string(k.frequency.toDefault));
+      in.Set(k.frequency.stepField, std::string(k.frequency.stepDefault));
+    }
+  if (c.testCase == 5 || c.testCase == 6) {  // a coil round the default rods
+    in.Set("Editr1", "12");
+    in.Set("Editr2", "14");
+  }
+  in.selected.erase(std::string(c.params[0].selector));
+  in.selected.insert(std::string(row.selector));
+  return in;
+}
+
+class FrequencyRow : public ::testing::TestWithParam<int> {};
+
+// The default frequency row: 21 points From * 10^(i/10), passed to the model in hertz with every
+// other parameter at its From value, each normalised by the stand-in air coil's reactance at its
+// own frequency (1e-8 N^2 f ohm); the labels keep X0 and L0 at From, and the From point is the
+// point of a one-point sweep of the first parameter, bit for bit.
+TEST_P(FrequencyRow, SweepsTheFrequencyWithTheOtherFieldsFixed) {
+  const CaseDef& c = *FindCase(GetParam());
+  FakeModels models;
+  RecordingOutput out;
+  ASSERT_EQ(ButtonComputeClick(c.testCase, Selecting(c, c.frequency), out, models.Table()),
+            ComputeStatus::Completed);
+  ASSERT_EQ(out.details.size(), 21u);
+  EXPECT_EQ(out.curves[0].colour, kBlack);
+  const double N2 = 200.0 * 200.0, fFrom = std::stod(std::string(c.frequencyDefault)) * 1000;
+  EXPECT_DOUBLE_EQ(out.airCoil.first, 1e-8 * N2 * fFrom);
+  EXPECT_DOUBLE_EQ(out.airCoil.second, 1e-8 * N2 / (2 * std::numbers::pi));
+  std::vector<double> fixed;
+  for (const ParamDef& p : c.params) fixed.push_back(std::stod(std::string(p.fromDefault)) * p.factor);
+  for (std::size_t i = 0; i < out.details.size(); ++i) {
+    const auto& d = out.details[i];
+    const double f = fFrom * std::pow(10.0, static_cast<double>(i) / 10), X0 = 1e-8 * N2 * f;
+    EXPECT_EQ(d.param, "f");
+    EXPECT_NEAR(d.value * 1000, f, 1e-15 * f) << i;
+    EXPECT_NEAR(models.calls[i].f, f, 1e-15 * f) << i;
+    EXPECT_EQ(models.calls[i].Params(), fixed) << i;
+    EXPECT_NEAR(d.X0, X0, 1e-15 * X0) << i;
+    EXPECT_NEAR(d.x, -1e-3 * N2 / X0, 1e-15 * std::fabs(d.x)) << i;  // dR = -1e-3 N^2
+    EXPECT_NEAR(d.y, (-2e-3 * N2 + X0) / X0, 1e-15 * (std::fabs(d.y) + 1)) << i;
+  }
+  EXPECT_EQ(models.calls.back().f, fFrom * 100);  // To itself
+
+  FakeInput one = Selecting(c, c.params[0]);
+  one.Set(c.params[0].toField, std::string(c.params[0].fromDefault));
+  RecordingOutput single;
+  ASSERT_EQ(ButtonComputeClick(c.testCase, one, single, FakeModels().Table()), ComputeStatus::Completed);
+  EXPECT_EQ(out.curves[0].points[0], single.curves[0].points.at(0));
+  EXPECT_EQ(out.labels, single.labels);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCase, FrequencyRow, ::testing::Values(1, 2, 3, 4, 5, 6, 9));
+
+struct Sweep {
+  const char* name;
+  const char* selector;
+  Fields fields;
+  std::string message;  // "" for a curve; the error box's texts end with a full stop
+  int count;
+  double first, last;  // swept values in the window's unit
+};
+void PrintTo(const Sweep& s, std::ostream* os) { *os << s.name; }
+
+std::string NotAFloat(const std::string& text) { return "'" + text + "' is not a valid floating point value."; }
+const std::string kRange(kCheckRangeMessage), kLogFrom(kLogFromMessage), kLogStep(kLogStepMessage);
+
+class Sweeps : public ::testing::TestWithParam<Sweep> {};
+
+// Case 1, linear and logarithmic, or refused after the labels with nothing computed.
+TEST_P(Sweeps, ValuesOrMessage) {
+  const Sweep& s = GetParam();
+  FakeInput in = Selecting(*FindCase(1), FindCase(1)->params[0]);
+  in.selected = {s.selector};
+  for (const auto& [field, text] : s.fields) in.Set(field, text);
+  FakeModels models;
+  RecordingOutput out;
+  const ComputeStatus status = ButtonComputeClick(1, in, out, models.Table());
+  if (!s.message.empty()) {
+    EXPECT_EQ(status, ComputeStatus::Rejected);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].text, s.message);
+    EXPECT_EQ(out.messages[0].kind, s.message.back() == '.' ? MessageKind::Error : MessageKind::Plain);
+    EXPECT_TRUE(out.curves.empty() && models.calls.empty());
+    EXPECT_NE(out.labels.first, "");
+    return;
+  }
+  ASSERT_EQ(status, ComputeStatus::Completed);
+  ASSERT_EQ(out.details.size(), static_cast<std::size_t>(s.count));
+  EXPECT_EQ(out.details.front().value, s.first);
+  EXPECT_EQ(out.details.back().value, s.last);
+}
+
+INSTANTIATE_TEST_SUITE_P(Case1, Sweeps, ::testing::ValuesIn(std::vector<Sweep>{
+    {"linear frequency", "RBpr1f", {{"Epr1fb", "500"}, {"Epr1fc", "100"}}, "", 5, 100, 500},
+    {"one frequency per decade", "RBpr1f", {{"Epr1f", "1"}, {"Epr1fc", "1/dec"}}, "", 5, 1, 10000},
+    {"spaces and capitals", "RBpr1f", {{"Epr1fb", "1000"}, {"Epr1fc", " 2 /DEC "}}, "", 3, 100, 1000},
+    {"logarithmic conductivity", "RBpr1con1", {{"Epr1con1b", "100"}, {"Epr1con1c", "1/dec"}}, "", 3, 1, 100},
+    {"logarithmic lift-off", "RBpr1lo", {{"Epr1loa", "0.01"}, {"Epr1loc", "2/dec"}}, "", 5, 0.01, 1},
+    {"frequency To not read unless swept", "RBpr1lo", {{"Epr1fb", "x"}, {"Epr1fc", "y/dec"}}, "", 10, 0.1, 1},
+    {"logarithmic from 0", "RBpr1lo", {{"Epr1loa", "0"}, {"Epr1loc", "10/dec"}}, kLogFrom, 0, 0, 0},
+    {"no points per decade", "RBpr1f", {{"Epr1fc", "0/dec"}}, kLogStep, 0, 0, 0},
+    {"a fraction per decade", "RBpr1f", {{"Epr1fc", "2.5/dec"}}, kLogStep, 0, 0, 0},
+    {"negative per decade", "RBpr1f", {{"Epr1fc", "-10/dec"}}, kRange, 0, 0, 0},
+    {"From above To", "RBpr1f", {{"Epr1f", "1000"}, {"Epr1fb", "100"}}, kRange, 0, 0, 0},
+    {"too many per decade", "RBpr1f", {{"Epr1fc", "1e9/dec"}}, std::string(kTooManyPointsMessage), 0, 0, 0},
+    {"no number", "RBpr1f", {{"Epr1fc", "/dec"}}, NotAFloat("/dec"), 0, 0, 0},
+    {"text per decade", "RBpr1f", {{"Epr1fc", "ten/dec"}}, NotAFloat("ten/dec"), 0, 0, 0},
+    {"another suffix", "RBpr1f", {{"Epr1fc", "10/decade"}}, NotAFloat("10/decade"), 0, 0, 0},
+    {"malformed frequency To", "RBpr1f", {{"Epr1fb", "1e4x"}}, NotAFloat("1e4x"), 0, 0, 0},
+}));
+
+// The record comes just before the curve: the sweep as typed, the fields held fixed in the
+// window's unit with their texts and defaults, the coil, and the air-coil values at From.
+TEST(CurveRecord, DescribesTheSweepAndTheFixedFields) {
+  struct Describing : RecordingOutput {
+    void CurveDescribed(const CurveInfo& i) override {
+      info = i;
+      log.push_back("described");
+    }
+    CurveInfo info{};
+  } out;
+  FakeInput in = Selecting(*FindCase(1), FindCase(1)->frequency);
+  in.separator = ",";
+  in.Set("Epr1loa", "0,2");
+  in.Set("Editr2", "5");
+  ASSERT_EQ(ButtonComputeClick(1, in, out, FakeModels().Table()), ComputeStatus::Completed);
+  EXPECT_EQ(*(std::find(out.log.begin(), out.log.end(), "begin") - 1), "described");
+  const ComputeOutput::CurveInfo& info = out.info;
+  EXPECT_EQ(std::tie(info.testCase, info.caseName, info.param, info.unit, info.logarithmic, info.stepText),
+            std::make_tuple(1, "planar1", "f", "kHz", true, "10/dec"));
+  EXPECT_EQ(std::tie(info.from, info.to, info.step, info.points), std::make_tuple(100.0, 10000.0, 10.0, 21));
+  EXPECT_EQ(std::tie(info.Acc, info.X0, info.L0), std::make_tuple(0.01 / 100, out.airCoil.first, out.airCoil.second));
+  ASSERT_EQ(info.fixed.size(), 3u);
+  const auto& lo = info.fixed[0];
+  EXPECT_EQ(std::tie(lo.field, lo.name, lo.defaultText, lo.text, lo.value),
+            std::make_tuple("Epr1loa", "LO", "0.1", "0,2", 0.2));
+  EXPECT_EQ(std::tie(info.fixed[1].name, info.fixed[2].name), std::make_tuple("CON1", "MR1"));
+  ASSERT_EQ(info.coil.size(), 5u);
+  EXPECT_EQ(std::tie(info.coil[kFieldR2].name, info.coil[kFieldR2].text, info.coil[kFieldR2].value),
+            std::make_tuple("R2", "5", 5.0));
+  EXPECT_EQ(info.coil[kFieldN].value, 200);
+}
+
+}  // namespace
+}  // namespace veldo

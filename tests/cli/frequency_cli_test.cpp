@@ -1,0 +1,145 @@
+// The front end's --f: a From value, a linear FROM:TO:STEP or a logarithmic FROM:TO:K/dec sweep of
+// the frequency, its refusals, and a logarithmic frequency sweep over the real models against the
+// physics.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.hpp"
+#include "cli/cli_output.hpp"
+#include "tests/support/stand_in_models.hpp"
+
+namespace veldo {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+std::string Slurp(std::FILE* f) {
+  std::rewind(f);
+  std::string s;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) s.append(buffer, n);
+  std::fclose(f);
+  return s;
+}
+
+CliRun RunCliWith(std::vector<const char*> args, const ModelTable& models) {
+  args.insert(args.begin(), "veldo-cli");
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, models);
+  std::fflush(out);
+  std::fflush(err);
+  return {status, Slurp(out), Slurp(err)};
+}
+
+// The data rows, split into their columns.
+std::vector<std::vector<std::string>> Rows(const std::string& out) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("#") || line.starts_with("param,")) continue;
+    std::istringstream cells(line);
+    rows.emplace_back();
+    for (std::string cell; std::getline(cells, cell, ',');) rows.back().push_back(cell);
+  }
+  return rows;
+}
+
+ModelTable Models() {
+  return test::StandInModels(test::FixedAirCoil(4.0), [](const test::ModelArgs&, double& dR, double& dX, int& Ier) {
+    dR = 1;
+    dX = -2;
+    Ier = 0;
+  });
+}
+
+struct Option {
+  const char* name;
+  std::vector<const char*> args;
+  int status;
+  std::string err;  // standard error, "" when empty
+  std::size_t rows;
+  const char* param;
+  const char* first;  // value column of the first and last rows
+  const char* last;
+};
+
+void PrintTo(const Option& o, std::ostream* os) { *os << o.name; }
+
+const Option kOptions[] = {
+    {"logarithmic, 1 kHz to 10 MHz", {"planar1", "--f", "1:10000:10/dec"}, kExitOk, "", 41, "f", "1", "10000"},
+    {"linear", {"bore1", "--f", "10:50:10"}, kExitOk, "", 5, "f", "10", "50"},
+    {"linear, Step 0", {"rod1", "--r1", "12", "--r2", "14", "--f", "10:50:0"}, kExitOk, "", 1, "f", "10", "10"},
+    {"a From value only", {"planar2", "--f", "50"}, kExitOk, "", 10, "LO", "0.1", "1"},
+    {"no points per decade", {"planar1", "--f", "1:100:0/dec"}, kExitRejected,
+     std::string(kLogStepMessage) + "\n", 0, "", "", ""},
+    {"two fields", {"planar1", "--f", "1:100"}, kExitRejected, "'1:100' is not FROM:TO:STEP\n", 0, "", "", ""},
+    {"two sweeps", {"planar1", "--lo", "0.1:1:0.1", "--f", "1:10:1/dec"}, kExitRejected,
+     "Only one parameter can be swept (LO and f are given as FROM:TO:STEP)\n", 0, "", "", ""},
+};
+
+class FrequencyOption : public ::testing::TestWithParam<Option> {};
+
+TEST_P(FrequencyOption, RowsOrRefusal) {
+  const Option& o = GetParam();
+  const CliRun r = RunCliWith(o.args, Models());
+  EXPECT_EQ(r.status, o.status);
+  EXPECT_EQ(r.err, o.err);
+  const auto rows = Rows(r.out);
+  ASSERT_EQ(rows.size(), o.rows);
+  if (rows.empty()) return;
+  for (const auto& row : rows) EXPECT_EQ(row[0], o.param);
+  EXPECT_EQ(rows.front()[1], o.first);
+  EXPECT_EQ(rows.back()[1], o.last);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, FrequencyOption, ::testing::ValuesIn(kOptions));
+
+// A coil over a non-magnetic half-space swept over five decades of frequency with the real models:
+// each point normalised by the reactance in air at its own frequency stays in the unit square, the
+// normalised reactance falls monotonically from near 1 toward its perfect-conductor limit, and the
+// normalised resistance rises from near 0, in proportion to f, to a maximum inside the range and
+// falls again.
+TEST(FrequencyOptionPhysics, ImpedancePlaneOfAHalfSpaceOverFiveDecades) {
+  const CliRun r = RunCliWith({"planar1", "--f", "0.01:1000:5/dec", "--con1", "10"}, RealModels());
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const auto rows = Rows(r.out);
+  ASSERT_EQ(rows.size(), 26u);
+  std::vector<double> x, y;
+  for (const auto& row : rows) {
+    x.push_back(std::stod(row[4]));
+    y.push_back(std::stod(row[5]));
+    EXPECT_EQ(row[6], "0") << row[1];
+  }
+  std::size_t peak = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_GT(x[i], 0) << rows[i][1];
+    EXPECT_LT(x[i], 1) << rows[i][1];
+    EXPECT_GT(y[i], 0) << rows[i][1];
+    EXPECT_LT(y[i], 1) << rows[i][1];
+    if (i > 0) {
+      EXPECT_LT(y[i], y[i - 1]) << rows[i][1];
+    }
+    if (x[i] > x[peak]) peak = i;
+  }
+  // At low frequency the eddy-current loss grows as f^2 and the reactance in air as f, so x grows
+  // as f (a reactance fixed at From would make it f^2): one step of 10^0.2 scales x by 1.58.
+  EXPECT_NEAR(x[1] / x[0], std::pow(10.0, 0.2), 0.05);
+  EXPECT_GT(y.front(), 0.99);  // 10 Hz: the plate barely reacts
+  EXPECT_LT(x.front(), 0.01);
+  EXPECT_GT(peak, 0u);
+  EXPECT_LT(peak, rows.size() - 1);
+  EXPECT_LT(x.back(), x[peak] / 2);  // 1 MHz: a thin skin, little loss
+}
+
+}  // namespace
+}  // namespace veldo
