@@ -17,7 +17,7 @@ std::string S(std::string_view v) { return std::string(v); }
 const ParamDef* FindParam(const CaseDef& c, const std::string& name) {
   for (const ParamDef& p : c.params)
     if (p.name == name) return &p;
-  return nullptr;
+  return c.frequency.name == name ? &c.frequency : nullptr;
 }
 
 // The unit in a caption's brackets: "Lift-off LO [mm]" -> "mm".
@@ -62,6 +62,14 @@ std::string ParamUnit(const std::string& param) {
   return {};
 }
 
+std::string SelectedParam(int testCase, const std::function<bool(std::string_view)>& isSelected) {
+  const CaseDef* c = FindCase(testCase);
+  if (c == nullptr) return {};
+  for (const ParamDef& p : c->params)
+    if (isSelected(p.selector)) return S(p.name);
+  return isSelected(c->frequency.selector) ? S(c->frequency.name) : std::string();
+}
+
 std::string CaseName(int testCase) {
   const CaseDef* c = FindCase(testCase);
   return c != nullptr ? S(c->cliName) : std::string();
@@ -73,7 +81,8 @@ std::vector<std::string> CaseFieldNames(int testCase) {
     names.push_back(S(kCommonFields[static_cast<std::size_t>(i)].name));
   const CaseDef* c = FindCase(testCase);
   if (c == nullptr || c->params.empty()) return names;
-  names.push_back(S(c->frequencyField));
+  for (std::string_view f : {c->frequency.fromField, c->frequency.toField, c->frequency.stepField})
+    names.push_back(S(f));
   for (const ParamDef& p : c->params)
     for (std::string_view f : {p.fromField, p.toField, p.stepField}) names.push_back(S(f));
   return names;

@@ -4,7 +4,9 @@
 // files are made from the records. Plain C++: the command-line front end uses it too.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,6 +43,9 @@ struct CurveRecord {
 
 // The unit of a swept parameter of a case ("mm", "MS/m", "kHz", "" for the permeabilities).
 std::string ParamUnit(const std::string& param);
+// The swept parameter of a case: the first selected row in the command's order (the case's
+// parameters, then the frequency), or "".
+std::string SelectedParam(int testCase, const std::function<bool(std::string_view)>& isSelected);
 // The case's command-line name ("planar1", ...), or "" for a case without a computation.
 std::string CaseName(int testCase);
 

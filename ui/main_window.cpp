@@ -496,10 +496,7 @@ void TForm1::ButtonComputeClick() {
   statusBar()->clearMessage();
   SetComputing(true);
   auto inputs = SnapshotInputs(*this);
-  std::string param;
-  if (const CaseDef* c = FindCase(testCase_))
-    for (const ParamDef& p : c->params)
-      if (inputs->IsSelected(p.selector)) param = std::string(p.name);
+  const std::string param = SelectedParam(testCase_, [&](std::string_view s) { return inputs->IsSelected(s); });
   CurveRecord head = MakeRecordHead(testCase_, param, Rgb{}, [&](const std::string& n) { return inputs->FieldText(n); });
   output_ = std::make_unique<WindowOutput>(WindowOutputTargets{Labelinductivereactance, Labelinductance, PB1,
                                                                statusBar(), curves_.get(), sink_,

@@ -305,11 +305,8 @@ void SessionRecorder::AirCoilValues(double X0, double L0) {
 }
 
 void SessionRecorder::BeginCurve(Rgb colour) {
-  const CaseDef* c = FindCase(session_.testCase);
-  std::string param;
-  if (c != nullptr)
-    for (const ParamDef& p : c->params)
-      if (!session_.selected.empty() && p.selector == session_.selected.front()) param = std::string(p.name);
+  const std::string param = SelectedParam(
+      session_.testCase, [this](std::string_view s) { return !session_.selected.empty() && s == session_.selected.front(); });
   CurveRecord r = MakeRecordHead(session_.testCase, param, colour, fieldText_);
   r.X0 = X0_;
   r.L0 = L0_;
