@@ -88,6 +88,8 @@ std::vector<std::string> CaseFieldNames(int testCase) {
   return names;
 }
 
+static std::vector<std::string> Fixed(const CurveRecord& r, bool changedOnly);
+
 std::string DefaultLabel(const CurveRecord& r) {
   const CaseDef* c = FindCase(r.testCase);
   std::string from, to;
@@ -99,12 +101,13 @@ std::string DefaultLabel(const CurveRecord& r) {
   }
   std::string label = r.param + " " + from + " to " + to;
   const std::string unit = ParamUnit(r.param);
-  return unit.empty() ? label : label + " " + unit;
+  if (!unit.empty()) label += " " + unit;
+  // What sets the curve apart from one at the defaults.
+  for (const std::string& item : Fixed(r, true)) label += ", " + item;
+  return label;
 }
 
-namespace {
-
-std::vector<std::string> Fixed(const CurveRecord& r, bool changedOnly) {
+static std::vector<std::string> Fixed(const CurveRecord& r, bool changedOnly) {
   std::vector<std::string> items;
   const CaseDef* c = FindCase(r.testCase);
   if (c == nullptr) return items;
@@ -119,8 +122,6 @@ std::vector<std::string> Fixed(const CurveRecord& r, bool changedOnly) {
   }
   return items;
 }
-
-}  // namespace
 
 std::vector<std::string> FixedFields(const CurveRecord& r) { return Fixed(r, false); }
 std::vector<std::string> ChangedFixedFields(const CurveRecord& r) { return Fixed(r, true); }

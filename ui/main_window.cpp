@@ -393,8 +393,10 @@ QWidget* TForm1::CreateViews() {
   ChartViewSelector->setObjectName("ChartViewSelector");
   for (int v = 0; v < kChartViews; ++v) ChartViewSelector->addItem(Q(ViewName(static_cast<ChartView>(v))));
   ChartViewSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  ChartViewSelector->setMinimumContentsLength(12);
+  ChartViewSelector->setMinimumContentsLength(8);
+  ChartViewSelector->setToolTip("What the chart shows");
   auto* tabRow = new QHBoxLayout;
+  TabControl1Tabs->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the selector gives way
   tabRow->addWidget(TabControl1Tabs);
   tabRow->addStretch(1);
   tabRow->addWidget(ChartViewSelector);

@@ -126,7 +126,7 @@ TEST_F(WorkbenchTest, ExportHoldsTheFrontEndsRowsAndEachCurvesDescription) {
   const std::string con1 = CliRows({"planar1", "--f", "250", "--con1", "1.0:10.0:1.0"});
   EXPECT_EQ(PointRows(csv, "LO"), PointRows(lo, "LO"));
   EXPECT_EQ(PointRows(csv, "CON1"), PointRows(con1, "CON1"));
-  for (const char* line : {"# case,1,planar1", "# label,LO 0.1 to 1.0 mm", "# label,CON1 1.0 to 10.0 MS/m",
+  for (const char* line : {"# case,1,planar1", "# label,LO 0.1 to 1.0 mm", "# label,\"CON1 1.0 to 10.0 MS/m, f=250 kHz\"",
                            "# coil,R1=2.0 mm,R2=4.0 mm,L=1.0 mm,N=200", "# fixed,f=100.0 kHz,CON1=1.0 MS/m,MR1=1",
                            "# fixed,f=250 kHz,LO=0.1 mm,MR1=1", "# accuracy,0.01 %"})
     EXPECT_NE(csv.find(std::string(line) + "\n"), std::string::npos) << line;
@@ -158,7 +158,7 @@ TEST_F(WorkbenchTest, CopyPutsTheSelectedCurveOrAllVisibleOnTheClipboard) {
   ASSERT_EQ(all.size(), 2u * 12u + 1u);
   EXPECT_EQ(all[0], "LO 0.1 to 1.0 mm");
   EXPECT_EQ(all[1], "LO [mm]\tdR [Ohm]\tdX [Ohm]\tx\ty\tier");
-  EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m");
+  EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
   // Each row holds the point's numbers to the bit.
   const CurveRecord& r = form->Curves().Record(0);
   for (std::size_t i = 0; i < r.points.size(); ++i) {
@@ -176,7 +176,7 @@ TEST_F(WorkbenchTest, CopyPutsTheSelectedCurveOrAllVisibleOnTheClipboard) {
   form->Copy1->trigger();
   all = Lines(QGuiApplication::clipboard()->text().toStdString());
   ASSERT_EQ(all.size(), 12u);
-  EXPECT_EQ(all[0], "CON1 1.0 to 10.0 MS/m");
+  EXPECT_EQ(all[0], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
 }
 
 TEST_F(WorkbenchTest, SaveAsWritesTheFormatItsSuffixNames) {
