@@ -140,6 +140,18 @@ TEST_F(WorkbenchTest, ExportHoldsTheFrontEndsRowsAndEachCurvesDescription) {
   EXPECT_TRUE(PointRows(ReadAll(Path("curves.csv")), "LO").empty());
 }
 
+TEST_F(WorkbenchTest, ALogarithmicFrequencySweepIsExportedAsTheFrontEndPrintsItAndShownOnALogAxis) {
+  form->findChild<QRadioButton*>("RBpr1f")->setChecked(true);  // 100 kHz to 10 MHz at 10/dec
+  Compute();
+  ASSERT_TRUE(form->ExportCurvesFile(Path("f.csv")));
+  const std::vector<std::string> rows = PointRows(ReadAll(Path("f.csv")), "f");
+  EXPECT_EQ(rows.size(), 21u);
+  EXPECT_EQ(rows, PointRows(CliRows({"planar1", "--f", "100.0:10000.0:10/dec"}), "f"));
+  form->SetView(ChartView::Resistance);
+  EXPECT_EQ(BottomAxis(form->Chart1)->titleText(), "Frequency f [kHz], logarithmic");
+  EXPECT_DOUBLE_EQ(form->Curves().Series(0)->at(20).x(), 4.0);  // log10 of 10000 kHz
+}
+
 TEST_F(WorkbenchTest, ExportToAPlaceThatCannotBeWrittenGivesSaveAsMessage) {
   Compute();
   WriteAll(Path("file"), "kept");
