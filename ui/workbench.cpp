@@ -243,10 +243,12 @@ void TForm1::CurvesChanged() {
   Chart1->legend()->setAlignment(Qt::AlignBottom);
 
   CurveList1->Refresh(*curves_);
-  if (!listOpened_ && CurveList1->Tree->topLevelItemCount() > 0) {
+  // The list opens by itself with the first curves when the chart keeps its design width beside
+  // it; in a smaller window it stays folded at the splitter's edge until dragged open.
+  const int total = Splitter1->width();
+  if (!listOpened_ && CurveList1->Tree->topLevelItemCount() > 0 && total >= kChartWidth + kCurveListWidth) {
     listOpened_ = true;
-    const int total = Splitter1->width();
-    Splitter1->setSizes({std::max(total - kCurveListWidth, 200), kCurveListWidth});
+    Splitter1->setSizes({total - kCurveListWidth, kCurveListWidth});
   }
   RescaleAxes();
 }
