@@ -2,7 +2,6 @@
 // state of the sweep selectors, and writes through a ComputeOutput.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <stop_token>
 #include <string>
@@ -57,7 +56,7 @@ struct ModelTable {
   OneLayerFn VerticalCoilHalfSpace;
 };
 
-// The models library's own functions (defined where veldo_models is linked).
+// The models library's own functions.
 ModelTable RealModels();
 
 // How a command ended.

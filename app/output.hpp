@@ -51,8 +51,10 @@ public:
   virtual void CountCurve() = 0;
 
   // Points of the command whose quadratures did not reach the requested accuracy (Ier != 0),
-  // and whether the air-coil reference fell short. Called once per finished sweep; the window
-  // shows it in its status bar (nothing when both are zero), the front end on standard error.
+  // and whether the air-coil reference fell short. Called once per command that computed the
+  // air-coil reference: after its sweep, or, when a message ended the command before the sweep,
+  // after that message with no points. The window shows it in its status bar (nothing when both
+  // are zero), the front end on standard error.
   virtual void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) = 0;
 
   // A stop request ended the sweep after `pointsDone` of its `pointsTotal` points; called once,
