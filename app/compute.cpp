@@ -103,15 +103,6 @@ public:
     return ComputeStatus::Completed;
   }
 
-  ComputeStatus ParseStrict(std::string_view field, const std::string& text, double factor,
-                            double& si, double* window) {
-    const std::optional<double> v = ParseStrictReal(text, separator_);
-    if (!v) return Error(Substitute(kNotAFloat, text), ComputeStatus::Rejected);
-    typed_[field].value = *v;
-    if (window) *window = *v;
-    return Convert(*v, factor, si);
-  }
-
   // A common real field: lenient parser, then the unit factor (a division for the accuracy).
   ComputeStatus LenientReal(std::string_view field, double factor, bool percent, double& si) {
     const std::string& text = Read(field);
@@ -166,6 +157,16 @@ private:
     std::string text;
     double value = 0;
   };
+
+  // The text of `field` by the strict parser, then the unit factor.
+  ComputeStatus ParseStrict(std::string_view field, const std::string& text, double factor,
+                            double& si, double* window) {
+    const std::optional<double> v = ParseStrictReal(text, separator_);
+    if (!v) return Error(Substitute(kNotAFloat, text), ComputeStatus::Rejected);
+    typed_[field].value = *v;
+    if (window) *window = *v;
+    return Convert(*v, factor, si);
+  }
 
   // Reads a field's text once and keeps it for the curve's record.
   const std::string& Read(std::string_view field) {
