@@ -12,6 +12,7 @@
 #include "cli/cli_output.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
 #include "ui/chart_render.hpp"
+#include "ui/session.hpp"
 #endif
 
 namespace veldo {
@@ -163,6 +164,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
       ->type_name("FILE");
 #endif
 
+  // ... and the curve as a session the window opens.
+  std::string sessionPath;
+#ifdef VELDO_CLI_HAVE_CHART
+  app.add_option("--session", sessionPath,
+                 "Also write the curve as a session to FILE, for the window's File > Open Session")
+      ->type_name("FILE");
+#endif
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -221,7 +230,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   }
 
   CliOutput out(data, messages);
-  const ComputeStatus status = ButtonComputeClick(caseDef->testCase, in, out, models, threads);
+#ifdef VELDO_CLI_HAVE_CHART
+  SessionRecorder recorder(out, caseDef->testCase, [&in](const std::string& n) { return in.FieldText(n); },
+                           in.selector);
+  ComputeOutput& sink = sessionPath.empty() ? static_cast<ComputeOutput&>(out) : recorder;
+#else
+  ComputeOutput& sink = out;
+#endif
+  const ComputeStatus status = ButtonComputeClick(caseDef->testCase, in, sink, models, threads);
   std::fflush(data);
 
 #ifdef VELDO_CLI_HAVE_CHART
@@ -234,6 +250,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
       std::fprintf(messages, "%s\n", error.c_str());
       if (status != ComputeStatus::Fault) return kExitRejected;
     }
+  }
+#endif
+
+#ifdef VELDO_CLI_HAVE_CHART
+  if (!sessionPath.empty() && !recorder.Result().curves.empty() &&
+      !SaveSessionFile(recorder.Result(), sessionPath)) {
+    std::fprintf(messages, "Cannot create file %s\n", sessionPath.c_str());
+    if (status != ComputeStatus::Fault) return kExitRejected;
   }
 #endif
 

@@ -193,6 +193,16 @@ public:
   void SweepCancelled(int pointsDone, int pointsTotal) override {
     Post([=, this] { window_.SweepCancelled(pointsDone, pointsTotal); });
   }
+  void AirCoilValues(double X0, double L0) override {
+    Post([=, this] { window_.AirCoilValues(X0, L0); });
+  }
+  void PointComputed(const PointDetails& point) override {
+    Post([this, point, param = std::string(point.param)] {
+      PointDetails p = point;
+      p.param = param;
+      window_.PointComputed(p);
+    });
+  }
 
 private:
   void Post(std::function<void()> call) {

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(veldo::kApplicationTitle);
   veldo::TForm1 form;
+  form.EnableSettings();  // window geometry, splitter, last folder, recent sessions
   form.show();
   return QApplication::exec();
 }

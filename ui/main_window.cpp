@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QComboBox>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -26,6 +28,7 @@
 
 #include "app/case_table.hpp"
 #include "ui/chart.hpp"
+#include "ui/curve_list.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/drawings.hpp"
 #include "ui/messages.hpp"
@@ -93,14 +96,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     veldo::ButtonComputeClick(testCase, in, out, RealModels(), kAllCores, std::move(stop));
   };
   AskSavePath = [this] {
-    QFileDialog SaveDialog1(this, QString(), QString(), "Enhanced Windows Metafile (*.emf)");
-    SaveDialog1.setObjectName("SaveDialog1");
-    SaveDialog1.setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1.setDefaultSuffix("emf");
-    SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
-    if (SaveDialog1.exec() != QDialog::Accepted || SaveDialog1.selectedFiles().isEmpty()) return QString();
-    return SaveDialog1.selectedFiles().front();
+    return AskPath(true, "Enhanced Windows Metafile (*.emf);;PNG image (*.png);;SVG image (*.svg)", "emf");
   };
+  AskExportPath = [this] { return AskPath(true, "CSV file (*.csv)", "csv"); };
+  AskSessionSavePath = [this] { return AskPath(true, "VELDO session (*.veldo.json *.json)", "json"); };
+  AskSessionOpenPath = [this] { return AskPath(false, "VELDO session (*.veldo.json *.json);;All files (*)", "json"); };
 
   CreateMenus();
   auto* central = new QWidget(this);
@@ -117,7 +117,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   for (int k = 1; k <= 9; ++k) left->addWidget(CreateCaseGroup(k));
   left->addStretch(1);
   left->addWidget(CreateAccuracyGroup());
-  auto* right = new QVBoxLayout;
+  auto* rightPanel = new QWidget(central);
+  rightPanel->setObjectName("ViewPanel");
+  auto* right = new QVBoxLayout(rightPanel);
+  right->setContentsMargins(0, 0, 0, 0);
   right->addWidget(CreateViews(), 1);
   PB1 = new QProgressBar(central);
   PB1->setObjectName("PB1");
@@ -126,9 +129,35 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   PB1->setTextVisible(false);
   PB1->setFixedHeight(17);
   right->addWidget(PB1);
+  // The chart and the curve list share the room the inputs leave, the chart growing with it.
+  Splitter1 = new QSplitter(Qt::Horizontal, central);
+  Splitter1->setObjectName("Splitter1");
+  Splitter1->addWidget(rightPanel);
+  CurveList1 = new CurveList(Splitter1);
+  Splitter1->addWidget(CurveList1);
+  CurveList1->setMinimumWidth(1);  // the list folds away to nothing; the chart keeps its room
+  Splitter1->setStretchFactor(0, 1);
+  Splitter1->setStretchFactor(1, 0);
+  Splitter1->setCollapsible(0, false);
+  Splitter1->setSizes({369, 0});  // the list opens once there are curves or the user drags it
+  CurveList1->LabelEdited = [this](int curve, const std::string& label) {
+    if (curves_->Record(curve).label == label) return;
+    curves_->SetLabel(curve, label);
+    CurvesChanged();
+  };
+  CurveList1->VisibilityChanged = [this](int curve, bool visible) {
+    if (curves_->Record(curve).visible == visible) return;
+    curves_->SetVisible(curve, visible);
+    CurvesChanged();
+  };
+  CurveList1->DeleteRequested = [this](int curve) {
+    if (Computing() && curves_->Series(curve) == curves_->Current()) return;
+    curves_->Clear(curve);
+    CurvesChanged();
+  };
   auto* main = new QHBoxLayout(central);
   main->addLayout(left, 0);
-  main->addLayout(right, 1);
+  main->addWidget(Splitter1, 1);
   setCentralWidget(central);
   statusBar()->setObjectName("StatusBar1");
   statusBar()->setSizeGripEnabled(true);
@@ -171,6 +200,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
   resize(785, 564);
   ConnectEvents();
+  FillRecentMenu();
   FormCreate();
 }
 
@@ -198,9 +228,16 @@ void TForm1::CreateMenus() {
   file->setObjectName("File1");
   New1 = action(file, "New1", "&New");
   SaveAs1 = action(file, "SaveAs1", "Save &As...");
+  OpenSession1 = action(file, "OpenSession1", "&Open Session...");
+  RecentSessions1 = submenu(file, "RecentSessions1", "Open &Recent");
+  SaveSession1 = action(file, "SaveSession1", "Save &Session...");
+  ExportCurves1 = action(file, "ExportCurves1", "&Export Curves...");
+  file->addSeparator();
   Exit1 = action(file, "Exit1", "E&xit");
   QMenu* edit = bar->addMenu("&Edit");
   edit->setObjectName("Edit1");
+  Copy1 = action(edit, "Copy1", "&Copy");
+  Copy1->setShortcut(QKeySequence::Copy);
   AxesLimits1 = action(edit, "AxesLimits1", "Axes Limits...");
   ZoomOut1 = action(edit, "ZoomOut1", "Zoom Out");
   DeleteCurves1 = action(edit, "DeleteCurves1", "Delete Curves");
@@ -352,7 +389,18 @@ QWidget* TForm1::CreateViews() {
   TabControl1Tabs->addTab("Geometry");
   TabControl1Tabs->addTab("Impedance Plane");
   TabControl1Tabs->setDrawBase(true);
-  layout->addWidget(TabControl1Tabs);
+  ChartViewSelector = new QComboBox(TabControl1);
+  ChartViewSelector->setObjectName("ChartViewSelector");
+  for (int v = 0; v < kChartViews; ++v) ChartViewSelector->addItem(Q(ViewName(static_cast<ChartView>(v))));
+  ChartViewSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  ChartViewSelector->setMinimumContentsLength(8);
+  ChartViewSelector->setToolTip("What the chart shows");
+  auto* tabRow = new QHBoxLayout;
+  TabControl1Tabs->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the selector gives way
+  tabRow->addWidget(TabControl1Tabs);
+  tabRow->addStretch(1);
+  tabRow->addWidget(ChartViewSelector);
+  layout->addLayout(tabRow);
   // The tab control's page: every drawing and the chart share one cell; the handlers decide
   // which of them is visible.
   auto* page = new QWidget(TabControl1);
@@ -369,7 +417,9 @@ QWidget* TForm1::CreateViews() {
     Drawings[static_cast<std::size_t>(k - 1)] = d;
   }
   Chart1 = MakeImpedanceChart();
-  curves_ = std::make_unique<CurveRegistry>(Chart1, [this](QLineSeries* s) { Chart1ClickSeries(s); });
+  curves_ = std::make_unique<CurveRegistry>(
+      Chart1, [this](QLineSeries* s) { Chart1ClickSeries(s); },
+      [this](QLineSeries* s, QPointF at, bool state) { SeriesHovered(s, at, state); });
   Chart1View = new ImpedanceChartView(Chart1, page);
   Chart1View->setObjectName("Chart1");
   Chart1View->setMinimumSize(200, 200);
@@ -397,6 +447,12 @@ void TForm1::ConnectEvents() {
   connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
   connect(AxesLimits1, &QAction::triggered, this, &TForm1::AxesLimits1Click);
   connect(ZoomOut1, &QAction::triggered, this, &TForm1::ZoomOut1Click);
+  connect(ExportCurves1, &QAction::triggered, this, &TForm1::ExportCurves1Click);
+  connect(Copy1, &QAction::triggered, this, &TForm1::Copy1Click);
+  connect(SaveSession1, &QAction::triggered, this, &TForm1::SaveSession1Click);
+  connect(OpenSession1, &QAction::triggered, this, &TForm1::OpenSession1Click);
+  connect(ChartViewSelector, &QComboBox::currentIndexChanged, this,
+          [this](int v) { SetView(static_cast<ChartView>(v)); });
 }
 
 void TForm1::FormCreate() {
@@ -441,9 +497,13 @@ void TForm1::ButtonComputeClick() {
   }
   statusBar()->clearMessage();
   SetComputing(true);
-  output_ = std::make_unique<WindowOutput>(WindowOutputTargets{
-      Labelinductivereactance, Labelinductance, PB1, statusBar(), curves_.get(), sink_, [this] { RescaleAxes(); }});
-  run_ = std::make_unique<ComputeRun>(this, computeCommand_, testCase_, SnapshotInputs(*this), *output_,
+  auto inputs = SnapshotInputs(*this);
+  const std::string param = SelectedParam(testCase_, [&](std::string_view s) { return inputs->IsSelected(s); });
+  CurveRecord head = MakeRecordHead(testCase_, param, Rgb{}, [&](const std::string& n) { return inputs->FieldText(n); });
+  output_ = std::make_unique<WindowOutput>(WindowOutputTargets{Labelinductivereactance, Labelinductance, PB1,
+                                                               statusBar(), curves_.get(), sink_,
+                                                               [this] { RescaleAxes(); }, std::move(head)});
+  run_ = std::make_unique<ComputeRun>(this, computeCommand_, testCase_, std::move(inputs), *output_,
                                       [this] { ComputeEnded(); });
 }
 
@@ -465,7 +525,7 @@ void TForm1::ComputeEnded() {
   output_.reset();
   curves_->EndCurrent();
   SetComputing(false);
-  RescaleAxes();
+  CurvesChanged();
   if (std::exchange(closePending_, false)) close();
 }
 
@@ -482,6 +542,8 @@ void TForm1::SetComputing(bool computing) {
   for (const char* menu : {"N2DGeometry1", "N3DGeometry1"})
     if (auto* m = menuBar()->findChild<QMenu*>(menu)) m->menuAction()->setEnabled(!computing);
   New1->setEnabled(!computing);
+  OpenSession1->setEnabled(!computing);
+  RecentSessions1->menuAction()->setEnabled(!computing);
   OKBottomDlg->OKBtn->setEnabled(!computing);
 }
 
@@ -506,7 +568,7 @@ void TForm1::New1Click() {
 void TForm1::DeleteAllCurves() {
   if (Computing()) return;  // New is disabled while a command runs
   curves_->RemoveAll();
-  RescaleAxes();
+  CurvesChanged();
 }
 
 void TForm1::SaveAs1Click() {
@@ -519,7 +581,7 @@ void TForm1::SaveAs1Click() {
     const QWidget* drawing = Drawings[static_cast<std::size_t>(testCase_ - 1)];
     Chart1->resize(isVisible() && drawing->isVisible() ? QSizeF(drawing->size()) : QSizeF(kChartWidth, kChartHeight));
   }
-  if (!SaveChartPicture(Chart1, path, PictureFormat::Emf))
+  if (!SaveChartPicture(Chart1, path, PictureFormatOf(path).value_or(PictureFormat::Emf)))
     ShowError(QString("Cannot create file %1").arg(path).toStdString());
 }
 
@@ -539,8 +601,9 @@ void TForm1::ZoomOut1Click() {
 void TForm1::Chart1ClickSeries(QLineSeries* series) {
   if (!DeleteCurves1->isChecked() || series == nullptr) return;
   if (Computing() && series == curves_->Current()) return;  // the curve still being computed stays
-  series->clear();
-  RescaleAxes();
+  const int curve = curves_->IndexOf(series);
+  if (curve >= 0) curves_->Clear(curve);
+  CurvesChanged();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -551,6 +614,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveSettings();
   AboutBox->hide();
   OKBottomDlg->hide();
   OKBottomDlg1->hide();

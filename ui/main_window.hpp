@@ -17,8 +17,12 @@
 #include "ui/axes_limits.hpp"
 #include "ui/compute_run.hpp"
 #include "ui/curve_registry.hpp"
+#include "ui/session.hpp"
 
 class QAction;
+class QComboBox;
+class QMenu;
+class QSplitter;
 class QChart;
 class QGroupBox;
 class QLabel;
@@ -31,6 +35,7 @@ class QTabBar;
 
 namespace veldo {
 
+class CurveList;
 class ImpedanceChartView;
 class MessageSink;
 class TAboutBox;
@@ -64,6 +69,31 @@ public:
   void ZoomOut1Click();
   void Chart1ClickSeries(QLineSeries* series);
 
+  // Data out and sessions. The paths come from the seams below (empty: cancelled); a file that
+  // cannot be written gives Save As' message and leaves an existing file as it was.
+  void ExportCurves1Click();
+  void Copy1Click();
+  void SaveSession1Click();
+  void OpenSession1Click();
+  bool ExportCurvesFile(const QString& path);
+  bool SaveSessionFile(const QString& path);
+  // Reads and checks the whole file first: on any fault one message naming the file and what is
+  // wrong, and the window stays as it was. Restores without computing.
+  bool OpenSessionFile(const QString& path);
+  Session CurrentSession() const;
+  QStringList RecentSessions() const { return recent_; }
+  std::function<QString()> AskExportPath, AskSessionSavePath, AskSessionOpenPath;
+
+  // What the chart shows; switching recomputes nothing.
+  ChartView View() const { return curves_->View(); }
+  void SetView(ChartView view);
+  // The tooltip of a curve's point, and the last one shown on hover.
+  QString PointTooltipText(int curve, int point) const;
+  QString LastTooltip() const { return lastTooltip_; }
+  // Window geometry, splitter position, last folder and recent sessions persist between runs
+  // (QSettings); off unless the program asks for it, so tests leave the user's settings alone.
+  void EnableSettings();
+
   // Whether a Compute command is running; asking it to stop (Stop, Esc); waiting for its end
   // while the event loop runs (for tests and scripts that drive the window).
   bool Computing() const { return run_ != nullptr; }
@@ -95,6 +125,11 @@ public:
   QProgressBar* PB1 = nullptr;
   QAction *New1 = nullptr, *SaveAs1 = nullptr, *Exit1 = nullptr;
   QAction *AxesLimits1 = nullptr, *ZoomOut1 = nullptr, *DeleteCurves1 = nullptr;
+  QAction *ExportCurves1 = nullptr, *SaveSession1 = nullptr, *OpenSession1 = nullptr, *Copy1 = nullptr;
+  QMenu* RecentSessions1 = nullptr;
+  QComboBox* ChartViewSelector = nullptr;
+  CurveList* CurveList1 = nullptr;
+  QSplitter* Splitter1 = nullptr;
   QAction *Halfspace1 = nullptr, *Layered1 = nullptr, *N1Layer1 = nullptr, *N2Layers1 = nullptr;
   QAction *N1Layer2 = nullptr, *N2Layers2 = nullptr, *N1Layer3 = nullptr, *N2Layers3 = nullptr;
   QAction *N1Layer4 = nullptr, *N2Layers4 = nullptr, *CylindricalID2 = nullptr;
@@ -127,6 +162,18 @@ private:
   void ShowError(const std::string& text);
   void SetComputing(bool computing);
   void ComputeEnded();
+  // The chart's titles, legend and curve list after a change of the curves or the view.
+  void CurvesChanged();
+  void SeriesHovered(QLineSeries* series, QPointF at, bool state);
+  void AddRecent(const QString& path);
+  void SaveSettings();
+  void FillRecentMenu();
+  QString AskPath(bool save, const QString& filter, const QString& suffix);
+  QString lastFolder_;
+  QStringList recent_;
+  bool settings_ = false;
+  bool listOpened_ = false;  // the curve list has been given room
+  QString lastTooltip_;
 
   ComputeCommand computeCommand_;
   std::unique_ptr<MessageSink> ownSink_;

@@ -1,8 +1,16 @@
 // Renders the main window into PNG files with QWidget::grab(): one picture per reachable
 // geometry case (drawing tab in front) and one of the chart after a default sweep of case 1,
-// which is also written as the metafile File > Save As makes.
+// which is also written as the metafile File > Save As makes; then a tour of the workbench: two
+// logarithmic frequency sweeps in each view of the chart with the curve list beside it, and the
+// tooltip of a point.
 // Usage: veldo-screenshots OUTPUT_DIR
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QToolTip>
 #include <QDir>
 #include <QPixmap>
 #include <QTabBar>
@@ -10,6 +18,8 @@
 #include <cstdio>
 
 #include "ui/chart.hpp"
+#include "ui/curve_registry.hpp"
+#include "ui/dialogs.hpp"
 #include "ui/main_window.hpp"
 #include "ui/messages.hpp"
 
@@ -71,5 +81,46 @@ int main(int argc, char** argv) {
   const bool saved = veldo::SaveChartPicture(form.Chart1, emf, veldo::PictureFormat::Emf);
   std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(emf));
   ok = saved && ok;
+
+  // The tour: a coil over aluminium at two lift-offs, 1 kHz to 10 MHz at 10 per decade.
+  form.New1Click();
+  form.OKBottomDlg->Proceed();
+  form.OKBottomDlg->hide();
+  form.resize(1280, 640);
+  form.findChild<QRadioButton*>("RBpr1f")->setChecked(true);
+  form.findChild<QLineEdit*>("Epr1f")->setText("1");
+  form.findChild<QLineEdit*>("Epr1fb")->setText("10000");
+  form.findChild<QLineEdit*>("Epr1fc")->setText("10/dec");
+  form.findChild<QLineEdit*>("Epr1con1a")->setText("35.4");
+  for (const char* liftOff : {"0.1", "0.5"}) {
+    form.findChild<QLineEdit*>("Epr1loa")->setText(liftOff);
+    form.ButtonComputeClick();
+    form.WaitForCompute();
+  }
+  form.Splitter1->setSizes({520, 340});
+  const char* views[] = {"tour-1-impedance-plane.png", "tour-2-impedance-change.png",
+                         "tour-3-resistance-vs-frequency.png", "tour-4-inductance-vs-frequency.png"};
+  for (int v = 0; v < veldo::kChartViews; ++v) {
+    form.SetView(static_cast<veldo::ChartView>(v));
+    ok = Save(form, dir, views[v]) && ok;
+  }
+  // The tooltip of the 21st point (10 kHz... 100 kHz) of the first curve, drawn where it opens.
+  form.SetView(veldo::ChartView::ImpedancePlane);
+  QApplication::processEvents();
+  QLineSeries* series = form.Curves().Series(0);
+  const QPointF at = series->at(20);
+  const QPoint local = form.Chart1View->mapFromScene(form.Chart1->mapToPosition(at, series));
+  const QString tip = form.Curves().Record(0).label.c_str() + QString("\n") + form.PointTooltipText(0, 20);
+  QToolTip::showText(form.Chart1View->mapToGlobal(local), tip, form.Chart1View);
+  QApplication::processEvents();
+  QPixmap picture = form.grab();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel") && w->isVisible()) {
+      QPainter painter(&picture);
+      painter.drawPixmap(form.Chart1View->mapTo(&form, local) + QPoint(8, 16), w->grab());
+    }
+  const bool tipSaved = picture.save(dir.filePath("tour-5-tooltip.png"));
+  std::printf("%s %s\n", tipSaved ? "wrote" : "FAILED", qPrintable(dir.filePath("tour-5-tooltip.png")));
+  ok = tipSaved && ok;
   return ok ? 0 : 1;
 }

@@ -63,13 +63,28 @@ int WindowOutput::CurveCount() const { return to_.curves->Count(); }
 
 void WindowOutput::BeginCurve(Rgb colour) {
   MovePoints();
-  to_.curves->Begin(colour);
+  CurveRecord head = to_.head;
+  head.colour = colour;
+  to_.curves->Begin(std::move(head));
+  to_.curves->SetAirCoil(X0_, L0_);
+}
+
+void WindowOutput::AirCoilValues(double X0, double L0) {
+  X0_ = X0;
+  L0_ = L0;
+}
+
+void WindowOutput::PointComputed(const PointDetails& point) {
+  details_ = CurvePoint{point.value, point.dR, point.dX, point.x, point.y, point.Ier};
 }
 
 void WindowOutput::AddPoint(double x, double y) {
   if (to_.curves->Current() == nullptr) return;
-  if (!std::isfinite(x) || !std::isfinite(y)) return;  // as the series' own append drops them
-  pending_.append(QPointF(x, y));
+  CurvePoint p = details_.value_or(CurvePoint{});
+  details_.reset();
+  p.x = x;
+  p.y = y;
+  pending_.push_back(p);
   if (!drawPoints_.isActive()) drawPoints_.start();
 }
 
@@ -80,7 +95,7 @@ void WindowOutput::DrawPoints() {
 
 void WindowOutput::MovePoints() {
   drawPoints_.stop();
-  if (pending_.isEmpty()) return;
+  if (pending_.empty()) return;
   to_.curves->Append(pending_);
   pending_.clear();
   axesBehind_ = true;

@@ -9,9 +9,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "app/output.hpp"
+#include "ui/curve_record.hpp"
 
 class QLabel;
 class QProgressBar;
@@ -31,6 +34,7 @@ struct WindowOutputTargets {
   CurveRegistry* curves;
   MessageSink* messages;
   std::function<void()> rescaleAxes;  // the axes to the data on the chart
+  CurveRecord head;                   // the command's case and inputs, for its curve's record
 };
 
 class WindowOutput : public ComputeOutput {
@@ -48,6 +52,8 @@ public:
   void CountCurve() override;
   void ReportAccuracy(int pointsShort, int pointsTotal, bool airCoilShort) override;
   void SweepCancelled(int pointsDone, int pointsTotal) override;
+  void AirCoilValues(double X0, double L0) override;
+  void PointComputed(const PointDetails& point) override;
 
   // The points received so far onto the curve, the axes left as they are (the window re-ranges
   // them when the command has ended).
@@ -59,7 +65,9 @@ private:
 
   WindowOutputTargets to_;
   QString notice_;           // the accuracy notice of this command
-  QList<QPointF> pending_;   // received, not yet on the curve
+  std::vector<CurvePoint> pending_;  // received, not yet on the curve
+  std::optional<CurvePoint> details_;  // of the point about to be added
+  double X0_ = 0, L0_ = 0;
   bool axesBehind_ = false;  // points on the curve the axes have not followed yet
   QTimer drawPoints_;
   QTimer rescale_;

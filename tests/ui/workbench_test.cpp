@@ -1,0 +1,448 @@
+// The window as a workbench, offscreen over the real models: curves exported and copied as the
+// front end prints them, pictures by suffix, sessions saved and opened (and refused without a
+// change), the views and the point tooltip.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QFileInfo>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.hpp"
+#include "tests/ui/qt_app.hpp"
+#include "tests/ui/window_support.hpp"
+#include "ui/chart.hpp"
+#include "ui/curve_list.hpp"
+#include "ui/main_window.hpp"
+#include "ui/messages.hpp"
+#include "ui/session.hpp"
+
+namespace veldo {
+namespace {
+
+struct RecordingSink : MessageSink {
+  std::vector<std::string> shown;
+  void Show(MessageKind, const std::string& text) override { shown.push_back(text); }
+};
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+std::string ReadAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll().toStdString();
+}
+
+void WriteAll(const QString& path, const std::string& text) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// veldo-cli in this process: its standard output for the arguments.
+std::string CliRows(std::vector<const char*> args) {
+  args.insert(args.begin(), "veldo-cli");
+  std::FILE* data = std::tmpfile();
+  std::FILE* messages = std::tmpfile();
+  const int status = RunCli(static_cast<int>(args.size()), args.data(), data, messages, RealModels());
+  EXPECT_EQ(status, kExitOk);
+  std::string out;
+  std::rewind(data);
+  for (int c; (c = std::fgetc(data)) != EOF;) out += static_cast<char>(c);
+  std::fclose(data);
+  std::fclose(messages);
+  return out;
+}
+
+// The lines of a CSV text that are point rows (they start with the parameter's name).
+std::vector<std::string> PointRows(const std::string& csv, const std::string& param) {
+  std::vector<std::string> rows;
+  for (const std::string& line : Lines(csv))
+    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
+  return rows;
+}
+
+class WorkbenchTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { test::EnsureQtApp(); }
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    form = std::make_unique<TForm1>();
+    form->SetMessageSink(&sink);
+  }
+  QLineEdit* Edit(const char* name) { return form->findChild<QLineEdit*>(name); }
+  QString Path(const char* name) const { return dir.filePath(name); }
+  void Compute() {
+    test::ComputeAndWait(*form);
+    ASSERT_TRUE(sink.shown.empty()) << sink.shown.front();
+  }
+  // Two curves: the default lift-off sweep and a conductivity sweep at another frequency.
+  void ComputeTwo() {
+    Compute();
+    Edit("Epr1f")->setText("250");
+    form->findChild<QRadioButton*>("RBpr1con1")->setChecked(true);
+    Compute();
+  }
+
+  QTemporaryDir dir;
+  RecordingSink sink;
+  std::unique_ptr<TForm1> form;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Data out
+
+TEST_F(WorkbenchTest, ExportHoldsTheFrontEndsRowsAndEachCurvesDescription) {
+  ComputeTwo();
+  ASSERT_TRUE(form->ExportCurvesFile(Path("curves.csv")));
+  const std::string csv = ReadAll(Path("curves.csv"));
+  EXPECT_EQ(Lines(csv).front(), "# VELDO 1.2 curves");
+  const std::string lo = CliRows({"planar1"});
+  const std::string con1 = CliRows({"planar1", "--f", "250", "--con1", "1.0:10.0:1.0"});
+  EXPECT_EQ(PointRows(csv, "LO"), PointRows(lo, "LO"));
+  EXPECT_EQ(PointRows(csv, "CON1"), PointRows(con1, "CON1"));
+  for (const char* line : {"# case,1,planar1", "# label,LO 0.1 to 1.0 mm", "# label,\"CON1 1.0 to 10.0 MS/m, f=250 kHz\"",
+                           "# coil,R1=2.0 mm,R2=4.0 mm,L=1.0 mm,N=200", "# fixed,f=100.0 kHz,CON1=1.0 MS/m,MR1=1",
+                           "# fixed,f=250 kHz,LO=0.1 mm,MR1=1", "# accuracy,0.01 %"})
+    EXPECT_NE(csv.find(std::string(line) + "\n"), std::string::npos) << line;
+  // The front end's "# L0=..." is the curve's "# L0,...".
+  const std::string l0 = Lines(lo)[1].substr(std::string("# L0=").size());
+  EXPECT_NE(csv.find("# L0," + l0 + "\n"), std::string::npos);
+
+  // A hidden curve is not exported.
+  form->CurveList1->VisibilityChanged(0, false);
+  ASSERT_TRUE(form->ExportCurvesFile(Path("curves.csv")));
+  EXPECT_TRUE(PointRows(ReadAll(Path("curves.csv")), "LO").empty());
+}
+
+TEST_F(WorkbenchTest, ALogarithmicFrequencySweepIsExportedAsTheFrontEndPrintsItAndShownOnALogAxis) {
+  form->findChild<QRadioButton*>("RBpr1f")->setChecked(true);  // 100 kHz to 10 MHz at 10/dec
+  Compute();
+  ASSERT_TRUE(form->ExportCurvesFile(Path("f.csv")));
+  const std::vector<std::string> rows = PointRows(ReadAll(Path("f.csv")), "f");
+  EXPECT_EQ(rows.size(), 21u);
+  EXPECT_EQ(rows, PointRows(CliRows({"planar1", "--f", "100.0:10000.0:10/dec"}), "f"));
+  form->SetView(ChartView::Resistance);
+  EXPECT_EQ(BottomAxis(form->Chart1)->titleText(), "Frequency f [kHz], logarithmic");
+  EXPECT_DOUBLE_EQ(form->Curves().Series(0)->at(20).x(), 4.0);  // log10 of 10000 kHz
+}
+
+TEST_F(WorkbenchTest, ExportToAPlaceThatCannotBeWrittenGivesSaveAsMessage) {
+  Compute();
+  WriteAll(Path("file"), "kept");
+  const QString path = Path("file") + "/curves.csv";  // under a file, not a folder
+  EXPECT_FALSE(form->ExportCurvesFile(path));
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0], ("Cannot create file " + path + ".").toStdString());
+  EXPECT_EQ(ReadAll(Path("file")), "kept");
+}
+
+TEST_F(WorkbenchTest, CopyPutsTheSelectedCurveOrAllVisibleOnTheClipboard) {
+  ComputeTwo();
+  form->Copy1->trigger();
+  std::vector<std::string> all = Lines(QGuiApplication::clipboard()->text().toStdString());
+  // Per curve: its label, the column names, ten points; a blank line between curves.
+  ASSERT_EQ(all.size(), 2u * 12u + 1u);
+  EXPECT_EQ(all[0], "LO 0.1 to 1.0 mm");
+  EXPECT_EQ(all[1], "LO [mm]\tdR [Ohm]\tdX [Ohm]\tx\ty\tier");
+  EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
+  // Each row holds the point's numbers to the bit.
+  const CurveRecord& r = form->Curves().Record(0);
+  for (std::size_t i = 0; i < r.points.size(); ++i) {
+    std::istringstream row(all[2 + i]);
+    double value, dR, dX, x, y;
+    int ier;
+    row >> value >> dR >> dX >> x >> y >> ier;
+    EXPECT_TRUE(SameBits(dR, r.points[i].dR) && SameBits(dX, r.points[i].dX) && SameBits(x, r.points[i].x) &&
+                SameBits(y, r.points[i].y))
+        << i;
+    EXPECT_EQ(ier, r.points[i].ier);
+  }
+
+  form->CurveList1->SelectCurve(1);
+  form->Copy1->trigger();
+  all = Lines(QGuiApplication::clipboard()->text().toStdString());
+  ASSERT_EQ(all.size(), 12u);
+  EXPECT_EQ(all[0], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
+}
+
+TEST_F(WorkbenchTest, SaveAsWritesTheFormatItsSuffixNames) {
+  Compute();
+  struct Case {
+    const char* name;
+    std::string start;
+  };
+  for (const Case& c : {Case{"chart.png", "\x89PNG"}, Case{"chart.svg", "<?xml"}, Case{"chart.emf", std::string("\x01\0\0\0", 4)},
+                        Case{"chart.EMF", std::string("\x01\0\0\0", 4)}}) {
+    const QString path = Path(c.name);
+    form->AskSavePath = [path] { return path; };
+    form->SaveAs1Click();
+    EXPECT_EQ(ReadAll(path).substr(0, c.start.size()), c.start) << c.name;
+  }
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sessions
+
+TEST_F(WorkbenchTest, ASessionBringsBackTheWindowAsItWasWithoutComputing) {
+  ComputeTwo();
+  form->CurveList1->LabelEdited(0, "reference, \"as built\"");
+  form->CurveList1->VisibilityChanged(1, false);
+  Edit("Editr1")->setText("2.5");
+  form->N2Layers1Click();
+  form->SetView(ChartView::ImpedanceChange);
+  ASSERT_TRUE(form->SaveSessionFile(Path("s.json")));
+
+  TForm1 other;
+  other.SetMessageSink(&sink);
+  int computed = 0;
+  other.SetComputeCommand([&computed](int, const ComputeInput&, ComputeOutput&, std::stop_token) { ++computed; });
+  ASSERT_TRUE(other.OpenSessionFile(Path("s.json")));
+  EXPECT_TRUE(sink.shown.empty());
+  EXPECT_EQ(computed, 0);
+  EXPECT_EQ(other.TestCase(), 4);
+  EXPECT_EQ(other.findChild<QLineEdit*>("Editr1")->text(), "2.5");
+  EXPECT_TRUE(other.findChild<QRadioButton*>("RBpr1con1")->isChecked());
+  EXPECT_EQ(other.View(), ChartView::ImpedanceChange);
+  EXPECT_EQ(other.ChartViewSelector->currentIndex(), 1);
+  ASSERT_EQ(other.Curves().Count(), 2);
+  EXPECT_EQ(WriteSession(other.CurrentSession()), WriteSession(form->CurrentSession()));
+  for (int c = 0; c < 2; ++c) {
+    const auto a = form->Curves().Series(c)->points(), b = other.Curves().Series(c)->points();
+    ASSERT_EQ(a.size(), b.size());
+    for (qsizetype i = 0; i < a.size(); ++i)
+      EXPECT_TRUE(SameBits(a[i].x(), b[i].x()) && SameBits(a[i].y(), b[i].y())) << c << " " << i;
+    EXPECT_EQ(other.Curves().Series(c)->isVisible(), c == 0);
+  }
+  EXPECT_EQ(other.RecentSessions().front(), QFileInfo(Path("s.json")).absoluteFilePath());
+}
+
+TEST_F(WorkbenchTest, TheFrontEndsSessionOpensInTheWindow) {
+  const std::string path = Path("cli.json").toStdString();
+  const std::string rows = CliRows({"rod1", "--r1", "12", "--r2", "14", "--session", path.c_str()});
+  ASSERT_TRUE(form->OpenSessionFile(Path("cli.json"))) << sink.shown.front();
+  EXPECT_EQ(form->TestCase(), 5);
+  EXPECT_EQ(form->findChild<QLineEdit*>("Editr1")->text(), "12");
+  ASSERT_EQ(form->Curves().Count(), 1);
+  ASSERT_TRUE(form->ExportCurvesFile(Path("cli.csv")));
+  EXPECT_EQ(PointRows(ReadAll(Path("cli.csv")), "B1"), PointRows(rows, "B1"));
+}
+
+TEST_F(WorkbenchTest, ABadSessionFileIsRefusedWithOneMessageAndChangesNothing) {
+  Compute();
+  ASSERT_TRUE(form->SaveSessionFile(Path("good.json")));
+  const std::string good = ReadAll(Path("good.json"));
+  auto replaced = [&good](const std::string& from, const std::string& to) {
+    std::string s = good;
+    s.replace(s.find(from), from.size(), to);
+    return s;
+  };
+  std::string manyCurves = R"({"format":"veldo-session","version":1,"case":1,"fields":{},"selected":[],"view":0,
+    "axes":{"x":{"automatic":true,"minimum":0,"maximum":1,"increment":0,"grid":true},
+            "y":{"automatic":true,"minimum":0,"maximum":1,"increment":0,"grid":true}},"curves":[)";
+  for (int i = 0; i < 102; ++i) manyCurves += std::string(i ? "," : "") + "{}";
+  manyCurves += "]}";
+  struct Bad {
+    const char* name;
+    std::string text;
+    std::string says;
+  };
+  const Bad bad[] = {
+      {"picture.json", "\x89PNG\r\n", "it is not a JSON document"},
+      {"empty.json", "", "the file is empty"},
+      {"truncated.json", good.substr(0, good.size() / 2), "the file is truncated"},
+      {"newer.json", replaced("\"version\": 1", "\"version\": 2"), "newer format (version 2; this program reads up to version 1)"},
+      {"array.json", "[1, 2]", "not a JSON object"},
+      {"other.json", R"({"format": "something else", "version": 1})", "it is not a VELDO session"},
+      {"nocurves.json", replaced("\"curves\"", "\"curvez\""), "the member 'curves' is missing"},
+      {"nolabel.json", replaced("\"label\"", "\"lable\""), "the member 'curves[0].label' is missing"},
+      {"wrongtype.json", replaced("\"visible\": true", "\"visible\": \"yes\""), "the member 'curves[0].visible' is not true or false"},
+      {"textpoint.json", replaced("\"points\": [\n                [", "\"points\": [\n                [\"x\", "), "the member 'curves[0].points[0]' is not an array of 6 numbers"},
+      {"case.json", replaced("\"case\": 1,\n    \"curves\"", "\"case\": 7,\n    \"curves\""), "the member 'case' is not a case that computes"},
+      {"field.json", replaced("\"fields\": {\n        \"EditN\"", "\"fields\": {\n        \"EditQ\""), "the window has no field 'EditQ'"},
+      {"many.json", manyCurves, "it holds 102 curves, more than the chart's 101"},
+  };
+  form->N1Layer1Click();
+  Edit("Editr1")->setText("3.0");
+  const std::string before = WriteSession(form->CurrentSession());
+  for (const Bad& b : bad) {
+    sink.shown.clear();
+    WriteAll(Path(b.name), b.text);
+    EXPECT_FALSE(form->OpenSessionFile(Path(b.name))) << b.name;
+    ASSERT_EQ(sink.shown.size(), 1u) << b.name;
+    EXPECT_EQ(sink.shown[0].rfind(("Cannot open the session " + Path(b.name) + ": ").toStdString(), 0), 0u) << sink.shown[0];
+    EXPECT_NE(sink.shown[0].find(b.says), std::string::npos) << b.name << ": " << sink.shown[0];
+    EXPECT_EQ(WriteSession(form->CurrentSession()), before) << b.name;
+  }
+  EXPECT_FALSE(form->OpenSessionFile(Path("missing.json")));
+  EXPECT_NE(sink.shown.back().find("the file cannot be read"), std::string::npos);
+}
+
+TEST(SessionFormat, NumbersComeBackToTheBitThoseJsonCannotHoldIncluded) {
+  test::EnsureQtApp();
+  Session s;
+  CurveRecord r;
+  r.testCase = 2;
+  r.param = "D1";
+  r.label = "ünïcode\tand \"quotes\"";
+  const double values[] = {0.1 + 0.2, 5e-324, 1.7976931348623157e308, -0.0, std::nan(""), INFINITY, -INFINITY, 1.0 / 3};
+  for (double v : values) r.points.push_back({v, v, -v, v * 2, v / 3, 7});
+  r.X0 = values[0];
+  r.L0 = values[7];
+  s.curves.push_back(r);
+  s.x.minimum = -INFINITY;
+  const SessionRead back = ReadSession(WriteSession(s));
+  ASSERT_TRUE(back.session) << back.error;
+  const CurveRecord& b = back.session->curves.at(0);
+  EXPECT_EQ(b.label, r.label);
+  ASSERT_EQ(b.points.size(), r.points.size());
+  for (std::size_t i = 0; i < r.points.size(); ++i) {
+    const CurvePoint &p = r.points[i], &q = b.points[i];
+    // NaN comes back as NaN (its sign and payload mean nothing); every other number to the bit.
+    auto same = [](double u, double v) { return std::isnan(u) ? std::isnan(v) : SameBits(u, v); };
+    EXPECT_TRUE(same(p.value, q.value) && same(p.dR, q.dR) && same(p.dX, q.dX) && same(p.x, q.x) && same(p.y, q.y) &&
+                p.ier == q.ier)
+        << i;
+  }
+  EXPECT_TRUE(SameBits(b.X0, r.X0) && SameBits(b.L0, r.L0));
+  EXPECT_EQ(back.session->x.minimum, -INFINITY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Views and readouts
+
+TEST_F(WorkbenchTest, ViewsReplotTheRecordsWithoutComputing) {
+  Compute();
+  int computed = 0;
+  form->SetComputeCommand([&computed](int, const ComputeInput&, ComputeOutput&, std::stop_token) { ++computed; });
+  const CurveRecord& r = form->Curves().Record(0);
+  const QList<QPointF> plane = form->Curves().Series(0)->points();
+  const double omega = 2 * 3.14159265358979323846 * 100e3;
+  struct View {
+    ChartView view;
+    const char* bottom;
+    const char* left;
+    std::function<QPointF(const CurvePoint&)> expect;
+  };
+  const View views[] = {
+      {ChartView::ImpedanceChange, "Resistance change dR [Ohm]", "Reactance change dX [Ohm]",
+       [](const CurvePoint& p) { return QPointF(p.dR, p.dX); }},
+      {ChartView::Resistance, "Lift-off LO [mm]", "Resistance change dR [Ohm]",
+       [](const CurvePoint& p) { return QPointF(p.value, p.dR); }},
+      {ChartView::Inductance, "Lift-off LO [mm]", "Inductance L [H]",
+       [&](const CurvePoint& p) { return QPointF(p.value, r.L0 + p.dX / omega); }},
+      {ChartView::ImpedancePlane, "Normalized Resistance", "Normalized Inductive Reactance",
+       [](const CurvePoint& p) { return QPointF(p.x, p.y); }},
+  };
+  for (const View& v : views) {
+    form->SetView(v.view);
+    EXPECT_EQ(BottomAxis(form->Chart1)->titleText(), v.bottom);
+    EXPECT_EQ(LeftAxis(form->Chart1)->titleText(), v.left);
+    const QList<QPointF> shown = form->Curves().Series(0)->points();
+    ASSERT_EQ(shown.size(), static_cast<qsizetype>(r.points.size()));
+    for (std::size_t i = 0; i < r.points.size(); ++i) {
+      const QPointF e = v.expect(r.points[i]);
+      EXPECT_DOUBLE_EQ(shown[static_cast<qsizetype>(i)].x(), e.x()) << static_cast<int>(v.view) << " " << i;
+      EXPECT_NEAR(shown[static_cast<qsizetype>(i)].y(), e.y(), std::abs(e.y()) * 1e-12) << static_cast<int>(v.view) << " " << i;
+    }
+  }
+  EXPECT_EQ(form->Curves().Series(0)->points(), plane);
+  EXPECT_EQ(form->Chart1->title(), "Impedance Plane");
+  EXPECT_EQ(computed, 0);
+}
+
+TEST(Views, ALogarithmicSweepIsOneFactorFromPointToPoint) {
+  auto sweep = [](std::vector<double> values) {
+    CurveRecord r;
+    for (double v : values) r.points.push_back({v, 0, 0, 0, 0, 0});
+    return r;
+  };
+  struct Case {
+    std::vector<double> values;
+    bool log;
+  };
+  const Case cases[] = {
+      {{1, 10, 100, 1000}, true},
+      {{1, 1.2589254117941673, 1.5848931924611136, 1.9952623149688797, 2}, true},  // To closes the sweep
+      {{0.1, 0.2, 0.3, 0.4}, false},
+      {{1, 10}, false},  // two points say nothing
+      {{0, 1, 10}, false},
+      {{-1, -10, -100}, false},
+      {{5, 5, 5}, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsLogSweep(sweep(c.values)), c.log) << c.values.size() << " " << c.values[1];
+}
+
+TEST(Tooltip, NamesTheValueWithItsUnitTheImpedanceAndTheAccuracy) {
+  struct Case {
+    std::string param;
+    CurvePoint point;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"LO", {0.5, 3, -4, 0.03, 0.96, 0},
+       "LO = 0.5 mm\nx = 0.03, y = 0.96\ndR = 3 Ohm, dX = -4 Ohm\n|dZ| = 5 Ohm, phase -53.1301 deg\naccuracy reached"},
+      {"CON1", {35.4, -1, 0, 0, 1, 1},
+       "CON1 = 35.4 MS/m\nx = 0, y = 1\ndR = -1 Ohm, dX = 0 Ohm\n|dZ| = 1 Ohm, phase 180 deg\n"
+       "accuracy not reached (ier = 1)"},
+      {"MR1", {2, 0, 2, 0, 1, 0}, "MR1 = 2\nx = 0, y = 1\ndR = 0 Ohm, dX = 2 Ohm\n|dZ| = 2 Ohm, phase 90 deg\naccuracy reached"},
+  };
+  for (const Case& c : cases) {
+    CurveRecord r;
+    r.param = c.param;
+    EXPECT_EQ(PointTooltip(r, c.point), c.text);
+  }
+}
+
+TEST_F(WorkbenchTest, TheCurveListShowsEachCurveAndItsChangesReachTheChart) {
+  ComputeTwo();
+  QTreeWidget* tree = form->CurveList1->Tree;
+  ASSERT_EQ(tree->topLevelItemCount(), 2);
+  EXPECT_EQ(tree->topLevelItem(1)->text(1), "1 planar1");
+  EXPECT_EQ(tree->topLevelItem(1)->text(2), "CON1 1 to 10 MS/m");
+  EXPECT_EQ(tree->topLevelItem(1)->text(3), "f=250 kHz");  // the only fixed value off its default
+  EXPECT_EQ(tree->topLevelItem(0)->text(3), "");
+
+  tree->topLevelItem(0)->setText(0, "before repair");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->Curves().Record(0).label, "before repair");
+  EXPECT_EQ(form->Curves().Series(0)->name(), "before repair");
+  EXPECT_TRUE(form->Chart1->legend()->isVisible());
+  tree->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form->Curves().Series(1)->isVisible());
+  form->CurveList1->SelectCurve(0);
+  form->CurveList1->DeleteButton->click();
+  EXPECT_EQ(tree->topLevelItemCount(), 1);
+  EXPECT_EQ(form->Curves().Series(0)->count(), 0);
+  EXPECT_EQ(form->Curves().Count(), 2);  // emptied, still in the registry until New
+}
+
+}  // namespace
+}  // namespace veldo
