@@ -90,8 +90,8 @@ TEST(WindowFrequencyRow, LogarithmicSweepIsTheFrontEndsBitForBit) {
   form.findChild<QLineEdit*>("Epr1fc")->setText("10/dec");
   form.findChild<QRadioButton*>("RBpr1f")->setChecked(true);
   test::ComputeAndWait(form);
-  ASSERT_EQ(form.CurveCount, 1);
-  const QLineSeries* curve = form.Curves[0];
+  ASSERT_EQ(form.Curves().Count(), 1);
+  const QLineSeries* curve = form.Curves()[0];
   EXPECT_EQ(curve->color(), QColor(0, 0, 0));
 
   const Printed cli = CliPoints({"planar1", "--f", "1:10000:10/dec"});
