@@ -281,16 +281,13 @@ CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, 
   FieldTexts in(*caseDef);
   const ParamDef* swept = nullptr;
   for (const auto& [option, text] : options) {
-    if (option == "f") {
-      in.texts[std::string(caseDef->frequencyField)] = text;
-      continue;
-    }
     const auto common = std::find(kCommonOptions.begin(), kCommonOptions.end(), option);
     if (common != kCommonOptions.end()) {
       in.texts[std::string(kCommonFields[static_cast<std::size_t>(common - kCommonOptions.begin())].name)] = text;
       continue;
     }
-    const ParamDef* p = nullptr;
+    // The frequency row sweeps like the case's parameters (its From field is the frequency).
+    const ParamDef* p = option == "f" ? &caseDef->frequency : nullptr;
     for (const ParamDef& q : caseDef->params)
       if (Lower(q.name) == option) p = &q;
     if (p == nullptr)

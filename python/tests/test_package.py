@@ -66,6 +66,7 @@ def test_point_is_the_front_ends_to_the_bit(veldo_cli, case, coil, fields):
     ("planar1", ["--con1", "1:5:1"]),
     ("rod2", ["--r1", "12", "--r2", "14", "--b2", "9:10:0.25"]),
     ("vertical", ["--f", "20", "--mr1", "1:41:10"]),
+    ("bore1", ["--f", "1:1000:5/dec"]),
 ])
 def test_sweep_is_the_front_ends_curve(veldo_cli, case, options):
     X0, L0, rows = veldo_cli(case, *options)
