@@ -1,6 +1,8 @@
 #include "app/format.hpp"
 
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
 
 namespace veldo {
 
@@ -22,6 +24,24 @@ std::string ErrorBoxText(std::string_view text) {
     if (letterOrDigit) s += '.';
   }
   return s;
+}
+
+std::string Number17(double v) {
+  char buffer[64];
+  const int n = std::snprintf(buffer, sizeof buffer, "%.17g", v);
+  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::string ShortestNumber(double v) {
+  char buffer[64];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, r.ptr);
+}
+
+std::string SweptValueText(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15g", v);
+  return ShortestNumber(std::strtod(buffer, nullptr));
 }
 
 }  // namespace veldo

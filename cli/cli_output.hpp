@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/format.hpp"
 #include "app/output.hpp"
 
 namespace veldo {
@@ -40,12 +41,5 @@ private:
   std::vector<Curve> curves_;
 };
 
-// %.17g: every double printed so that it reads back to itself.
-std::string Number17(double v);
-// The shortest text that reads back to the same double ("0.1", not "0.10000000000000001").
-std::string ShortestNumber(double v);
-// A swept value as the user would type it: the shortest text of `v` rounded to 15 significant
-// digits, so that the binary sum From + i*Step (0.30000000000000004) prints as 0.3.
-std::string SweptValueText(double v);
 
 }  // namespace veldo

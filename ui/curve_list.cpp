@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/case_table.hpp"
+#include "app/format.hpp"
 #include "ui/curve_registry.hpp"
 
 namespace veldo {
@@ -23,7 +24,7 @@ QString RangeText(const CurveRecord& r) {
   if (r.points.empty()) return Q(r.param);
   const std::string unit = ParamUnit(r.param);
   return QString("%1 %2 to %3%4")
-      .arg(Q(r.param), Q(CsvValueText(r.points.front().value)), Q(CsvValueText(r.points.back().value)),
+      .arg(Q(r.param), Q(SweptValueText(r.points.front().value)), Q(SweptValueText(r.points.back().value)),
            unit.empty() ? QString() : " " + Q(unit));
 }
 

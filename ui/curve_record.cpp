@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "app/case_table.hpp"
+#include "app/format.hpp"
 
 namespace veldo {
 
@@ -126,19 +127,6 @@ static std::vector<std::string> Fixed(const CurveRecord& r, bool changedOnly) {
 std::vector<std::string> FixedFields(const CurveRecord& r) { return Fixed(r, false); }
 std::vector<std::string> ChangedFixedFields(const CurveRecord& r) { return Fixed(r, true); }
 
-std::string CsvNumber(double v) {
-  char buffer[64];
-  const int n = std::snprintf(buffer, sizeof buffer, "%.17g", v);
-  return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
-
-std::string CsvValueText(double v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", v);
-  const double rounded = std::strtod(buffer, nullptr);
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, rounded);
-  return std::string(buffer, r.ptr);
-}
 
 std::string CurvesCsv(const std::vector<const CurveRecord*>& curves) {
   std::string out = std::string("# ") + kProgramName + " " + kProgramVersion + " curves\n";
@@ -153,11 +141,11 @@ std::string CurvesCsv(const std::vector<const CurveRecord*>& curves) {
     out += "# fixed";
     for (const std::string& item : FixedFields(*r)) out += "," + Cell(item);
     out += "\n# accuracy," + Cell(r->Input("Editacc")) + " %\n";
-    out += "# L0," + CsvNumber(r->L0) + "\n# X0," + CsvNumber(r->X0) + "\n";
+    out += "# L0," + Number17(r->L0) + "\n# X0," + Number17(r->X0) + "\n";
     out += "param,value,dR,dX,x,y,ier\n";
     for (const CurvePoint& p : r->points)
-      out += r->param + "," + CsvValueText(p.value) + "," + CsvNumber(p.dR) + "," + CsvNumber(p.dX) + "," +
-             CsvNumber(p.x) + "," + CsvNumber(p.y) + "," + std::to_string(p.ier) + "\n";
+      out += r->param + "," + SweptValueText(p.value) + "," + Number17(p.dR) + "," + Number17(p.dX) + "," +
+             Number17(p.x) + "," + Number17(p.y) + "," + std::to_string(p.ier) + "\n";
   }
   return out;
 }
@@ -170,8 +158,8 @@ std::string CurvesTsv(const std::vector<const CurveRecord*>& curves) {
     const std::string unit = ParamUnit(r->param);
     out += r->param + (unit.empty() ? "" : " [" + unit + "]") + "\tdR [Ohm]\tdX [Ohm]\tx\ty\tier\n";
     for (const CurvePoint& p : r->points)
-      out += CsvValueText(p.value) + "\t" + CsvNumber(p.dR) + "\t" + CsvNumber(p.dX) + "\t" + CsvNumber(p.x) +
-             "\t" + CsvNumber(p.y) + "\t" + std::to_string(p.ier) + "\n";
+      out += SweptValueText(p.value) + "\t" + Number17(p.dR) + "\t" + Number17(p.dX) + "\t" + Number17(p.x) +
+             "\t" + Number17(p.y) + "\t" + std::to_string(p.ier) + "\n";
   }
   return out;
 }
@@ -261,7 +249,7 @@ bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool l
 
 std::string PointTooltip(const CurveRecord& r, const CurvePoint& p) {
   const std::string unit = ParamUnit(r.param);
-  std::string t = r.param + " = " + CsvValueText(p.value) + (unit.empty() ? "" : " " + unit) + "\n";
+  std::string t = r.param + " = " + SweptValueText(p.value) + (unit.empty() ? "" : " " + unit) + "\n";
   t += "x = " + Short(p.x) + ", y = " + Short(p.y) + "\n";
   t += "dR = " + Short(p.dR) + " Ohm, dX = " + Short(p.dX) + " Ohm\n";
   t += "|dZ| = " + Short(std::hypot(p.dR, p.dX)) + " Ohm, phase " + Short(std::atan2(p.dX, p.dR) * 180.0 / kPi) +

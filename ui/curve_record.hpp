@@ -62,10 +62,6 @@ std::vector<std::string> FixedFields(const CurveRecord& r);
 // Those fixed fields whose text differs from the case's default.
 std::vector<std::string> ChangedFixedFields(const CurveRecord& r);
 
-// %.17g: every double so that it reads back to itself (the front end's columns).
-std::string CsvNumber(double v);
-// The swept value as the user would type it (15 significant digits, shortest form).
-std::string CsvValueText(double v);
 
 // The curves as CSV: a header naming the program and version, then per curve its description in
 // '#' lines (case, label, coil, fixed fields, accuracy, L0, X0) and one row per point in the
