@@ -135,7 +135,9 @@ TEST_P(Endings, StatusMessageAndTheOrderOfTheOutputs) {
     EXPECT_EQ(out.messages[0].kind, e.message.back() == '.' ? MessageKind::Error : MessageKind::Plain);
   }
   // Nothing is computed before the progress reset, and no point before the sweep.
-  if (e.log.size() < 2) EXPECT_TRUE(models.Untouched());
+  if (e.log.size() < 2) {
+    EXPECT_TRUE(models.Untouched());
+  }
   EXPECT_EQ(models.calls.size(), out.details.size());
   if (e.status == kDone && !out.curves.empty()) {
     EXPECT_EQ(static_cast<int>(out.curves[0].points.size()), out.progressMaximum);
