@@ -14,6 +14,7 @@
 
 #include "app/compute.hpp"
 #include "models/models_counted.hpp"
+#include "tests/models/model_calls.hpp"
 #include "tests/support/stand_in_models.hpp"
 
 namespace {
@@ -72,7 +73,8 @@ ModelTable CountedModels(KernelCount& count) {
   KernelCount* c = &count;
   return test::StandInModels(RealModels().AirCoilReactance,
                              [c](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
-                               test::CallModel(a, dR, dX, Ier, c);
+                               const test::ModelOutput o = test::CallModel(a, c);
+                               dR = o.dR, dX = o.dX, Ier = o.Ier;
                              });
 }
 

@@ -58,7 +58,9 @@ Outcome Compute(int testCase, const test::FakeInput& in, const ModelTable& model
 
 void ExpectSameOutputs(const Outcome& serial, const Outcome& parallel) {
   EXPECT_EQ(serial.threw, parallel.threw);
-  if (!serial.threw) EXPECT_EQ(serial.status, parallel.status);
+  if (!serial.threw) {
+    EXPECT_EQ(serial.status, parallel.status);
+  }
   EXPECT_EQ(serial.out.trace, parallel.out.trace);
   EXPECT_EQ(serial.out.progressPosition, parallel.out.progressPosition);
 }
@@ -177,7 +179,9 @@ TEST(OverlappedAirCoil, EveryWayTheCommandEndsGivesTheSerialOutputs) {
         EXPECT_GT(models.pointsDoneBeforeAirCoil.load(), 0);  // the air coil really overlapped
       } else {
         EXPECT_LE(models.pointsDoneBeforeAirCoil.load(), 0);  // a sweep failing its checks starts no point
-        if (serial.out.details.empty()) EXPECT_EQ(models.pointsDone.load(), 0);
+        if (serial.out.details.empty()) {
+          EXPECT_EQ(models.pointsDone.load(), 0);
+        }
       }
     }
   }
@@ -314,36 +318,6 @@ TEST(ParallelSweep, AModelThatThrowsEndsTheSweepOnTheCallingThread) {
     EXPECT_TRUE(r.threw);
     EXPECT_EQ(r.out.details.size(), 5u);
   }
-}
-
-// The calling thread evaluates points itself while it waits: with two threads there is one
-// worker, and while it is held on point 0 the calling thread computes all the others.
-TEST(ParallelSweep, TheCallingThreadEvaluatesPointsWhileItWaits) {
-  constexpr int kPoints = 4;
-  std::vector<std::atomic<std::thread::id>> thread(kPoints);
-  std::atomic<bool> lastDone{false}, released0{false};
-  const ModelTable models = test::StandInModels(
-      [&](int, double, double, double, double, double, double& X0, int& Ier) {
-        AwaitFor([&] { return thread[0].load() != std::thread::id(); });  // a worker takes point 0 first
-        X0 = 4.0;
-        Ier = 0;
-      },
-      [&](const test::ModelArgs& a, double& dR, double& dX, int& Ier) {
-        const auto i = static_cast<std::size_t>(std::lround(a.P1 * 1000.0));
-        thread[i] = std::this_thread::get_id();
-        if (i == 0) released0 = AwaitFor([&] { return lastDone.load(); });
-        dR = -static_cast<double>(i + 1);
-        dX = -2.0;
-        Ier = 0;
-        if (i == kPoints - 1) lastDone = true;
-      });
-  const Outcome r = Compute(1, LiftOffFromZero(kPoints), models, 2);
-  EXPECT_EQ(r.status, ComputeStatus::Completed);
-  EXPECT_TRUE(released0.load());
-  EXPECT_NE(thread[0].load(), std::this_thread::get_id());
-  for (std::size_t i = 1; i < kPoints; ++i) EXPECT_EQ(thread[i].load(), std::this_thread::get_id()) << i;
-  ASSERT_EQ(r.out.details.size(), static_cast<std::size_t>(kPoints));
-  for (std::size_t i = 0; i < kPoints; ++i) EXPECT_EQ(r.out.details[i].dR, -(i + 1.0));
 }
 
 // ---- Stop ---------------------------------------------------------------------------------------

@@ -1,11 +1,9 @@
 // ZBESI, ZBESJ and ZBESK against mpmath reference values (tests/data/bessel/*.csv, made by
-// make_bessel_reference.py there). Each group of rows has its own error bound; the worst row of
-// each function is printed so that the accuracy can be reported.
+// make_bessel_reference.py there). Each group of rows has its own error bound.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -77,18 +75,12 @@ Got Call(const Row& row, double fnu, int n, int k) {
   return g;
 }
 
-struct Worst {
-  double err = 0.0;
-  std::string where;
-};
-
 // Checks every row of `file`; rows of a group must be within bound(group, row) (in units of
-// the row's scale); prints the worst case per group and function.
+// the row's scale).
 template <class Bound>
 void CheckFile(const std::string& file, Bound bound) {
   const std::vector<Row> rows = Load(file);
   ASSERT_FALSE(rows.empty());
-  std::map<std::string, Worst> worst;
   for (const Row& row : rows) {
     // The single member at FNU, the first of two at FNU, and the second of two at FNU - 1:
     // the three ways the program and the recurrences reach a given order.
@@ -116,16 +108,7 @@ void CheckFile(const std::string& file, Bound bound) {
       const double err = std::hypot(g.re - row.re, g.im - row.im) / row.scale;
       EXPECT_LE(err, bound(row)) << where << " got (" << g.re << ", " << g.im << ") want ("
                                  << row.re << ", " << row.im << ")";
-      Worst& w = worst[row.group + " " + row.func];
-      if (err > w.err) w = {err, where};
-      if (ways[v].fnu == 0.0 && row.kode == 1) {  // the program's own calls
-        Worst& p = worst["program " + row.func];
-        if (err > p.err) p = {err, where};
-      }
     }
-  }
-  for (const auto& [key, w] : worst) {
-    std::printf("[ worst    ] %-14s %.2e at %s\n", key.c_str(), w.err, w.where.c_str());
   }
 }
 

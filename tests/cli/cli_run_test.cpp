@@ -1,42 +1,20 @@
 // The built veldo-cli over the real models: every case's default sweep prints the documented
 // shape, and bad input gives its message and status 2.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.hpp"
+
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-CliRun RunCli(const std::string& args) {
-  // One pair of files per test process: ctest runs these tests side by side.
-  const std::string base = ::testing::TempDir() + "veldo_cli_run_" + std::to_string(getpid());
-  const std::string command =
-      std::string(VELDO_CLI_PATH) + " " + args + " > " + base + ".out 2> " + base + ".err";
-  const int raw = std::system(command.c_str());
-  CliRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(base + ".out"), ReadAll(base + ".err")};
-  std::remove((base + ".out").c_str());
-  std::remove((base + ".err").c_str());
-  return r;
-}
+using CliRun = veldo::test::ProgramRun;
+CliRun RunCli(const std::string& args) { return veldo::test::RunProgram(VELDO_CLI_PATH, args); }
 
 std::vector<std::string> Split(const std::string& s, char sep) {
   std::vector<std::string> parts;

@@ -59,6 +59,14 @@ inline ModelOutput RunModel(Model m, const ModelInput& in, KernelCount* count = 
   return o;
 }
 
+// The call of a record of the arguments by name (the stand-ins' test::ModelArgs), whose `model`
+// is a ModelKind: it lists the models in this file's order, after its None.
+template <class Args>
+ModelOutput CallModel(const Args& a, KernelCount* count = nullptr) {
+  return RunModel(static_cast<Model>(static_cast<int>(a.model) - 1),
+                  {a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc}, count);
+}
+
 // The default inputs of each case (first swept value); the rod cases with a coil of 12-14 mm
 // that encloses the rod (the default 2-4 mm coil would reach into it).
 inline ModelInput CaseDefaults(Model m) {

@@ -52,8 +52,6 @@ const std::map<std::string, std::function<double(double)>>& ScipyIntegrands() {
 
 // Same algorithm, same integrand, same double arithmetic: IER and NEVAL must agree exactly and
 // RESULT to rounding (the sums are short and well-conditioned; a few ulps of the sum of |terms|).
-// Same algorithm, same integrand, same double arithmetic: IER and NEVAL must agree exactly and
-// RESULT to rounding (the sums are short and well-conditioned; a few ulps of the sum of |terms|).
 TEST(QagiAgainstScipy, SameCodesEvaluationsAndResults) {
   const auto table = test::ReadCsv("numerics/qagi_scipy.csv");
   ASSERT_GE(table.rows.size(), 40u);

@@ -3,21 +3,14 @@
 // (over stand-in models) and the built veldo-cli must answer each with numbers or one message
 // that quotes the text whole, never a crash or a silent wrong value.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/compute.hpp"
 #include "tests/app/fakes.hpp"
-
-extern char** environ;
+#include "tests/support/test_support.hpp"
 
 namespace veldo {
 namespace {
@@ -145,42 +138,10 @@ TEST(HostileTextLocale, ArabicDecimalSeparator) {
 }
 
 #ifdef VELDO_CLI_PATH
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-// Runs veldo-cli with the arguments as given (no shell between), output to files.
-CliRun RunCli(const std::vector<std::string>& args) {
-  const std::string base = ::testing::TempDir() + "veldo_hostile_" + std::to_string(getpid());
-  std::vector<char*> argv;
-  std::string exe = VELDO_CLI_PATH;
-  argv.push_back(exe.data());
-  std::vector<std::string> copy = args;
-  for (std::string& a : copy) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, (base + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, (base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  CliRun run;
-  if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int raw = 0;
-    waitpid(pid, &raw, 0);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  run.out = Slurp(base + ".out");
-  run.err = Slurp(base + ".err");
-  return run;
+test::ProgramRun RunCli(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{VELDO_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::RunProgram(argv);
 }
 
 // The front end: a hostile case field gives exit status 2 and the message quoting the text; a
@@ -195,13 +156,13 @@ TEST(HostileTextCli, FieldsGiveTheirMessageAndStatusTwo) {
       {"--n", std::string(400, '9')},
   };
   for (const auto& [option, text] : cases) {
-    const CliRun run = RunCli({"planar1", option, text});
+    const test::ProgramRun run = RunCli({"planar1", option, text});
     SCOPED_TRACE(option + " with " + std::to_string(text.size()) + " bytes");
     EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_NE(run.err.find(text), std::string::npos) << run.err.substr(0, 300);
   }
   // Numbers that are long but valid compute.
-  const CliRun ok = RunCli({"planar1", "--lo", "0." + std::string(397, '0') + "1:0.2:0.1"});
+  const test::ProgramRun ok = RunCli({"planar1", "--lo", "0." + std::string(397, '0') + "1:0.2:0.1"});
   EXPECT_EQ(ok.status, 0) << ok.err;
 }
 #endif

@@ -25,7 +25,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
@@ -231,9 +230,7 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
   Rng rng(c.seed);
   const int draws = DrawCount(c);
   Findings bad(c.open);
-  int shortPoints = 0, zeroResults = 0, calls = 0;
-  double worstMoved = 0.0, worstMovedAcc = 0.0;  // largest movement / (Acc |dZ|) on halving Acc
-  const auto start = std::chrono::steady_clock::now();
+  int shortPoints = 0, calls = 0;
 
   for (int i = 0; i < draws; ++i) {
     // Rotate the material kinds; two-layer cases also get pieces of one material.
@@ -245,10 +242,7 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
     if (r.Ier != 0) ++shortPoints;
     // Every drawn piece conducts or is magnetic, and lies within 20 mm of the winding: its
     // effect is small at worst, never exactly nothing.
-    if (r.dR == 0 && r.dX == 0) {
-      ++zeroResults;
-      bad.Add(Check::Zero, "a conducting or magnetic piece changed nothing (dZ = 0)", d, r);
-    }
+    if (r.dR == 0 && r.dX == 0) bad.Add(Check::Zero, "a conducting or magnetic piece changed nothing (dZ = 0)", d, r);
 
     // A fault ends the Compute command with its message: the point never reaches the chart,
     // so the fault is the finding and the draw's other checks would only repeat it.
@@ -277,10 +271,6 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
       ++calls;
       const double moved = std::hypot(rf.dR - r.dR, rf.dX - r.dX);
       const bool bothExact = r.Ier == 0 && rf.Ier == 0;
-      if (bothExact && rf.flags == 0 && rf.Mag() > 0 && moved / (d.Acc * rf.Mag()) > worstMovedAcc) {
-        worstMovedAcc = moved / (d.Acc * rf.Mag());
-        worstMoved = moved / rf.Mag();
-      }
       if (rf.flags != 0)
         bad.Add(Check::Fault, "floating-point fault raised at Acc/2", fine, rf);
       else if (bothExact && moved > d.Acc * rf.Mag() + 1e-300)
@@ -318,11 +308,8 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
     }
   }
 
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("[ %s ] %d draws, %d model calls, %d with Ier != 0, %d exactly zero, %d open-defect "
-              "findings, %.2f s; halving Acc moved the result by at most %.3g Acc (%.3g relative)\n",
-              c.name, draws, calls, shortPoints, zeroResults, bad.known(), seconds, worstMovedAcc, worstMoved);
+  std::printf("[ %s ] %d draws, %d model calls, %d with Ier != 0, %d open-defect findings\n", c.name, draws,
+              calls, shortPoints, bad.known());
   EXPECT_EQ(bad.count(), 0) << "violations in " << draws << " draws";
 }
 
@@ -367,7 +354,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ModelProperties,
 TEST(AirCoilProperties, ReactanceScalesAndConverges) {
   Rng rng(0x5EED00A1);
   const int draws = std::max(1, DrawCount(CaseInfo{"AirCoil", Geometry::HalfSpace, 0, 300, {}}));
-  double worstMovedAcc = 0.0;  // largest |X0(Acc/2) - X0(Acc)| / (Acc X0(Acc/2))
   for (int i = 0; i < draws; ++i) {
     const Draw d = DrawInputs(rng, Geometry::HalfSpace, Material::General);
     double X0 = 0, X0n = 0, X0f = 0, X0a = 0;
@@ -382,13 +368,11 @@ TEST(AirCoilProperties, ReactanceScalesAndConverges) {
     EXPECT_TRUE(std::isfinite(X0) && X0 > 0) << X0 << "\n  " << where;
     EXPECT_EQ(X0n, 4 * X0) << where;
     EXPECT_EQ(X0f, 2 * X0) << where;
-    if (ier == 0 && iera == 0) worstMovedAcc = std::max(worstMovedAcc, std::fabs(X0a - X0) / (d.Acc * X0a));
     if (ier == 0 && iera == 0 && std::fabs(X0a - X0) > d.Acc * X0a)
       std::printf("open defect, not failed: halving Acc moved X0 by %g relative\n  inputs: %s\n",
                   std::fabs(X0a - X0) / X0a, where.c_str());
     if (HasFailure()) break;  // one draw's report is enough
   }
-  std::printf("[ AirCoil ] %d draws; halving Acc moved X0 by at most %.3g Acc\n", draws, worstMovedAcc);
 }
 
 // Reproducers of single draws: faults the draws found and that are fixed. Each gives the draw,

@@ -81,30 +81,4 @@ inline ModelTable StandInModels(double X0, std::function<void(double P, double& 
   });
 }
 
-// A direct call of the models library's function for `a.model`, `extra` appended to its
-// arguments (a KernelCount* for the counting overloads): the independent way to a case's model.
-template <class... Extra>
-void CallModel(const ModelArgs& a, double& dR, double& dX, int& Ier, Extra... extra) {
-  switch (a.model) {
-    case ModelKind::PlanarOneLayer:
-      return PlanarOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
-    case ModelKind::PlanarTwoLayers:
-      return PlanarTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc, dR, dX,
-                             Ier, extra...);
-    case ModelKind::CylinderInsideOneLayer:
-      return CylinderInsideOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
-    case ModelKind::CylinderInsideTwoLayers:
-      return CylinderInsideTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc,
-                                     dR, dX, Ier, extra...);
-    case ModelKind::CylinderOutsideOneLayer:
-      return CylinderOutsideOneLayer(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
-    case ModelKind::CylinderOutsideTwoLayers:
-      return CylinderOutsideTwoLayers(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.P2, a.CON1, a.CON2, a.MR1, a.MR2, a.Acc,
-                                      dR, dX, Ier, extra...);
-    case ModelKind::VerticalCoilHalfSpace:
-      return VerticalCoilHalfSpace(a.N, a.R1, a.R2, a.L, a.f, a.P1, a.CON1, a.MR1, a.Acc, dR, dX, Ier, extra...);
-    case ModelKind::None: break;
-  }
-}
-
 }  // namespace veldo::test

@@ -1,10 +1,19 @@
 #include "tests/support/test_support.hpp"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
+
+extern char** environ;
 
 #ifndef VELDO_TEST_DATA_DIR
 #error "VELDO_TEST_DATA_DIR must name the test data folder"
@@ -76,6 +85,47 @@ CsvTable ReadCsv(const std::string& relativePath) {
     }
   }
   return t;
+}
+
+namespace {
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  std::remove(path.c_str());
+  return s.str();
+}
+}  // namespace
+
+ProgramRun RunProgram(const std::vector<std::string>& argv) {
+  // One pair of files per process: ctest runs tests side by side.
+  const std::string base = ::testing::TempDir() + "veldo_run_" + std::to_string(getpid());
+  std::vector<std::string> copy = argv;
+  std::vector<char*> args;
+  for (std::string& a : copy) args.push_back(a.data());
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, (base + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, (base + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ProgramRun run;
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.out = Slurp(base + ".out");
+  run.err = Slurp(base + ".err");
+  return run;
+}
+
+ProgramRun RunProgram(const std::string& program, const std::string& args) {
+  std::vector<std::string> argv{program};
+  std::istringstream words(args);
+  for (std::string w; words >> w;) argv.push_back(w);
+  return RunProgram(argv);
 }
 
 }  // namespace veldo::test

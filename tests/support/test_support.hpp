@@ -35,4 +35,14 @@ struct CsvTable {
 };
 CsvTable ReadCsv(const std::string& relativePath);  // relative to VELDO_TEST_DATA_DIR
 
+// What a program run gave: its exit status (128 + the signal when one ended it) and its output.
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+};
+// Runs argv[0] (searched on PATH) with the arguments as given, no shell between.
+ProgramRun RunProgram(const std::vector<std::string>& argv);
+// `program` with the words of `args`, split at spaces.
+ProgramRun RunProgram(const std::string& program, const std::string& args);
+
 }  // namespace veldo::test

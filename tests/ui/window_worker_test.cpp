@@ -22,6 +22,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/app/fakes.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/drawings.hpp"
 
@@ -306,21 +307,6 @@ TEST_F(WorkerTest, DestroyingTheWindowDuringASweepStopsTheCommand) {
 
 // The window's own command (the real models on every core, on its worker) gives the numbers of
 // the command run directly on one thread over the same inputs, to the bit.
-struct PointRecorder : ComputeOutput {
-  std::vector<QPointF> points;
-  std::string reactance, inductance;
-  void ShowMessage(MessageKind, const std::string&) override {}
-  void SetAirCoilLabels(const std::string& r, const std::string& l) override { reactance = r, inductance = l; }
-  void SetProgressPosition(int) override {}
-  void SetProgressMaximum(int) override {}
-  void StepProgress() override {}
-  int CurveCount() const override { return 0; }
-  void BeginCurve(Rgb) override {}
-  void AddPoint(double x, double y) override { points.emplace_back(x, y); }
-  void CountCurve() override {}
-  void ReportAccuracy(int, int, bool) override {}
-};
-
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(WindowWorkerRealModels, TheNumbersAreThoseOfTheCommandToTheBit) {
@@ -332,17 +318,18 @@ TEST(WindowWorkerRealModels, TheNumbersAreThoseOfTheCommandToTheBit) {
     entry->trigger();
     test::ComputeAndWait(form);
     ASSERT_TRUE(sink.shown.empty()) << sink.last().second;
-    PointRecorder direct;
+    test::RecordingOutput direct;
     ASSERT_EQ(ButtonComputeClick(form.TestCase(), *SnapshotInputs(form), direct, RealModels(), 1),
               ComputeStatus::Completed);
     QLineSeries* curve = form.Curves()[form.Curves().Count() - 1];
-    ASSERT_EQ(curve->count(), static_cast<qsizetype>(direct.points.size())) << form.TestCase();
+    const auto& points = direct.curves.at(0).points;
+    ASSERT_EQ(curve->count(), static_cast<qsizetype>(points.size())) << form.TestCase();
     for (qsizetype i = 0; i < curve->count(); ++i) {
-      const QPointF& d = direct.points[static_cast<std::size_t>(i)];
-      EXPECT_TRUE(SameBits(curve->at(i).x(), d.x()) && SameBits(curve->at(i).y(), d.y())) << form.TestCase() << " " << i;
+      const auto& [x, y] = points[static_cast<std::size_t>(i)];
+      EXPECT_TRUE(SameBits(curve->at(i).x(), x) && SameBits(curve->at(i).y(), y)) << form.TestCase() << " " << i;
     }
-    EXPECT_EQ(form.Labelinductivereactance->text().toStdString(), direct.reactance);
-    EXPECT_EQ(form.Labelinductance->text().toStdString(), direct.inductance);
+    EXPECT_EQ(form.Labelinductivereactance->text().toStdString(), direct.labels.first);
+    EXPECT_EQ(form.Labelinductance->text().toStdString(), direct.labels.second);
   }
 }
 
