@@ -13,10 +13,10 @@ import veldo
 
 @pytest.fixture(scope="module")
 def meter():
-    spec = importlib.util.spec_from_file_location("conductivity_meter",
-                                                  ROOT / "examples" / "conductivity_meter.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("conductivity_meter",
+                                                   ROOT / "examples" / "conductivity_meter.py")
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
