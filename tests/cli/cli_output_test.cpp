@@ -8,25 +8,13 @@
 
 #include "cli/cli.hpp"
 #include "cli/cli_output.hpp"
+#include "tests/support/cli_in_process.hpp"
 #include "tests/support/stand_in_models.hpp"
 
 namespace veldo {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-std::string Slurp(std::FILE* f) {
-  std::rewind(f);
-  std::string s;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) s.append(buffer, n);
-  std::fclose(f);
-  return s;
-}
+using test::CliRun;
 
 // Models with round numbers: X0 = 4 ohm whatever the inputs; each point returns dR = 1 and
 // dX = -2 ohm (so x = 0.25, y = 0.5), the second one short of its accuracy, and records its call.
@@ -45,13 +33,8 @@ struct Fakes {
 
 // On one thread: the fakes record their calls in call order and are not re-entrant.
 CliRun RunWith(std::vector<const char*> args, Fakes& fakes) {
-  args.insert(args.begin(), {"veldo-cli", "--threads", "1"});
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, fakes.Table());
-  std::fflush(out);
-  std::fflush(err);
-  return {status, Slurp(out), Slurp(err)};
+  args.insert(args.begin(), {"--threads", "1"});
+  return test::RunCliInProcess(std::move(args), fakes.Table());
 }
 
 // The swept value prints as typed (From + i*Step to 15 digits: 0.3, where the model gets the

@@ -11,34 +11,16 @@
 
 #include "cli/cli.hpp"
 #include "cli/cli_output.hpp"
+#include "tests/support/cli_in_process.hpp"
 #include "tests/support/stand_in_models.hpp"
 
 namespace veldo {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-std::string Slurp(std::FILE* f) {
-  std::rewind(f);
-  std::string s;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) s.append(buffer, n);
-  std::fclose(f);
-  return s;
-}
+using test::CliRun;
 
 CliRun RunCliWith(std::vector<const char*> args, const ModelTable& models) {
-  args.insert(args.begin(), "veldo-cli");
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, models);
-  std::fflush(out);
-  std::fflush(err);
-  return {status, Slurp(out), Slurp(err)};
+  return test::RunCliInProcess(std::move(args), models);
 }
 
 // The data rows, split into their columns.

@@ -16,6 +16,7 @@
 #include "app/case_table.hpp"
 #include "app/format.hpp"
 #include "cli/cli.hpp"
+#include "tests/support/cli_in_process.hpp"
 #include "tests/ui/qt_app.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/main_window.hpp"
@@ -56,17 +57,9 @@ struct Printed {
 };
 
 Printed CliPoints(std::vector<const char*> args) {
-  args.insert(args.begin(), "veldo-cli");
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  EXPECT_EQ(RunCli(static_cast<int>(args.size()), args.data(), out, err, RealModels()), kExitOk);
-  std::rewind(out);
-  std::string text;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
-  std::fclose(out);
-  std::fclose(err);
+  const test::CliRun run = test::RunCliInProcess(std::move(args), RealModels());
+  EXPECT_EQ(run.status, kExitOk);
+  const std::string& text = run.out;
   Printed printed;
   std::istringstream lines(text);
   std::string line;

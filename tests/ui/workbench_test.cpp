@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "cli/cli.hpp"
+#include "tests/support/cli_in_process.hpp"
 #include "tests/ui/qt_app.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/chart.hpp"
@@ -66,17 +67,9 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // veldo-cli in this process: its standard output for the arguments.
 std::string CliRows(std::vector<const char*> args) {
-  args.insert(args.begin(), "veldo-cli");
-  std::FILE* data = std::tmpfile();
-  std::FILE* messages = std::tmpfile();
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), data, messages, RealModels());
-  EXPECT_EQ(status, kExitOk);
-  std::string out;
-  std::rewind(data);
-  for (int c; (c = std::fgetc(data)) != EOF;) out += static_cast<char>(c);
-  std::fclose(data);
-  std::fclose(messages);
-  return out;
+  const test::CliRun run = test::RunCliInProcess(std::move(args), RealModels());
+  EXPECT_EQ(run.status, kExitOk);
+  return run.out;
 }
 
 // The lines of a CSV text that are point rows (they start with the parameter's name).
