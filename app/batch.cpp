@@ -2,6 +2,8 @@
 // blocks to a few threads.
 #include "app/batch.hpp"
 
+#include "app/field_texts.hpp"
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -189,29 +191,6 @@ std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in
   return refused;
 }
 
-// The window's fields of one case, each at its default until an option sets it.
-class FieldTexts : public ComputeInput {
-public:
-  explicit FieldTexts(const CaseDef& c) : selector(c.params.front().selector) {
-    for (const CommonField& f : kCommonFields) texts[std::string(f.name)] = std::string(f.defaultText);
-    texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
-    for (const ParamDef& p : c.params) {
-      texts[std::string(p.fromField)] = std::string(p.fromDefault);
-      texts[std::string(p.toField)] = std::string(p.toDefault);
-      texts[std::string(p.stepField)] = std::string(p.stepDefault);
-    }
-  }
-  std::string FieldText(std::string_view name) const override {
-    const auto it = texts.find(std::string(name));
-    return it == texts.end() ? std::string() : it->second;
-  }
-  bool IsSelected(std::string_view radioName) const override { return radioName == selector; }
-  // Scripts write "." whatever the locale of the process that runs them.
-  std::string DecimalSeparator() const override { return "."; }
-
-  std::map<std::string, std::string, std::less<>> texts;
-  std::string_view selector;
-};
 
 // Records what the command outputs.
 class Recorder : public ComputeOutput {
@@ -278,7 +257,8 @@ CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, 
 
   // The common fields by option name, in the order of kCommonFields.
   constexpr std::array<std::string_view, 5> kCommonOptions{"acc", "r1", "r2", "l", "n"};
-  FieldTexts in(*caseDef);
+  CaseFieldTexts in(*caseDef);
+  in.separator = ".";  // scripts write "." whatever the locale
   const ParamDef* swept = nullptr;
   for (const auto& [option, text] : options) {
     const auto common = std::find(kCommonOptions.begin(), kCommonOptions.end(), option);
@@ -309,7 +289,7 @@ CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, 
     in.texts[std::string(p->fromField)] = text.substr(0, first);
     in.texts[std::string(p->toField)] = text.substr(first + 1, second - first - 1);
     in.texts[std::string(p->stepField)] = text.substr(second + 1);
-    in.selector = p->selector;
+    in.selector = std::string(p->selector);
   }
 
   CommandRecord record;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/field_texts.hpp"
 #include "cli/cli_output.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
 #include "ui/chart_render.hpp"
@@ -17,37 +18,6 @@
 
 namespace veldo {
 namespace {
-
-// Every sweepable row of a case: its parameters, then the frequency.
-std::vector<const ParamDef*> Rows(const CaseDef& caseDef) {
-  std::vector<const ParamDef*> rows;
-  for (const ParamDef& p : caseDef.params) rows.push_back(&p);
-  rows.push_back(&caseDef.frequency);
-  return rows;
-}
-
-// The window's fields for one case: every text at its default until an option sets it.
-class CliInput : public ComputeInput {
-public:
-  explicit CliInput(const CaseDef& caseDef) {
-    for (const CommonField& c : kCommonFields)
-      texts[std::string(c.name)] = std::string(c.defaultText);
-    for (const ParamDef* p : Rows(caseDef)) {
-      texts[std::string(p->fromField)] = std::string(p->fromDefault);
-      texts[std::string(p->toField)] = std::string(p->toDefault);
-      texts[std::string(p->stepField)] = std::string(p->stepDefault);
-    }
-    selector = std::string(caseDef.params.front().selector);
-  }
-  std::string FieldText(std::string_view name) const override {
-    const auto it = texts.find(std::string(name));
-    return it == texts.end() ? std::string() : it->second;
-  }
-  bool IsSelected(std::string_view radioName) const override { return radioName == selector; }
-
-  std::map<std::string, std::string> texts;
-  std::string selector;
-};
 
 const CaseDef* CaseByText(const std::string& text) {
   for (const CaseDef& c : kCases) {
@@ -196,7 +166,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                                 "': use planar1, planar2, bore1, bore2, rod1, rod2, vertical or "
                                 "1 to 6, 9");
 
-  CliInput in(*caseDef);
+  CaseFieldTexts in(*caseDef);
   for (const auto& [field, text] : common) in.texts[field] = text;
 
   const ParamDef* swept = nullptr;

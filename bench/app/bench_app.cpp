@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/field_texts.hpp"
 #include "app/compute.hpp"
 #include "models/models_counted.hpp"
 #include "tests/models/model_calls.hpp"
@@ -23,34 +24,17 @@ using namespace veldo;
 
 constexpr int kCaseNumbers[] = {1, 2, 3, 4, 5, 6, 9};
 
-// The window's fields at their defaults, the first parameter swept.
-class DefaultInput : public ComputeInput {
-public:
-  explicit DefaultInput(const CaseDef& caseDef) {
-    for (const CommonField& c : kCommonFields) texts_[std::string(c.name)] = std::string(c.defaultText);
-    texts_[std::string(caseDef.frequencyField)] = std::string(caseDef.frequencyDefault);
-    for (const ParamDef& p : caseDef.params) {
-      texts_[std::string(p.fromField)] = std::string(p.fromDefault);
-      texts_[std::string(p.toField)] = std::string(p.toDefault);
-      texts_[std::string(p.stepField)] = std::string(p.stepDefault);
-    }
-    if (caseDef.model == ModelKind::CylinderOutsideOneLayer || caseDef.model == ModelKind::CylinderOutsideTwoLayers) {
-      texts_["Editr1"] = "12";
-      texts_["Editr2"] = "14";
-    }
-    selector_ = std::string(caseDef.params.front().selector);
+// The window's fields at their defaults, the first parameter swept; the coil round a rod is
+// widened to enclose the default rods.
+CaseFieldTexts DefaultInput(const CaseDef& caseDef) {
+  CaseFieldTexts in(caseDef);
+  in.separator = ".";
+  if (caseDef.model == ModelKind::CylinderOutsideOneLayer || caseDef.model == ModelKind::CylinderOutsideTwoLayers) {
+    in.texts["Editr1"] = "12";
+    in.texts["Editr2"] = "14";
   }
-  std::string FieldText(std::string_view name) const override {
-    const auto it = texts_.find(std::string(name));
-    return it == texts_.end() ? std::string() : it->second;
-  }
-  bool IsSelected(std::string_view radioName) const override { return radioName == selector_; }
-  std::string DecimalSeparator() const override { return "."; }
-
-private:
-  std::map<std::string, std::string> texts_;
-  std::string selector_;
-};
+  return in;
+}
 
 // Keeps nothing but the number of points.
 class CountingOutput : public ComputeOutput {
@@ -88,7 +72,7 @@ double EvaluationsPerPoint(int testCase, bool reuse) {
 }
 
 void BM_DefaultSweep(benchmark::State& state, int testCase, int threads) {
-  const DefaultInput in(*FindCase(testCase));
+  const CaseFieldTexts in = DefaultInput(*FindCase(testCase));
   const ModelTable models = RealModels();
   int points = 0;
   for (auto _ : state) {
