@@ -8,7 +8,9 @@
 // of a single 0x1E keeps the field's default; fields beyond the last text keep theirs.
 //
 // Oracle: the command ends with points or with exactly one of the system's messages, and the
-// status, the curves and the progress bar agree with how it ended; no point is NaN or infinite.
+// status, the curves and the progress bar agree with how it ended; no point is NaN or infinite;
+// on two threads (points in flight while the air-coil reference runs, finishing in any order)
+// every output is the serial run's, bit for bit.
 #include <cfenv>
 #include <cmath>
 #include <cstddef>
@@ -18,6 +20,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/compute.hpp"
@@ -63,6 +66,8 @@ public:
     if (begun == 0) Fail("a point without a curve");
     if (!std::isfinite(x) || !std::isfinite(y)) Fail("a point that is not finite");
     ++points;
+    xy.push_back(x);
+    xy.push_back(y);
   }
   void CountCurve() override { ++curveCount; }
   void ReportAccuracy(int, int pointsTotal, bool) override {
@@ -70,7 +75,12 @@ public:
     if (pointsTotal != points) Fail("the accuracy report miscounts the points");
   }
 
+  auto Outputs() const {
+    return std::tie(messages, xy, labels, position, maximum, steps, curveCount, begun, points, reports);
+  }
+
   std::vector<std::string> messages;
+  std::vector<double> xy;
   int labels = 0, position = -1, maximum = -1, steps = 0, curveCount = 0, begun = 0, points = 0,
       reports = 0;
 };
@@ -185,6 +195,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const int curvesBefore = out.curveCount;
   const ComputeStatus status = ButtonComputeClick(testCase, in, out, StubModels());
+  std::feclearexcept(FE_ALL_EXCEPT);
+  Output parallel;
+  parallel.curveCount = curvesBefore;
+  if (ButtonComputeClick(testCase, in, parallel, StubModels(), 2) != status || parallel.Outputs() != out.Outputs())
+    Fail("two threads give other outputs than one");
   std::feclearexcept(FE_ALL_EXCEPT);
 
   if (out.messages.size() > 1) Fail("more than one message");

@@ -1,14 +1,12 @@
 // QAGI against the published QUADPACK (through scipy), closed forms, and its own contract:
 // input check, early acceptance, the subdivision limit, the mapping for INF = -1 and 2,
-// nesting and thread safety.
+// nesting.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "numerics/quadpack.hpp"
 #include "tests/support/test_support.hpp"
@@ -174,24 +172,6 @@ TEST(QagiReentrancy, NestedIntegralIsIndependent) {
   EXPECT_EQ(nested.ier, plain.ier);
   EXPECT_EQ(nested.neval, plain.neval);  // same subdivision: the inner calls left no trace
   EXPECT_NEAR(nested.result, plain.result, 1e-9);
-}
-
-TEST(QagiReentrancy, TwoThreadsGiveTheSerialResults) {
-  auto f1 = [](double t) { return std::log(t) / (1.0 + 100.0 * t * t); };
-  auto f2 = [](double t) { return std::exp(-0.1 * t) * std::cos(t); };
-  const QuadRun s1 = Integrate(f1, 1e-10), s2 = Integrate(f2, 1e-10);
-  QuadRun p1[50], p2[50];
-  std::thread a([&] { for (auto& r : p1) r = Integrate(f1, 1e-10); });
-  std::thread b([&] { for (auto& r : p2) r = Integrate(f2, 1e-10); });
-  a.join();
-  b.join();
-  for (int i = 0; i < 50; ++i) {
-    EXPECT_EQ(p1[i].result, s1.result);
-    EXPECT_EQ(p1[i].abserr, s1.abserr);
-    EXPECT_EQ(p1[i].neval, s1.neval);
-    EXPECT_EQ(p2[i].result, s2.result);
-    EXPECT_EQ(p2[i].neval, s2.neval);
-  }
 }
 
 TEST(QagiFlags, ValidIntegrandsRaiseNoFault) {
