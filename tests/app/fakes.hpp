@@ -10,25 +10,20 @@
 #include <vector>
 
 #include "app/compute.hpp"
+#include "app/field_texts.hpp"
 #include "tests/support/stand_in_models.hpp"
 
 namespace veldo::test {
 
-// The window's fields with their default texts and the first selector of every case selected.
+// The window's fields of every case with their default texts, the first row of each selected.
 class FakeInput : public ComputeInput {
 public:
   FakeInput() {
-    for (const CommonField& c : kCommonFields)
-      texts[std::string(c.name)] = std::string(c.defaultText);
     for (const CaseDef& c : kCases) {
-      if (!c.frequencyField.empty())
-        texts[std::string(c.frequencyField)] = std::string(c.frequencyDefault);
-      for (const ParamDef& p : c.params) {
-        texts[std::string(p.fromField)] = std::string(p.fromDefault);
-        texts[std::string(p.toField)] = std::string(p.toDefault);
-        texts[std::string(p.stepField)] = std::string(p.stepDefault);
-      }
-      if (!c.params.empty()) selected.insert(std::string(c.params[0].selector));
+      if (c.params.empty()) continue;
+      const CaseFieldTexts defaults(c);
+      texts.insert(defaults.texts.begin(), defaults.texts.end());
+      selected.insert(defaults.selector);
     }
   }
 

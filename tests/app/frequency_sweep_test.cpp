@@ -61,20 +61,14 @@ TEST(LogSweepLimits, MoreThanAMillionPointsAreRefused) {
   EXPECT_TRUE(MakeLogSweep(1, 1e300, 3000));   // 900 001
 }
 
-// The window's defaults, the frequency rows' To and Step included, one row of case `c` selected.
+// The window's defaults, one row of case `c` selected.
 FakeInput Selecting(const CaseDef& c, const ParamDef& row) {
   FakeInput in;
-  for (const CaseDef& k : kCases)
-    if (!k.params.empty()) {
-      in.Set(k.frequency.toField, std::string(k.frequency.toDefault));
-      in.Set(k.frequency.stepField, std::string(k.frequency.stepDefault));
-    }
   if (c.testCase == 5 || c.testCase == 6) {  // a coil round the default rods
     in.Set("Editr1", "12");
     in.Set("Editr2", "14");
   }
-  in.selected.erase(std::string(c.params[0].selector));
-  in.selected.insert(std::string(row.selector));
+  in.Select(c.testCase, row.selector);
   return in;
 }
 
