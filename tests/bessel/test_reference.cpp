@@ -73,11 +73,11 @@ void CheckFile(const std::string& file, Bound bound) {
 //    shows the same error there).
 TEST(BesselReference, RaysRealAxisLeftHalfPlaneAndFractionalOrders) {
   constexpr double kAlim = 664.87165521, kWellConditioned = 6e-15;
-  auto kBeyondAlim = [](const std::string&, char func, int kode, double zr) {
+  auto beyondAlim = [](const std::string&, char func, int kode, double zr) {
     return func == 'K' && kode == 1 && zr > kAlim ? 1e-13 : kWellConditioned;
   };
-  CheckFile("rays.csv", kBeyondAlim);
-  CheckFile("real_axis.csv", kBeyondAlim);
+  CheckFile("rays.csv", beyondAlim);
+  CheckFile("real_axis.csv", beyondAlim);
   CheckFile("left_fractional.csv", [](const std::string& group, char, int, double) {
     return group == "fractional" ? 4e-14 : kWellConditioned;
   });
@@ -88,8 +88,9 @@ TEST(BesselReference, RaysRealAxisLeftHalfPlaneAndFractionalOrders) {
 // normalisation) and the Airy function: large_order_{ijk,limits,airy}.csv.
 // ---------------------------------------------------------------------------------------
 
-// One member of one call with its expected status. The Airy table has a row per function
-// (id 0: Ai, 1: Ai'), no order, status 0; the I, J, K table status 0.
+// One member of one call with its expected status. A column a table lacks takes its default:
+// the Airy table has a row per function (id 0: Ai, 1: Ai', members 1 and 2 of the two-call
+// form) and no order; it and the I, J, K table have no status columns (0: success).
 struct LargeRow {
   std::string what;
   BesselCall call;
