@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <complex>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "bessel/amos.hpp"
@@ -43,7 +44,7 @@ struct BesselResult {
 // reduction, the zeta functions of the uniform expansions), so their relative error grows like
 // eps * cond (Amos: "p * 10^s" with 10^s about max(|z|, FNU)); 32 eps per unit of cond leaves
 // room for the dozen roundings along the way. Well-conditioned members (cond <= 14): 1e-13.
-inline double CondBound(double cond) { return std::max(1e-13, 32.0 * 2.220446049250313e-16 * cond); }
+inline double CondBound(double cond) { return std::max(1e-13, 32.0 * std::numeric_limits<double>::epsilon() * cond); }
 
 inline std::string Describe(const BesselCall& c) {
   char buf[160];
