@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Reference for the bore at extreme skin effect (tests/properties/model_properties_test.cpp,
-ModelReproducers.BoreAtExtremeSkinEffectGivesAnImpedanceChange): a coil of 0.142..41.5 mm,
+"""Reference for the bore at extreme skin effect (rows BoreAtExtremeSkinEffect of
+tests/data/properties/reproducers.csv, read by tests/properties/model_properties_test.cpp): a coil of 0.142..41.5 mm,
 0.086 mm high, in a bore 12.6 um outside its winding, of magnetic steel (30 MS/m, MR 891) at
 8.16 MHz, where |alpha B1| is about 5e4 and every Bessel value of the complex argument comes
 with Amos' IERR 3. The impedance change is the case-3 integral of make_dodd_deeds_references.py
