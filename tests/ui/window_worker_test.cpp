@@ -17,12 +17,10 @@
 #include <atomic>
 #include <cfenv>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <thread>
 
-#include "tests/app/fakes.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/drawings.hpp"
 
@@ -303,34 +301,6 @@ TEST_F(WorkerTest, DestroyingTheWindowDuringASweepStopsTheCommand) {
   form.reset();
   EXPECT_EQ(status.load(), ComputeStatus::Cancelled);
   QCoreApplication::processEvents();  // nothing queued for the window is left to run
-}
-
-// The window's own command (the real models on every core, on its worker) gives the numbers of
-// the command run directly on one thread over the same inputs, to the bit.
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-TEST(WindowWorkerRealModels, TheNumbersAreThoseOfTheCommandToTheBit) {
-  test::EnsureQtApp();
-  test::RecordingSink sink;
-  TForm1 form;
-  form.SetMessageSink(&sink);
-  for (QAction* entry : {form.Halfspace1, form.N1Layer1}) {
-    entry->trigger();
-    test::ComputeAndWait(form);
-    ASSERT_TRUE(sink.shown.empty()) << sink.last().second;
-    test::RecordingOutput direct;
-    ASSERT_EQ(ButtonComputeClick(form.TestCase(), *SnapshotInputs(form), direct, RealModels(), 1),
-              ComputeStatus::Completed);
-    QLineSeries* curve = form.Curves()[form.Curves().Count() - 1];
-    const auto& points = direct.curves.at(0).points;
-    ASSERT_EQ(curve->count(), static_cast<qsizetype>(points.size())) << form.TestCase();
-    for (qsizetype i = 0; i < curve->count(); ++i) {
-      const auto& [x, y] = points[static_cast<std::size_t>(i)];
-      EXPECT_TRUE(SameBits(curve->at(i).x(), x) && SameBits(curve->at(i).y(), y)) << form.TestCase() << " " << i;
-    }
-    EXPECT_EQ(form.Labelinductivereactance->text().toStdString(), direct.labels.first);
-    EXPECT_EQ(form.Labelinductance->text().toStdString(), direct.labels.second);
-  }
 }
 
 }  // namespace
