@@ -99,7 +99,7 @@ protected:
       ButtonComputeClick(tc, in, out, models, threads, std::move(stop));
     });
   }
-  QString Path(const char* name) const { return dir.filePath(name); }
+  QString Path(const char* name) const { return tmp.filePath(name); }
   QLineEdit* Edit(const char* name) const { return form->findChild<QLineEdit*>(name); }
   QRadioButton* Radio(const char* name) const { return form->findChild<QRadioButton*>(name); }
   // From, To and Step of case 1's lift-off row (mm).
@@ -146,7 +146,7 @@ protected:
     d->OKBtn->click();
   }
 
-  QTemporaryDir dir;
+  QTemporaryDir tmp;
   RecordingSink sink;
   std::unique_ptr<TForm1> form;
 };

@@ -124,18 +124,11 @@ TEST_F(WorkbenchTest, CopyPutsTheSelectedCurveOrAllVisibleOnTheClipboard) {
   EXPECT_EQ(all[0], "LO 0.1 to 1.0 mm");
   EXPECT_EQ(all[1], "LO [mm]\tdR [Ohm]\tdX [Ohm]\tx\ty\tier");
   EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
-  // Each row holds the point's numbers to the bit.
-  const CurveRecord& r = form->Curves().Record(0);
-  for (std::size_t i = 0; i < r.points.size(); ++i) {
-    std::istringstream row(all[2 + i]);
-    double value, dR, dX, x, y;
-    int ier;
-    row >> value >> dR >> dX >> x >> y >> ier;
-    EXPECT_TRUE(SameBits(dR, r.points[i].dR) && SameBits(dX, r.points[i].dX) && SameBits(x, r.points[i].x) &&
-                SameBits(y, r.points[i].y))
-        << i;
-    EXPECT_EQ(ier, r.points[i].ier);
-  }
+  // Each row holds the front end's numbers to the bit, tab-separated.
+  const std::vector<std::string> cli = PointRows(CliRows({"planar1"}), "LO");
+  ASSERT_EQ(cli.size(), 10u);
+  for (std::size_t i = 0; i < cli.size(); ++i)
+    EXPECT_EQ("LO," + QString::fromStdString(all[2 + i]).replace('\t', ',').toStdString(), cli[i]) << i;
 
   form->CurveList1->SelectCurve(1);
   form->Copy1->trigger();
