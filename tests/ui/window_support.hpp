@@ -57,21 +57,6 @@ inline void WriteAll(const QString& path, const std::string& text) {
   f.write(text.data(), static_cast<qint64>(text.size()));
 }
 
-// Presses Compute and runs the event loop until the command (on its worker) has ended.
-inline void ComputeAndWait(TForm1& form) {
-  form.ButtonComputeClick();
-  form.WaitForCompute();
-}
-
-// The curves drawn on the chart, in drawing order (a later one over an earlier one). New keeps
-// the emptied series hidden on the chart for reuse: they are not among these.
-inline QList<QLineSeries*> VisibleCurves(const QChart* chart) {
-  QList<QLineSeries*> curves;
-  for (QAbstractSeries* s : chart->series())
-    if (auto* line = qobject_cast<QLineSeries*>(s); line != nullptr && line->isVisible()) curves.push_back(line);
-  return curves;
-}
-
 // Stand-in models: X0 = 100 ohm; dR = 1000·P, dX = −1000·P for the first parameter P (in m);
 // at 0.9 mm the point falls short of the accuracy.
 inline ModelTable CheapModels() {
@@ -108,7 +93,11 @@ protected:
     Edit("Epr1lob")->setText(to);
     Edit("Epr1loc")->setText(step);
   }
-  void Compute() { ComputeAndWait(*form); }
+  // Presses Compute and runs the event loop until the command (on its worker) has ended.
+  void Compute() {
+    form->ButtonComputeClick();
+    form->WaitForCompute();
+  }
   // A lift-off sweep of case 1 over 1..3 mm in 1 mm steps: three points.
   void ComputeThreePoints() {
     LiftOff("1", "3", "1");
@@ -118,7 +107,14 @@ protected:
     form->New1Click();
     form->OKBottomDlg->OKBtn->click();
   }
-  QList<QLineSeries*> Visible() const { return VisibleCurves(form->Chart1); }
+  // The curves drawn on the chart, in drawing order (a later one over an earlier one). New keeps
+  // the emptied series hidden on the chart for reuse: they are not among these.
+  QList<QLineSeries*> Visible() const {
+    QList<QLineSeries*> curves;
+    for (QAbstractSeries* s : form->Chart1->series())
+      if (auto* line = qobject_cast<QLineSeries*>(s); line != nullptr && line->isVisible()) curves.push_back(line);
+    return curves;
+  }
   QLineSeries* Curve(int slot) const { return form->Curves()[slot]; }
   int Count() const { return form->Curves().Count(); }
   QValueAxis* Axis(Qt::Orientation o) const {

@@ -1,5 +1,5 @@
 // The main window offscreen over stand-in models: start state, case selection under either tab,
-// Compute through the window, its messages, New, Delete Curves, Axes Limits, zoom, Save As in
+// Compute through the window, New, Delete Curves, Axes Limits, zoom, Save As in
 // each picture format.
 #include <QAction>
 #include <QCheckBox>
@@ -13,7 +13,6 @@
 
 #include <functional>
 #include <string>
-#include <tuple>
 
 #include "app/case_table.hpp"
 #include "tests/ui/emf_reader.hpp"
@@ -141,23 +140,6 @@ TEST_F(WindowTest, ComputeAddsOneCurveAndShowsTheAirCoilValues) {
   EXPECT_EQ(form->Labelinductance->text(), "        0.000159");
   EXPECT_EQ(form->PB1->maximum(), 3);
   EXPECT_EQ(form->PB1->value(), 3);
-}
-
-// Messages reach the sink with their text and kind, and no curve is drawn. (A check after the
-// air-coil reference and a fault part-way: window_worker_test.)
-TEST_F(WindowTest, MessagesArriveWithTextAndKind) {
-  const std::vector<std::tuple<const char*, const char*, MessageKind, std::string>> cases{
-      {"Editr1", "-1", MessageKind::Plain, "Check for negative data values"},
-      {"Epr1loa", "abc", MessageKind::Error, "'abc' is not a valid floating point value."},
-  };
-  for (const auto& [field, text, kind, message] : cases) {
-    Restart();
-    Edit(field)->setText(text);
-    Compute();
-    EXPECT_EQ(sink.last(), std::pair(kind, message)) << field;
-    EXPECT_EQ(Count(), 0);
-    EXPECT_TRUE(Visible().isEmpty());
-  }
 }
 
 // The accuracy notice stands until the next command, whether that completes or ends early.
