@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -67,8 +68,9 @@ inline ModelTable CheapModels() {
   });
 }
 
-// A window over the given models on `threads` threads (without models: the window's own
-// command, the real models on every core), its messages recorded.
+// A window over the given models on `threads` threads, counting its commands and keeping the
+// last one's status (without models: the window's own command, the real models on every core),
+// its messages recorded.
 class WindowFixture : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { EnsureQtApp(); }
@@ -76,12 +78,15 @@ protected:
   void Restart(std::optional<ModelTable> models = CheapModels(), int threads = 1) {
     form.reset();
     sink.shown.clear();
+    commandsStarted = 0;
+    status = ComputeStatus::NoComputation;
     form = std::make_unique<TForm1>();
     form->SetMessageSink(&sink);
     if (!models) return;
-    form->SetComputeCommand([models = std::move(*models), threads](int tc, const ComputeInput& in,
-                                                                   ComputeOutput& out, std::stop_token stop) {
-      ButtonComputeClick(tc, in, out, models, threads, std::move(stop));
+    form->SetComputeCommand([this, models = std::move(*models), threads](int tc, const ComputeInput& in,
+                                                                         ComputeOutput& out, std::stop_token stop) {
+      ++commandsStarted;
+      status = ButtonComputeClick(tc, in, out, models, threads, std::move(stop));
     });
   }
   QString Path(const char* name) const { return tmp.filePath(name); }
@@ -144,6 +149,8 @@ protected:
 
   QTemporaryDir tmp;
   RecordingSink sink;
+  std::atomic<int> commandsStarted{0};  // written on the worker: declared before the window
+  std::atomic<ComputeStatus> status{ComputeStatus::NoComputation};
   std::unique_ptr<TForm1> form;
 };
 

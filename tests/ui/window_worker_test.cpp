@@ -14,7 +14,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <atomic>
 #include <cfenv>
 #include <chrono>
 #include <functional>
@@ -45,14 +44,9 @@ ModelTable SleepyModels() {
 class WorkerTest : public test::WindowFixture {
 protected:
   void SetUp() override { Use(1); }
-  // A fresh window whose command records its status, on `threads` threads.
+  // A fresh window over the sleepy models on `threads` threads.
   void Use(int threads) {
-    Restart();
-    form->SetComputeCommand([this, threads, models = SleepyModels()](int tc, const ComputeInput& in,
-                                                                    ComputeOutput& out, std::stop_token stop) {
-      ++commandsStarted;
-      status = ButtonComputeClick(tc, in, out, models, threads, std::move(stop));
-    });
+    Restart(SleepyModels(), threads);
     LiftOff("1", QString::number(kPoints), "1");
   }
   QLineSeries* LastCurve() const { return Visible().isEmpty() ? nullptr : Visible().back(); }
@@ -73,18 +67,26 @@ protected:
     EXPECT_TRUE(form->CaseGroups[0]->isEnabled());
     EXPECT_TRUE(form->New1->isEnabled());
   }
-
-  std::atomic<int> commandsStarted{0};
-  std::atomic<ComputeStatus> status{ComputeStatus::NoComputation};
 };
 
 // While the curve grows the user switches tabs and zooms, and the progress bar and the curve
-// are seen part-way, growing in sweep order.
-TEST_F(WorkerTest, TheWindowStaysResponsiveWhileTheCurveGrows) {
+// are seen part-way, growing in sweep order. The inputs and the curve registry are out of reach:
+// the command reads the inputs as they were at the click, the case entries wait, Delete Curves
+// spares the curve being computed and New's OK, however it is reached, removes nothing.
+TEST_F(WorkerTest, TheWindowStaysResponsiveWhileTheCurveGrowsOutOfReach) {
   ShowChart();
   form->ButtonComputeClick();
   ASSERT_TRUE(form->Computing());  // the click returned while the sweep runs
   EXPECT_EQ(form->ButtonCompute->text(), "Stop");
+  Edit("Epr1lob")->setText("9");  // typed (by a script) after the click: not this sweep's
+  EXPECT_FALSE(form->GBcoil->isEnabled());
+  EXPECT_FALSE(form->GBaccuracy->isEnabled());
+  for (QGroupBox* g : form->CaseGroups) EXPECT_FALSE(g->isEnabled());
+  EXPECT_FALSE(form->New1->isEnabled());
+  EXPECT_FALSE(form->OKBottomDlg->OKBtn->isEnabled());  // a warning left open cannot remove curves
+  for (QAction* a : {form->SaveAs1, form->AxesLimits1, form->ZoomOut1}) EXPECT_TRUE(a->isEnabled());
+  form->N1Layer1Click();
+  EXPECT_EQ(form->TestCase(), 1);
   std::vector<int> progress, points;
   std::vector<QList<QPointF>> snapshots;
   int step = 0;
@@ -94,24 +96,31 @@ TEST_F(WorkerTest, TheWindowStaysResponsiveWhileTheCurveGrows) {
     points.push_back(PointsSoFar());
     if (LastCurve() != nullptr) snapshots.push_back(LastCurve()->points());
     const int n = PointsSoFar();
-    if (step == 0 && n >= 4) {
+    if (step == 0 && n >= 2) {
+      form->DeleteCurves1->setChecked(true);
+      form->Chart1ClickSeries(LastCurve());
+      form->DeleteCurves1->setChecked(false);
+      form->OKBottomDlg->Proceed();
+      ++step;
+    } else if (step == 1 && n >= 4) {
       form->TabControl1Tabs->setCurrentIndex(0);
       sawGeometry = !form->Chart1View->isVisible() && form->Drawings[0]->isVisible();
       ++step;
-    } else if (step == 1 && n >= 8) {
+    } else if (step == 2 && n >= 8) {
       form->TabControl1Tabs->setCurrentIndex(1);
       ++step;
-    } else if (step == 2 && n >= 12) {
+    } else if (step == 3 && n >= 12) {
       ZoomIntoCentre();
       sawZoom = form->Chart1->isZoomed();
       ++step;
-    } else if (step == 3 && n >= 16) {
+    } else if (step == 4 && n >= 16) {
       form->ZoomOut1Click();
       ++step;
     }
   });
   EXPECT_TRUE(sawGeometry);
   EXPECT_TRUE(sawZoom);
+  EXPECT_EQ(commandsStarted.load(), 1);
   ASSERT_EQ(status.load(), ComputeStatus::Completed);
   ExpectIdleWindow();
   ASSERT_EQ(Count(), 1);
@@ -125,6 +134,8 @@ TEST_F(WorkerTest, TheWindowStaysResponsiveWhileTheCurveGrows) {
     EXPECT_TRUE(std::any_of(seen->begin(), seen->end(), [](int n) { return n > 0 && n < kPoints / 2; }));
   // Every state of the curve was the beginning of the finished curve.
   for (const QList<QPointF>& s : snapshots) EXPECT_EQ(s, final.first(s.size()));
+  form->N1Layer1Click();
+  EXPECT_EQ(form->TestCase(), 3);
 }
 
 // Esc on one worker, Stop on two: the sweep ends after the points computed so far, which stay
@@ -157,39 +168,6 @@ TEST_F(WorkerTest, EscAndStopKeepThePointsComputedSoFar) {
     EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
               "Sweep cancelled after " + std::to_string(k) + " of " + std::to_string(kPoints) + " points");
   }
-}
-
-// While a sweep runs: one command at a time, the inputs and the curve registry are out of
-// reach, and the command reads the inputs as they were at the click.
-TEST_F(WorkerTest, WhileASweepRunsItsInputsAndCurveAreOutOfReach) {
-  Edit("Epr1lob")->setText("6");
-  form->ButtonComputeClick();
-  ASSERT_TRUE(form->Computing());
-  Edit("Epr1lob")->setText("9");  // typed (by a script) after the click: not this sweep's
-  EXPECT_FALSE(form->GBcoil->isEnabled());
-  EXPECT_FALSE(form->GBaccuracy->isEnabled());
-  for (QGroupBox* g : form->CaseGroups) EXPECT_FALSE(g->isEnabled());
-  EXPECT_FALSE(form->New1->isEnabled());
-  EXPECT_FALSE(form->OKBottomDlg->OKBtn->isEnabled());  // a warning left open cannot remove curves
-  for (QAction* a : {form->SaveAs1, form->AxesLimits1, form->ZoomOut1}) EXPECT_TRUE(a->isEnabled());
-  form->N1Layer1Click();  // the case entries wait
-  EXPECT_EQ(form->TestCase(), 1);
-  bool triedAgain = false;
-  EveryTick([&] {
-    if (triedAgain || PointsSoFar() < 1) return;
-    triedAgain = true;
-    form->DeleteCurves1->setChecked(true);  // Delete Curves spares the curve being computed
-    form->Chart1ClickSeries(LastCurve());
-    form->DeleteCurves1->setChecked(false);
-    form->OKBottomDlg->Proceed();  // New's OK, however it is reached, removes nothing now
-  });
-  EXPECT_EQ(commandsStarted.load(), 1);
-  EXPECT_EQ(status.load(), ComputeStatus::Completed);
-  ExpectIdleWindow();
-  ASSERT_EQ(Count(), 1);
-  EXPECT_EQ(Curve(0)->count(), 6);
-  form->N1Layer1Click();
-  EXPECT_EQ(form->TestCase(), 3);
 }
 
 // Messages come on the window's thread with their text and kind, in their place in the command
