@@ -1,5 +1,7 @@
 // The metafile writer: what QPainter draws comes out as well-formed vector records that
 // libUEMF accepts, and the chart renderer writes the picture the command-line front end uses.
+// (The chart's titles, curves and markers in a metafile: window_test's Save As and
+// ui_cli_chart_test.)
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -108,28 +110,6 @@ TEST_F(EmfTest, ShapesTextAndClipsBecomeVectorRecords) {
     for (std::uint32_t i = 0; i < n; ++i) total += r.i32(offDx + 4 * i);
     EXPECT_GT(total, 10 * 4 * static_cast<std::int64_t>(n));
   }
-}
-
-TEST_F(EmfTest, ChartRendersAsTextAndPolylinesInTheCurveColours) {
-  const std::string path = dir_.filePath("chart.emf").toStdString();
-  const std::vector<ChartCurve> curves{
-      {kBlue, {{0.0, 1.0}, {0.05, 0.95}, {0.1, 0.9}}},
-      {kRed, {{0.02, 0.97}, {0.03, 0.93}}},
-      {kGreen, {{0.04, 0.96}}},  // one point: a marker and no line
-  };
-  ASSERT_EQ(RenderChartFile(curves, path), "");
-  const EmfFile f = ReadEmf(path);
-  ASSERT_EQ(f.error, "");
-  for (const char* t : {"Impedance Plane", "Normalized Resistance", "Normalized Inductive Reactance"})
-    EXPECT_TRUE(f.hasText(t)) << t;
-  const auto lines = f.polylinesByPenColour();
-  EXPECT_GE(lines.count(emf::ColorRef(0, 0, 255)), 1u);
-  EXPECT_GE(lines.count(emf::ColorRef(255, 0, 0)), 1u);
-  EXPECT_GE(f.count(emf::EMR_ELLIPSE), 6);  // a marker per point
-  EXPECT_EQ(f.count(emf::EMR_SAVEDC), f.count(emf::EMR_RESTOREDC));
-  const auto& header = f.records.front();
-  EXPECT_EQ(header.i32(16), 3499);
-  EXPECT_EQ(header.i32(20), 3999);
 }
 
 TEST_F(EmfTest, ChartNeedsNoBitmaps) {

@@ -2,7 +2,6 @@
 // Compute through the window, New, Delete Curves, Axes Limits, zoom, Save As in
 // each picture format.
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -377,15 +376,17 @@ TEST_F(WindowTest, AxesLimitsOkEndsTheZoom) {
   EXPECT_EQ(Max(Qt::Horizontal), 0.5);
 }
 
-// Save As writes the window's chart, each curve in its colour, as a vector metafile or in the
-// format its suffix names; a cancelled dialog writes nothing. (The picture's titles: ui_emf_test;
-// paths it cannot write: window_abuse_test.)
+// Save As writes the window's chart, its titles and each curve in its colour, as a vector
+// metafile or in the format its suffix names; a cancelled dialog writes nothing. (Paths it
+// cannot write: window_abuse_test.)
 TEST_F(WindowTest, SaveAsWritesTheFormatItsSuffixNames) {
   ComputeThreePoints();
   Radio("RBpr1mr1")->setChecked(true);
   Compute();
   const test::EmfFile f = SaveAndRead();
   ASSERT_EQ(f.error, "");
+  for (const char* t : {"Impedance Plane", "Normalized Resistance", "Normalized Inductive Reactance"})
+    EXPECT_TRUE(f.hasText(t)) << t;
   const auto lines = f.polylinesByPenColour();
   EXPECT_GE(lines.count(emf::ColorRef(0, 0, 255)), 1u);
   EXPECT_GE(lines.count(emf::ColorRef(0, 128, 0)), 1u);

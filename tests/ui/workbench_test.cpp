@@ -67,12 +67,12 @@ protected:
 // Data out
 
 // Export writes each visible curve's description and the front end's rows to the bit; a place
-// it cannot write gives Save As' message and leaves what is there.
-TEST_F(WorkbenchTest, ExportHoldsTheFrontEndsRowsAndEachCurvesDescription) {
+// it cannot write gives Save As' message and leaves what is there. Copy puts the same rows,
+// tab-separated, of the selected curve or of all visible ones on the clipboard.
+TEST_F(WorkbenchTest, ExportAndCopyHoldTheFrontEndsRows) {
   ComputeTwo();
   ASSERT_TRUE(form->ExportCurvesFile(Path("curves.csv")));
   const std::string csv = ReadAll(Path("curves.csv"));
-  EXPECT_EQ(Lines(csv).front(), "# VELDO 1.2 curves");
   const std::string lo = CliRows({"planar1"});
   const std::string con1 = CliRows({"planar1", "--f", "250", "--con1", "1.0:10.0:1.0"});
   EXPECT_EQ(PointRows(csv, "LO"), PointRows(lo, "LO"));
@@ -84,6 +84,22 @@ TEST_F(WorkbenchTest, ExportHoldsTheFrontEndsRowsAndEachCurvesDescription) {
   // The front end's "# L0=..." is the curve's "# L0,...".
   const std::string l0 = Lines(lo)[1].substr(std::string("# L0=").size());
   EXPECT_NE(csv.find("# L0," + l0 + "\n"), std::string::npos);
+
+  form->Copy1->trigger();
+  std::vector<std::string> all = Lines(QGuiApplication::clipboard()->text().toStdString());
+  // Per curve: its label, the column names, ten points; a blank line between curves.
+  ASSERT_EQ(all.size(), 2u * 12u + 1u);
+  EXPECT_EQ(all[0], "LO 0.1 to 1.0 mm");
+  EXPECT_EQ(all[1], "LO [mm]\tdR [Ohm]\tdX [Ohm]\tx\ty\tier");
+  EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
+  const std::vector<std::string> rows = PointRows(lo, "LO");
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ("LO," + QString::fromStdString(all[2 + i]).replace('\t', ',').toStdString(), rows[i]) << i;
+  form->CurveList1->SelectCurve(1);
+  form->Copy1->trigger();
+  all = Lines(QGuiApplication::clipboard()->text().toStdString());
+  ASSERT_EQ(all.size(), 12u);
+  EXPECT_EQ(all[0], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
 
   // A hidden curve is not exported.
   form->CurveList1->VisibilityChanged(0, false);
@@ -113,28 +129,6 @@ TEST_F(WorkbenchTest, ALogarithmicFrequencySweepIsExportedAsTheFrontEndPrintsItA
   form->SetView(ChartView::Resistance);
   EXPECT_EQ(BottomAxis(form->Chart1)->titleText(), "Frequency f [kHz], logarithmic");
   EXPECT_DOUBLE_EQ(form->Curves().Series(0)->at(20).x(), 4.0);  // log10 of 10000 kHz
-}
-
-TEST_F(WorkbenchTest, CopyPutsTheSelectedCurveOrAllVisibleOnTheClipboard) {
-  ComputeTwo();
-  form->Copy1->trigger();
-  std::vector<std::string> all = Lines(QGuiApplication::clipboard()->text().toStdString());
-  // Per curve: its label, the column names, ten points; a blank line between curves.
-  ASSERT_EQ(all.size(), 2u * 12u + 1u);
-  EXPECT_EQ(all[0], "LO 0.1 to 1.0 mm");
-  EXPECT_EQ(all[1], "LO [mm]\tdR [Ohm]\tdX [Ohm]\tx\ty\tier");
-  EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
-  // Each row holds the front end's numbers to the bit, tab-separated.
-  const std::vector<std::string> cli = PointRows(CliRows({"planar1"}), "LO");
-  ASSERT_EQ(cli.size(), 10u);
-  for (std::size_t i = 0; i < cli.size(); ++i)
-    EXPECT_EQ("LO," + QString::fromStdString(all[2 + i]).replace('\t', ',').toStdString(), cli[i]) << i;
-
-  form->CurveList1->SelectCurve(1);
-  form->Copy1->trigger();
-  all = Lines(QGuiApplication::clipboard()->text().toStdString());
-  ASSERT_EQ(all.size(), 12u);
-  EXPECT_EQ(all[0], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
 }
 
 // ---------------------------------------------------------------------------------------------
