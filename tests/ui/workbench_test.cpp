@@ -150,13 +150,11 @@ TEST_F(WorkbenchTest, ASessionBringsBackTheWindowAsItWasWithoutComputing) {
   ASSERT_TRUE(other.OpenSessionFile(Path("s.json")));
   EXPECT_TRUE(sink.shown.empty());
   EXPECT_EQ(computed, 0);
-  EXPECT_EQ(other.TestCase(), 4);
-  EXPECT_EQ(other.findChild<QLineEdit*>("Editr1")->text(), "2.5");
-  EXPECT_TRUE(other.findChild<QRadioButton*>("RBpr1con1")->isChecked());
-  EXPECT_EQ(other.View(), ChartView::ImpedanceChange);
-  EXPECT_EQ(other.ChartViewSelector->currentIndex(), 1);
   ASSERT_EQ(other.Curves().Count(), 2);
-  EXPECT_EQ(WriteSession(other.CurrentSession()), WriteSession(form->CurrentSession()));  // the records to the bit
+  // The case, every field's text and choice (read from the widgets), the view and the records
+  // to the bit.
+  EXPECT_EQ(WriteSession(other.CurrentSession()), WriteSession(form->CurrentSession()));
+  EXPECT_EQ(other.ChartViewSelector->currentIndex(), 1);
   for (int c = 0; c < 2; ++c) {
     EXPECT_EQ(other.Curves().Series(c)->points(), form->Curves().Series(c)->points()) << c;
     EXPECT_EQ(other.Curves().Series(c)->isVisible(), c == 0);
