@@ -29,13 +29,6 @@ using test::ReadEmf;
 class EmfTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { test::EnsureQtApp(); }
-  std::string Write(const EmfDevice& device, const char* name) {
-    const QString path = dir_.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(device.bytes().data()), static_cast<qint64>(device.bytes().size()));
-    return path.toStdString();
-  }
   QTemporaryDir dir_;
 };
 
@@ -70,7 +63,9 @@ TEST_F(EmfTest, ShapesTextAndClipsBecomeVectorRecords) {
     p.drawText(QPointF(0, 0), "Rotated");
   }
   EXPECT_EQ(device.bitmapCount(), 0);
-  const EmfFile f = ReadEmf(Write(device, "shapes.emf"));
+  const QString path = dir_.filePath("shapes.emf");
+  test::WriteAll(path, std::string(reinterpret_cast<const char*>(device.bytes().data()), device.bytes().size()));
+  const EmfFile f = ReadEmf(path.toStdString());
   ASSERT_EQ(f.error, "");
   EXPECT_EQ(f.count(emf::EMR_RECTANGLE), 1);
   EXPECT_EQ(f.count(emf::EMR_ELLIPSE), 1);
@@ -136,11 +131,7 @@ TEST_F(EmfTest, RendererReplacesAFileAndRefusesWhatItCannotWrite) {
   EXPECT_EQ(RenderChartFile({}, missing), "Cannot create file " + missing);
   EXPECT_NE(RenderChartFile({}, dir_.filePath("chart.bmp").toStdString()), "");
   const QString path = dir_.filePath("old.emf");
-  {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a metafile");
-  }
+  test::WriteAll(path, "not a metafile");
   ASSERT_EQ(RenderChartFile({{kYellow, {{0.0, 1.0}}}}, path.toStdString()), "");
   EXPECT_EQ(ReadEmf(path.toStdString()).error, "");
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"old.emf"});

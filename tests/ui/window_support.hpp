@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QChart>
 #include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QList>
@@ -18,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -44,19 +42,6 @@ struct RecordingSink : MessageSink {
     return shown.empty() ? std::pair{MessageKind::Plain, std::string("(none)")} : shown.back();
   }
 };
-
-inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-inline std::string ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
-}
-
-inline void WriteAll(const QString& path, const std::string& text) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(text.data(), static_cast<qint64>(text.size()));
-}
 
 // Stand-in models: X0 = 100 ohm; dR = 1000·P, dX = −1000·P for the first parameter P (in m);
 // at 0.9 mm the point falls short of the accuracy.

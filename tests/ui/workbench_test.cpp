@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <sstream>
 
@@ -22,7 +23,8 @@ namespace veldo {
 namespace {
 
 using test::ReadAll;
-using test::SameBits;
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
