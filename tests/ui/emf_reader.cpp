@@ -1,8 +1,10 @@
 #include "tests/ui/emf_reader.hpp"
 
+#include <QString>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 
 extern "C" {
 #include <uemf.h>
@@ -46,26 +48,9 @@ std::vector<std::string> EmfFile::texts() const {
   for (const EmfRecord& r : records) {
     if (r.type != U_EMR_EXTTEXTOUTW) continue;
     const std::uint32_t n = r.u32(44), off = r.u32(48);
-    std::u16string s;
-    for (std::uint32_t i = 0; i < n && off + 2 * i + 2 <= r.bytes.size(); ++i) {
-      char16_t c;
-      std::memcpy(&c, r.bytes.data() + off + 2 * i, 2);
-      s.push_back(c);
-    }
-    std::string utf8;
-    for (char16_t c : s) {  // the texts of these tests stay in the Basic Multilingual Plane
-      if (c < 0x80) {
-        utf8 += static_cast<char>(c);
-      } else if (c < 0x800) {
-        utf8 += static_cast<char>(0xC0 | (c >> 6));
-        utf8 += static_cast<char>(0x80 | (c & 0x3F));
-      } else {
-        utf8 += static_cast<char>(0xE0 | (c >> 12));
-        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (c & 0x3F));
-      }
-    }
-    out.push_back(utf8);
+    std::u16string s(off + 2 * std::size_t{n} <= r.bytes.size() ? n : 0, u'\0');
+    std::memcpy(s.data(), r.bytes.data() + off, 2 * s.size());
+    out.push_back(QString::fromStdU16String(s).toStdString());
   }
   return out;
 }
