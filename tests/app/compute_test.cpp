@@ -1,10 +1,10 @@
 // The Compute command over recording stand-in models: how each input ends the command (status,
 // message and the order of every output), the reading order, the sweep and its wiring to every
-// case model, faults in the sweep, the curve registry and the accuracy report.
+// case model, the curve registry and the accuracy report. (A fault part-way through a sweep, on
+// one thread and on several: parallel_test.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 #include "app/compute.hpp"
@@ -261,32 +261,6 @@ TEST(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
 }
 
 // ---- Faults, the registry and the accuracy report ---------------------------------------------
-
-TEST_F(Compute, TheFirstFaultInTheSweepEndsItAndTheCurveIsCounted) {
-  volatile double zero = 0.0, big = DBL_MAX;
-  models.respond = [&](int call, double& dR, double&, int&) {
-    if (call == 2) dR = big * 2.0;
-    if (call == 3) dR = 1.0 / zero;  // never reached
-  };
-  EXPECT_EQ(Run(1), ComputeStatus::Fault);
-  ASSERT_EQ(out.messages.size(), 1u);
-  EXPECT_EQ(out.messages[0].text, "Floating point overflow.");
-  EXPECT_EQ(out.curves.at(0).points.size(), 2u);
-  EXPECT_EQ(out.progressPosition, 2);
-  EXPECT_EQ(out.curveCount, 1);
-  EXPECT_EQ(out.accuracy.at(0).pointsTotal, 2);
-  EXPECT_EQ(models.calls.size(), 3u);
-
-  RecordingOutput o;
-  FakeModels m;
-  m.respond = [&](int call, double& dR, double&, int&) {
-    if (call == 0) dR = 1.0 / zero;
-  };
-  EXPECT_EQ(ButtonComputeClick(1, in, o, m.Table()), ComputeStatus::Fault);
-  EXPECT_EQ(o.messages.at(0).text, "Floating point division by zero.");
-  EXPECT_TRUE(o.curves.at(0).points.empty());
-  EXPECT_EQ(o.curveCount, 1);
-}
 
 TEST_F(Compute, FlagsLeftRaisedBeforeTheCommandAreNotItsFaults) {
   volatile double zero = 0.0;
