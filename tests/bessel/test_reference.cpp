@@ -3,9 +3,9 @@
 // bound; every call must also return the expected status and raise no fault flag.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
