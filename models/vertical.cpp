@@ -1,4 +1,5 @@
-// Coil lying with its axis parallel to the surface of a conducting, magnetic half-space (case 9).
+// Coil lying with its axis parallel to the surface of a planar stack (a half-space in the window's
+// parallel-coil case).
 // The field is not axisymmetric about the surface normal, so the impedance change is a double
 // integral over two surface wave numbers: u along the coil axis and v across it, with
 // kappa = sqrt(u^2 + v^2) the radial wave number of the plane-wave component that meets the
@@ -7,15 +8,15 @@
 
 #include "coilint/coilint.hpp"
 #include "models/model_driver.hpp"
+#include "models/planar_stack.hpp"
+#include "models/stack_models.hpp"
 
-namespace veldo {
-
-using namespace models_detail;
+namespace veldo::models_detail {
 
 // Delta Z = j*omega*mu0*2N^2/((L/2)^2 (R2-R1)^2) * int_0^inf G(u) du with
 //   G(u) = W(u) Ic(u)^2 sin^2(uL/2) / u^6,  Ic(u) = int_{uR1}^{uR2} t I1(t) dt,
 //   W(u) = int_0^inf rho(kappa) e^{-2 kappa h} / kappa dv,  h = R2 + LO the height of the axis,
-// and rho the half-space reflection coefficient of the planar model at wave number kappa.
+// and rho the reflection coefficient of the planar stack at wave number kappa (planar_stack.hpp).
 // Every outer node runs a complete inner quadrature for each part of W. An outer node that the
 // imaginary-part run evaluates is mostly met again by the real-part run, so the first run
 // computes both parts of G there at once: CoilIntI and sin^2/u^6 once, and the inner real-part
@@ -27,12 +28,13 @@ using namespace models_detail;
 // An inner run that does not reach its accuracy (IER not 0) makes the outer node's value
 // uncertain: it counts as a failure of the outer run whose integrand used that value (the
 // imaginary part of W feeds the imaginary-part run, its real part the real-part run).
-void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
-                           double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
-                           CoilFactorCache* Cache) {
-  const double h = R2 + LO;
+void PlanarParallelCoil(const Coil& wire, double liftOff, const std::vector<Layer>& layers, double f,
+                        double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
+  const int N = wire.N;
+  const double R1 = wire.R1, R2 = wire.R2, L = wire.L;
+  const double h = R2 + (liftOff + wire.z);
   const double omega = Omega(f);
-  const double s1 = SProduct(omega, MR1, CON1);
+  const PlanarMedia media(layers, omega);
   const double sqrtXmax = std::sqrt(QMACH(2));
   // Above ELIM the unscaled I0 in CoilIntI overflows and Ic has no value; G is negligible
   // there long before.
@@ -66,9 +68,7 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
     auto gv = [&](double v) -> TComplex {
       ++inner;
       const double kappa = std::sqrt(v * v + u * u);
-      const TComplex alpha1 = CSqrt(Cmplx(kappa * kappa, s1));
-      const TComplex kmu = Cmplx(kappa * MR1, 0.0);
-      const TComplex rho = CDiv(CSub(kmu, alpha1), CAdd(kmu, alpha1));
+      const TComplex rho = media.Reflection(kappa);
       const long double kk = kappa;
       return CScale(rho, static_cast<double>(std::exp(-2.0f * kk * h) / kk));
     };
@@ -124,7 +124,7 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
         return g.real;
       },
       R2, Acc, ierReal);
-  Ier = CombineIer(innerImagShort ? 1 : ierImag, innerRealShort ? 1 : ierReal);
+  out.Ier = CombineIer(innerImagShort ? 1 : ierImag, innerRealShort ? 1 : ierReal);
   const TComplex S = Cmplx(real, imag);
 
   const long double n = N;
@@ -132,18 +132,9 @@ void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, doub
   const long double halfL = static_cast<long double>(L) / 2.0L;
   const double q = static_cast<double>(2.0f * n * n / (halfL * halfL * w * w));
   const TComplex dZ = CScale(CMulI(CScale(S, q)), omega * kMu0);
-  dR = CRe(dZ);
-  dX = CIm(dZ);
+  out.dR = CRe(dZ);
+  out.dX = CIm(dZ);
   AddCount(Count, outer, inner, coil.Evaluated());
 }
 
-void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
-                           double MR1, double Acc, double& dR, double& dX, int& Ier) {
-  VerticalCoilHalfSpace(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr, nullptr);
-}
-void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
-                           double MR1, double Acc, double& dR, double& dX, int& Ier, CoilFactorCache& Cache) {
-  VerticalCoilHalfSpace(N, R1, R2, L, f, LO, CON1, MR1, Acc, dR, dX, Ier, nullptr, &Cache);
-}
-
-}  // namespace veldo
+}  // namespace veldo::models_detail

@@ -1,0 +1,93 @@
+// The response of a planar stack of layers to a field harmonic of radial wave number k: the
+// reflection coefficient rho(k) that the normal and the parallel coil alike integrate against
+// their coil factors.
+#pragma once
+
+#include <cmath>
+#include <vector>
+
+#include "models/model_driver.hpp"
+#include "models/problem.hpp"
+
+namespace veldo::models_detail {
+
+// num / den with both scaled by the same power of two first when |den| is so small or so large
+// that CDiv's stored reciprocal |den|^-2 would overflow or underflow. Scaling by 2^n is exact, so
+// the quotient is CDiv's own whenever no scaling is needed.
+inline TComplex BalancedDiv(TComplex num, TComplex den) {
+  const double m = std::fmax(std::fabs(den.Re), std::fabs(den.Im));
+  if (m != 0.0 && (m < 1.0e-150 || m > 1.0e150)) {
+    const int e = std::ilogb(m);
+    num = Cmplx(std::ldexp(num.Re, -e), std::ldexp(num.Im, -e));
+    den = Cmplx(std::ldexp(den.Re, -e), std::ldexp(den.Im, -e));
+  }
+  return CDiv(num, den);
+}
+
+// A ratio num/den carried through a recursion: both parts are brought back towards 1 by the same
+// power of two once they drift far from it, which changes neither the ratio nor (being exact) a
+// single bit of the quotient formed at the end.
+inline void Rebalance(TComplex& num, TComplex& den) {
+  const double m = std::fmax(std::fmax(std::fabs(num.Re), std::fabs(num.Im)),
+                             std::fmax(std::fabs(den.Re), std::fabs(den.Im)));
+  if (m != 0.0 && (m > 0x1p300 || m < 0x1p-300)) {
+    const int e = std::ilogb(m);
+    num = Cmplx(std::ldexp(num.Re, -e), std::ldexp(num.Im, -e));
+    den = Cmplx(std::ldexp(den.Re, -e), std::ldexp(den.Im, -e));
+  }
+}
+
+// Layers 1..n from the surface down (layer n a half-space), above them the air (layer 0: alpha0 =
+// k, mu0 = 1). At the interface i between layers i and i+1, with alpha_i = sqrt(k^2 + j omega mu0
+// mu_i sigma_i),
+//   M_i = alpha_i mu_{i+1} - alpha_{i+1} mu_i,   P_i = alpha_i mu_{i+1} + alpha_{i+1} mu_i,
+// so that M_i / P_i is the interface's own reflection coefficient. From the bottom up, the
+// reflection seen from above interface i is num_i / den_i with
+//   num_i = P_i num_{i+1} e_{i+1} + M_i den_{i+1},   den_i = M_i num_{i+1} e_{i+1} + P_i den_{i+1},
+// starting from (num, den) = (M_{n-1}, P_{n-1}), and rho = num_0 / den_0. The layer enters only
+// through its round trip e_i = exp(-2 alpha_i d_i), |e_i| <= 1: no thickness, conductivity or
+// frequency can overflow the recursion, and a thick layer (e_i -> 0) leaves its own half-space
+// coefficient. One layer gives rho = (k mu1 - alpha1) / (k mu1 + alpha1); two layers the
+// classical (A M e + B P) / (B M e + A P), with the same operations in the same order.
+class PlanarMedia {
+public:
+  PlanarMedia(const std::vector<Layer>& layers, double omega) {
+    s_.reserve(layers.size());
+    for (const Layer& l : layers) {
+      s_.push_back(SProduct(omega, l.mur, l.sigma));
+      mu_.push_back(l.mur);
+      d_.push_back(l.thickness);
+    }
+  }
+  std::size_t Count() const { return s_.size(); }
+
+  TComplex Reflection(double k) const {
+    const std::size_t n = s_.size();
+    // alphaBelow and muBelow are those of layer i+1, alphaAbove and muAbove of layer i.
+    TComplex alphaBelow = CSqrt(Cmplx(k * k, s_[n - 1]));
+    double muBelow = mu_[n - 1];
+    TComplex alphaAbove = n >= 2 ? CSqrt(Cmplx(k * k, s_[n - 2])) : Cmplx(k, 0.0);
+    double muAbove = n >= 2 ? mu_[n - 2] : 1.0;
+    TComplex num = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+    TComplex den = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+    for (std::size_t i = n - 1; i-- > 0;) {  // interface i, between layers i and i+1 (1-based)
+      alphaBelow = alphaAbove;
+      muBelow = muAbove;
+      alphaAbove = i >= 1 ? CSqrt(Cmplx(k * k, s_[i - 1])) : Cmplx(k, 0.0);
+      muAbove = i >= 1 ? mu_[i - 1] : 1.0;
+      const TComplex P = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+      const TComplex M = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+      const TComplex e = CExp(CScale(alphaBelow, -2.0 * d_[i]));
+      const TComplex nextNum = CAdd(CMul(CMul(P, num), e), CMul(M, den));
+      den = CAdd(CMul(CMul(M, num), e), CMul(P, den));
+      num = nextNum;
+      Rebalance(num, den);
+    }
+    return BalancedDiv(num, den);
+  }
+
+private:
+  std::vector<double> s_, mu_, d_;  // per layer: omega mu0 mu sigma [1/m^2], mu, thickness [m]
+};
+
+}  // namespace veldo::models_detail

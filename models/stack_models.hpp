@@ -1,0 +1,18 @@
+// The three kernels behind Evaluate: a coil normal to a planar stack, a coil parallel to it, and a
+// coil coaxial with a cylindrical stack (inside a bore or round a rod).
+#pragma once
+
+#include <vector>
+
+#include "models/problem.hpp"
+
+namespace veldo::models_detail {
+
+void PlanarNormalCoil(const Coil& coil, double liftOff, const std::vector<Layer>& layers, double f, double Acc,
+                      Impedance& out, KernelCount* Count, CoilFactorCache* Cache);
+void PlanarParallelCoil(const Coil& coil, double liftOff, const std::vector<Layer>& layers, double f,
+                        double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache);
+void CylinderCoil(const Coil& coil, const Conductor& conductor, double f, double Acc, Impedance& out,
+                  KernelCount* Count, CoilFactorCache* Cache);
+
+}  // namespace veldo::models_detail
