@@ -1,18 +1,21 @@
-// _veldo: the C++ half of the Python package. Two entry points, both thin: `evaluate` runs a case
-// model (or the air-coil reference) over columns of points with app/batch, the interpreter's
-// lock released; `run_command` runs the Compute command over field texts. Broadcasting, result
+// _veldo: the C++ half of the Python package. Three entry points, all thin: `evaluate` runs a case
+// model (or the air-coil reference) over columns of points with app/batch, `evaluate_problems` a
+// coil over a layered conductor with app/problem, the interpreter's lock released; `run_command`
+// runs the Compute command over field texts. Broadcasting, result
 // objects and messages as exceptions are the pure-Python half's (veldo/__init__.py).
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/batch.hpp"
+#include "app/problem.hpp"
 
 namespace py = pybind11;
 
@@ -72,6 +75,70 @@ py::tuple Evaluate(const std::string& name, const std::vector<Column>& columns, 
   return py::make_tuple(first, second, ier, refusals);
 }
 
+// Evaluates a probe of one coil over a stack at n points given as 1-D columns of one length:
+// coil (N, R1, R2, L, z, x), the conductor's position, f, and per layer (thickness, sigma, mur).
+// geometry: "plate", "tube" or "rod"; parallel: the coil's axis lies parallel to the plate.
+// Returns (dR, dX, ier, refusals) as `evaluate` does.
+py::tuple EvaluateProblems(const std::string& geometry, bool parallel, const std::vector<Column>& coil,
+                           const Column& position, const Column& f, const std::vector<std::vector<Column>>& layers,
+                           double acc, int threads, bool stopOnRefusal) {
+  const veldo::Geometry g = geometry == "plate" ? veldo::Geometry::Plate
+                            : geometry == "tube"  ? veldo::Geometry::Tube
+                            : geometry == "rod"   ? veldo::Geometry::Rod
+                                                  : throw py::value_error("unknown geometry '" + geometry + "'");
+  if (coil.size() != 6) throw py::value_error("the coil takes 6 columns: N, R1, R2, L, z, x");
+  const py::ssize_t n = position.size();
+  auto check = [n](const Column& c) {
+    if (c.ndim() != 1 || c.size() != n) throw py::value_error("the columns must be 1-D and of one length");
+  };
+  for (const Column& c : coil) check(c);
+  check(f);
+  for (const auto& l : layers) {
+    if (l.size() != 3) throw py::value_error("a layer takes 3 columns: thickness, sigma, mur");
+    for (const Column& c : l) check(c);
+  }
+  std::vector<veldo::Problem> problems(static_cast<std::size_t>(n));
+  std::vector<veldo::Refusal> refused;
+  for (py::ssize_t i = 0; i < n; ++i) {
+    veldo::Problem& p = problems[static_cast<std::size_t>(i)];
+    const double N = coil[0].data()[i];
+    veldo::Coil c{0, coil[1].data()[i], coil[2].data()[i], coil[3].data()[i], coil[4].data()[i], coil[5].data()[i],
+                  parallel ? veldo::CoilAxis::Parallel : veldo::CoilAxis::Normal};
+    // N must be a whole number of turns that an int holds; anything else is refused as the coil.
+    c.N = (N == std::trunc(N) && N >= 1 && N <= 2147483647.0) ? static_cast<int>(N) : 0;
+    p.probe.coils.push_back(c);
+    p.conductor.geometry = g;
+    p.conductor.position = position.data()[i];
+    for (const auto& l : layers) p.conductor.layers.push_back({l[0].data()[i], l[1].data()[i], l[2].data()[i]});
+    p.f = f.data()[i];
+  }
+  py::array_t<double> dR(n), dX(n);
+  py::array_t<int> ier(n);
+  std::fill_n(dR.mutable_data(), n, std::numeric_limits<double>::quiet_NaN());
+  std::fill_n(dX.mutable_data(), n, std::numeric_limits<double>::quiet_NaN());
+  std::fill_n(ier.mutable_data(), n, -1);
+  std::vector<veldo::Impedance> out(static_cast<std::size_t>(n));
+  {
+    const py::gil_scoped_release release;
+    if (stopOnRefusal) {
+      for (std::size_t i = 0; i < problems.size() && refused.empty(); ++i)
+        if (auto message = veldo::ProblemRefusal(problems[i])) refused.push_back({i, std::move(*message)});
+    }
+    if (refused.empty()) refused = veldo::EvaluateProblems(problems, acc, out, threads);
+  }
+  std::vector<char> bad(static_cast<std::size_t>(n), 0);
+  for (const veldo::Refusal& r : refused) bad[r.index] = 1;
+  for (py::ssize_t i = 0; i < n; ++i) {
+    if (bad[static_cast<std::size_t>(i)]) continue;
+    dR.mutable_data()[i] = out[static_cast<std::size_t>(i)].dR;
+    dX.mutable_data()[i] = out[static_cast<std::size_t>(i)].dX;
+    ier.mutable_data()[i] = out[static_cast<std::size_t>(i)].Ier;
+  }
+  py::list refusals;
+  for (const veldo::Refusal& r : refused) refusals.append(py::make_tuple(r.index, r.message));
+  return py::make_tuple(dR, dX, ier, refusals);
+}
+
 const char* StatusName(veldo::ComputeStatus s) {
   switch (s) {
     case veldo::ComputeStatus::Completed: return "completed";
@@ -114,6 +181,10 @@ PYBIND11_MODULE(_veldo, m) {
   m.def("evaluate", &Evaluate, py::arg("name"), py::arg("columns"), py::arg("acc"),
         py::arg("threads") = 1, py::arg("stop_on_refusal") = true,
         "Evaluate a case model ('air': the air-coil reference) over 1-D columns of SI values.");
+  m.def("evaluate_problems", &EvaluateProblems, py::arg("geometry"), py::arg("parallel"), py::arg("coil"),
+        py::arg("position"), py::arg("f"), py::arg("layers"), py::arg("acc"), py::arg("threads") = 1,
+        py::arg("stop_on_refusal") = true,
+        "Evaluate one coil over a layered plate, tube or rod at 1-D columns of SI values.");
   m.def("run_command", &RunCommand, py::arg("name"), py::arg("options"), py::arg("threads") = 1,
         "Run the Compute command over field texts in the window's units.");
 }

@@ -68,6 +68,40 @@ def rod2(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike,
          acc: float = ..., threads: int = ...) -> Impedance: ...
 def vertical(N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, f: ArrayLike, LO: ArrayLike,
              CON1: ArrayLike, MR1: ArrayLike, *, acc: float = ..., threads: int = ...) -> Impedance: ...
+class Coil:
+    N: ArrayLike
+    R1: ArrayLike
+    R2: ArrayLike
+    L: ArrayLike
+    z: ArrayLike
+    x: ArrayLike
+    axis: str
+    def __init__(self, N: ArrayLike, R1: ArrayLike, R2: ArrayLike, L: ArrayLike, z: ArrayLike = ...,
+                 x: ArrayLike = ..., axis: str = ...) -> None: ...
+
+class Layer:
+    thickness: ArrayLike
+    sigma: ArrayLike
+    mur: ArrayLike
+    def __init__(self, thickness: ArrayLike, sigma: ArrayLike, mur: ArrayLike = ...) -> None: ...
+
+class Plate:
+    layers: Sequence[Layer]
+    lift_off: ArrayLike
+    def __init__(self, layers: Sequence[Layer], lift_off: ArrayLike = ...) -> None: ...
+
+class Tube:
+    radius: ArrayLike
+    layers: Sequence[Layer]
+    def __init__(self, radius: ArrayLike, layers: Sequence[Layer] = ...) -> None: ...
+
+class Rod:
+    radius: ArrayLike
+    layers: Sequence[Layer]
+    def __init__(self, radius: ArrayLike, layers: Sequence[Layer] = ...) -> None: ...
+
+def impedance(coil: Coil, conductor: Union[Plate, Tube, Rod], f: ArrayLike, acc: float = ..., *,
+              threads: int = ...) -> Impedance: ...
 def evaluate(case: str, *args: ArrayLike, acc: float = ..., threads: int = ...) -> Impedance: ...
 def sweep(case: str, *, threads: int = ..., **fields: FieldValue) -> Sweep: ...
 def study(case: str, grid: Mapping[str, ArrayLike], *, client: Any = ..., chunk: int = ...,

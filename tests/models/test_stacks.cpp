@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "models/problem.hpp"
@@ -54,6 +56,112 @@ TEST(Stacks, WindowCasesKeepTheirResults) {
     if (Tolerance(name, in) == 1e-12) EXPECT_EQ(z.Ier, static_cast<int>(v("ier"))) << name << " row " << i;
   }
   for (const auto& [name, e] : worst) std::printf("%-9s worst %.2e\n", name.c_str(), e);
+}
+
+}  // namespace
+}  // namespace veldo
+
+namespace veldo {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const Coil kCoil{200, 2e-3, 4e-3, 1e-3};
+const Coil kRodCoil{200, 12e-3, 14e-3, 1e-3};
+
+Impedance Z(const Coil& coil, const Conductor& c, double f, double acc = 1e-8) {
+  Probe p;
+  p.coils.push_back(coil);
+  return Evaluate(p, c, f, acc);
+}
+
+double Diff(const Impedance& a, const Impedance& b) { return test::RelErr(a.dR, a.dX, b.dR, b.dX); }
+
+// Plates of three and five layers, a tube and a rod of three shells, against an independent
+// evaluation at 30 digits (tests/data/models/stack_references.csv, mpmath, with the stacks written
+// as generalised reflection coefficients and as 2x2 interface solutions).
+TEST(Stacks, AgreeWithHighPrecisionReferences) {
+  const auto t = test::ReadCsv("models/stack_references.csv");
+  ASSERT_GE(t.rows.size(), 6u);
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    auto v = [&](const char* name) { return t.num(i, t.col(name)); };
+    const std::string geometry = t.rows[i][t.col("geometry")];
+    Conductor c{geometry == "plate" ? Geometry::Plate : geometry == "tube" ? Geometry::Tube : Geometry::Rod,
+                v("position") * 1e-3, {}};
+    std::istringstream layers(t.rows[i][t.col("layers")]);
+    for (std::string l; layers >> l;) {
+      char* end = l.data();  // thickness:sigma:mur, "inf" read by strtod
+      const double d = std::strtod(end, &end), s = std::strtod(end + 1, &end), m = std::strtod(end + 1, &end);
+      c.layers.push_back({d * 1e-3, s * 1e6, m});
+    }
+    const Coil coil{static_cast<int>(v("N")), v("R1") * 1e-3, v("R2") * 1e-3, v("L") * 1e-3};
+    for (const double acc : {1e-4, 1e-8}) {
+      const Impedance z = Z(coil, c, v("f"), acc);
+      EXPECT_EQ(z.Ier, 0) << geometry << " row " << i;
+      EXPECT_LE(test::RelErr(z.dR, z.dX, v("dR"), v("dX")), acc == 1e-4 ? 1e-4 : 1e-7) << geometry << " row " << i;
+    }
+  }
+}
+
+// What the physics says of a stack: cutting a layer into identical sublayers, adding a layer of the
+// next one's own material, or a non-conducting, non-magnetic coat instead of lift-off changes
+// nothing (to 1e-12, the rounding of the recursion), whatever the geometry.
+TEST(Stacks, EquivalentStacksGiveOneImpedance) {
+  struct Case {
+    const char* what;
+    Coil coil;
+    double f;
+    Conductor a, b;
+  };
+  const Case cases[] = {
+      {"plate layer cut in three", kCoil, 1e5, {Geometry::Plate, 1e-4, {{0.3e-3, 2e7, 1}, {kInf, 5e6, 40}}},
+       {Geometry::Plate, 1e-4, {{0.1e-3, 2e7, 1}, {0.1e-3, 2e7, 1}, {0.1e-3, 2e7, 1}, {kInf, 5e6, 40}}}},
+      {"plate layer of the substrate's material", kCoil, 3e4, {Geometry::Plate, 2e-4, {{kInf, 1.4e6, 80}}},
+       {Geometry::Plate, 2e-4, {{0.7e-3, 1.4e6, 80}, {kInf, 1.4e6, 80}}}},
+      {"coat of paint as lift-off", kCoil, 2e5, {Geometry::Plate, 0.35e-3, {{1e-3, 3.5e7, 1}, {kInf, 1e6, 1}}},
+       {Geometry::Plate, 0.1e-3, {{0.25e-3, 0, 1}, {1e-3, 3.5e7, 1}, {kInf, 1e6, 1}}}},
+      {"tube wall cut in two", kCoil, 1e4, {Geometry::Tube, 5e-3, {{1e-3, 1e7, 1}, {kInf, 3.5e7, 1}}},
+       {Geometry::Tube, 5e-3, {{0.5e-3, 1e7, 1}, {0.5e-3, 1e7, 1}, {kInf, 3.5e7, 1}}}},
+      {"tube shell of the outer material", kCoil, 1e4, {Geometry::Tube, 5e-3, {{kInf, 1e7, 3}}},
+       {Geometry::Tube, 5e-3, {{2e-3, 1e7, 3}, {kInf, 1e7, 3}}}},
+      {"rod shell cut in two", kRodCoil, 5e4, {Geometry::Rod, 11e-3, {{2e-3, 1e6, 10}, {kInf, 3.5e7, 1}}},
+       {Geometry::Rod, 11e-3, {{1e-3, 1e6, 10}, {1e-3, 1e6, 10}, {kInf, 3.5e7, 1}}}},
+      {"rod shell of the core's material", kRodCoil, 5e4, {Geometry::Rod, 11e-3, {{kInf, 2e6, 1}}},
+       {Geometry::Rod, 11e-3, {{3e-3, 2e6, 1}, {kInf, 2e6, 1}}}},
+  };
+  for (const Case& c : cases) {
+    test::FpFlagWatch flags;
+    const Impedance a = Z(c.coil, c.a, c.f), b = Z(c.coil, c.b, c.f);
+    EXPECT_EQ(flags.raised(), 0) << c.what;
+    EXPECT_EQ(a.Ier, 0) << c.what;
+    EXPECT_LE(Diff(a, b), 1e-12) << c.what;
+  }
+}
+
+// A conductivity rising linearly over 1 mm, cut into n uniform sublayers at their midpoints: the
+// change converges as the cut gets finer, as a midpoint rule does (error ~ 1/n^2).
+TEST(Stacks, AContinuousProfileConvergesAsItIsCutFiner) {
+  auto profile = [](int n) {
+    Conductor c{Geometry::Plate, 0.1e-3, {}};
+    for (int i = 0; i < n; ++i) c.layers.push_back({1e-3 / n, 1e6 + 4e7 * (i + 0.5) / n, 1});
+    c.layers.push_back({kInf, 4.1e7, 1});
+    return c;
+  };
+  const Impedance z10 = Z(kCoil, profile(10), 1e5), z20 = Z(kCoil, profile(20), 1e5), z40 = Z(kCoil, profile(40), 1e5);
+  const double d1 = Diff(z10, z20), d2 = Diff(z20, z40);
+  EXPECT_LT(d2, d1 / 3) << d1 << " " << d2;
+  EXPECT_LT(d2, 1e-3);
+}
+
+// A thin shell of very high conductivity shields what lies behind it: the tube's change hardly
+// depends on the outer material (the field decays as e^(-d/delta) across the shell, here e^-12).
+TEST(Stacks, AGoodConductorShieldsWhatLiesBehindIt) {
+  auto tube = [](double sigma, double mur) {
+    return Conductor{Geometry::Tube, 5e-3, {{2e-3, 1e9, 1}, {kInf, sigma, mur}}};
+  };
+  const Impedance a = Z(kCoil, tube(1e6, 1), 1e4), b = Z(kCoil, tube(3e7, 100), 1e4);
+  EXPECT_LT(Diff(a, b), 1e-4);
+  const Impedance bare = Z(kCoil, Conductor{Geometry::Tube, 5e-3, {{kInf, 3e7, 100}}}, 1e4);
+  EXPECT_GT(Diff(bare, b), 0.1);
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+#include "app/problem.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "app/checks.hpp"
+#include "app/compute.hpp"
+#include "app/fp_guard.hpp"
+
+namespace veldo {
+namespace {
+
+std::string LayerName(std::size_t i, std::size_t n) {
+  return "layer " + std::to_string(i + 1) + " of " + std::to_string(n);
+}
+
+std::optional<std::string> LayerRefusal(const Layer& l, std::size_t i, std::size_t n) {
+  const bool last = i + 1 == n;
+  const std::string name = "Check " + LayerName(i, n) + ": ";
+  // The last layer's thickness may be unbounded (a half-space, a core to the axis).
+  if (std::isnan(l.thickness) || l.thickness < 0 || (!last && std::isinf(l.thickness)))
+    return name + (last ? "the thickness must be at least 0 (inf: unbounded)"
+                        : "the thickness must be a finite number of at least 0 (only the last layer is unbounded)");
+  if (!std::isfinite(l.sigma) || l.sigma < 0) return name + "the conductivity must be a finite number of at least 0";
+  if (!std::isfinite(l.mur) || !(l.mur > 0)) return name + "the relative permeability must be a finite number above 0";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ProblemRefusal(const Problem& p) {
+  if (p.probe.coils.empty()) return std::string("Check the probe: it has no coil");
+  const Coil& c = p.probe.coils.front();
+  for (double v : {c.R1, c.R2, c.L, c.z, c.x})
+    if (!std::isfinite(v)) return std::string("Check the coil: its dimensions and position must be finite numbers");
+  if (const auto refusal = CoilRefusal(c.N, c.R1, c.R2, c.L)) return std::string(*refusal);
+  if (!std::isfinite(p.f) || p.f < 0) return std::string("Check the frequency: it must be a finite number of at least 0");
+  const Conductor& k = p.conductor;
+  const auto& layers = k.layers;
+  if (layers.empty()) return std::string("Check the conductor: it needs at least one layer");
+  if (layers.size() > kMaxLayers)
+    return "Check the conductor: it has " + std::to_string(layers.size()) + " layers, at most " +
+           std::to_string(kMaxLayers) + " are allowed";
+  if (!std::isfinite(k.position)) return std::string("Check the conductor: its lift-off or radius must be a finite number");
+  for (std::size_t i = 0; i < layers.size(); ++i)
+    if (auto refusal = LayerRefusal(layers[i], i, layers.size())) return refusal;
+  switch (k.geometry) {
+    case Geometry::Plate:
+      if (k.position + c.z < 0) return std::string("Check the coil: it reaches below the plate's surface (lift-off + z < 0)");
+      break;
+    case Geometry::Tube:
+      if (c.x != 0) return std::string("Check the coil: in a tube its axis is the tube's (x must be 0)");
+      if (!(k.position >= c.R2)) return std::string("Check the geometry: the coil must fit inside the bore (radius >= R2)");
+      break;
+    case Geometry::Rod: {
+      if (c.x != 0) return std::string("Check the coil: round a rod its axis is the rod's (x must be 0)");
+      if (k.position < 0) return std::string("Check the geometry: the rod's radius must not be negative");
+      if (k.position > c.R1) return std::string("Check the geometry: the rod must fit inside the coil (radius <= R1)");
+      double depth = 0;
+      for (std::size_t i = 0; i + 1 < layers.size(); ++i) {
+        depth += layers[i].thickness;
+        if (!(depth < k.position) && k.position > 0)
+          return "Check the rod: its shells down to " + LayerName(i, layers.size()) +
+                 " are as thick as its radius or thicker; they must nest round the core";
+      }
+      break;
+    }
+  }
+  if (c.axis == CoilAxis::Parallel && k.geometry != Geometry::Plate)
+    return std::string("Check the coil: only over a plate can its axis lie parallel to the surface");
+  return std::nullopt;
+}
+
+double* Parameter(Problem& p, std::string_view path) {
+  if (path == "f") return &p.f;
+  if (path == "lift_off") return p.conductor.geometry == Geometry::Plate ? &p.conductor.position : nullptr;
+  if (path == "radius") return p.conductor.geometry != Geometry::Plate ? &p.conductor.position : nullptr;
+  if (path.starts_with("coil.") && !p.probe.coils.empty()) {
+    Coil& c = p.probe.coils.front();
+    const std::string_view m = path.substr(5);
+    if (m == "R1") return &c.R1;
+    if (m == "R2") return &c.R2;
+    if (m == "L") return &c.L;
+    if (m == "z") return &c.z;
+    if (m == "x") return &c.x;
+    return nullptr;
+  }
+  if (path.starts_with("layers.")) {
+    const std::string_view rest = path.substr(7);
+    std::size_t k = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), k);
+    if (ec != std::errc() || end == rest.data() || k >= p.conductor.layers.size()) return nullptr;
+    const std::string_view m(end, static_cast<std::size_t>(rest.data() + rest.size() - end));
+    Layer& l = p.conductor.layers[k];
+    if (m == ".thickness") return &l.thickness;
+    if (m == ".sigma") return &l.sigma;
+    if (m == ".mur") return &l.mur;
+  }
+  return nullptr;
+}
+
+std::optional<double> ParameterValue(const Problem& p, std::string_view path) {
+  if (path == "coil.N") return p.probe.coils.empty() ? std::nullopt : std::optional<double>(p.probe.coils.front().N);
+  Problem copy = p;
+  if (const double* v = Parameter(copy, path)) return *v;
+  return std::nullopt;
+}
+
+std::string UnknownParameterMessage(std::string_view path) {
+  return "The problem has no parameter '" + std::string(path) +
+         "': use f, coil.R1, coil.R2, coil.L, coil.N, coil.z, coil.x, lift_off (a plate), radius (a tube or "
+         "rod), layers.K.thickness, layers.K.sigma or layers.K.mur (K from 0 at the surface)";
+}
+
+std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double Acc, std::span<Impedance> out,
+                                      int threads) {
+  std::vector<Refusal> refused;
+  if (!(Acc >= kMinAcc)) {
+    for (std::size_t i = 0; i < problems.size(); ++i) refused.push_back({i, std::string(kAccuracyMessage)});
+    return refused;
+  }
+  std::vector<char> accepted(problems.size(), 0);
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    if (auto message = ProblemRefusal(problems[i]))
+      refused.push_back({i, std::move(*message)});
+    else
+      accepted[i] = 1;
+  }
+  // Points are claimed a block at a time: enough to make the claim's cost vanish, few enough that
+  // the threads finish close together when points differ in cost.
+  constexpr std::size_t kBlock = 16;
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::vector<Refusal> faults;
+  auto work = [&] {
+    Workspace ws;
+    std::vector<Refusal> mine;
+    for (;;) {
+      const std::size_t begin = next.fetch_add(kBlock);
+      if (begin >= problems.size()) break;
+      for (std::size_t i = begin; i < std::min(problems.size(), begin + kBlock); ++i) {
+        if (!accepted[i]) continue;
+        Impedance z;
+        const FpFault fault = RunGuarded([&] { z = Evaluate(problems[i].probe, problems[i].conductor, problems[i].f, Acc, ws); });
+        if (fault != FpFault::None)
+          mine.push_back({i, std::string(FpFaultText(fault))});
+        else
+          out[i] = z;
+      }
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    faults.insert(faults.end(), mine.begin(), mine.end());
+  };
+  const std::size_t blocks = (problems.size() + kBlock - 1) / kBlock;
+  const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)), std::max<std::size_t>(blocks, 1)));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < n; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  refused.insert(refused.end(), faults.begin(), faults.end());
+  std::sort(refused.begin(), refused.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
+  return refused;
+}
+
+}  // namespace veldo

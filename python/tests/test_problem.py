@@ -1,0 +1,55 @@
+"""The problem values: any layered plate, tube or rod through veldo.impedance.
+
+The window's cases are presets of the same evaluation, so each must give its function's bits; every
+field broadcasts; a refused layer is named in the message.
+"""
+
+import math
+
+import numpy as np
+import pytest
+
+import veldo
+
+INF = math.inf
+COIL = veldo.Coil(200, 2e-3, 4e-3, 1e-3)
+ROD_COIL = veldo.Coil(200, 12e-3, 14e-3, 1e-3)
+
+PRESETS = [  # (problem, its case function's call)
+    (COIL, veldo.Plate([veldo.Layer(INF, 1e6)], 1e-4), 1e5,
+     lambda: veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, 1e-4, 1e6, 1)),
+    (COIL, veldo.Plate([veldo.Layer(1e-4, 1e7, 2), veldo.Layer(INF, 3.54e7)], 1e-4), 1e4,
+     lambda: veldo.planar2(200, 2e-3, 4e-3, 1e-3, 1e4, 1e-4, 1e-4, 1e7, 3.54e7, 2, 1)),
+    (COIL, veldo.Tube(10e-3, [veldo.Layer(2e-3, 1e7), veldo.Layer(INF, 3.54e7)]), 1e4,
+     lambda: veldo.bore2(200, 2e-3, 4e-3, 1e-3, 1e4, 10e-3, 12e-3, 1e7, 3.54e7, 1, 1)),
+    (ROD_COIL, veldo.Rod(10e-3, [veldo.Layer(10e-3 - 9e-3, 1e6), veldo.Layer(INF, 3.54e7)]), 1e5,
+     lambda: veldo.rod2(200, 12e-3, 14e-3, 1e-3, 1e5, 10e-3, 9e-3, 1e6, 3.54e7, 1, 1)),
+    (veldo.Coil(200, 2e-3, 4e-3, 1e-3, axis="parallel"), veldo.Plate([veldo.Layer(INF, 1e6)], 1e-4), 1e5,
+     lambda: veldo.vertical(200, 2e-3, 4e-3, 1e-3, 1e5, 1e-4, 1e6, 1)),
+]
+
+
+@pytest.mark.parametrize("coil,conductor,f,preset", PRESETS, ids=["planar1", "planar2", "bore2", "rod2", "vertical"])
+def test_a_window_case_is_a_preset_of_the_problem(coil, conductor, f, preset):
+    z, want = veldo.impedance(coil, conductor, f), preset()
+    assert (z.dR, z.dX, z.ier) == (want.dR, want.dX, want.ier)
+
+
+def test_every_field_broadcasts():
+    sigma = np.geomspace(1e6, 6e7, 3)
+    lift_off = np.array([[1e-4], [5e-4]])
+    plate = veldo.Plate([veldo.Layer(0.2e-3, sigma), veldo.Layer(INF, 1e6, 50)], lift_off)
+    z = veldo.impedance(COIL, plate, 1e5, threads=2)
+    assert z.dR.shape == (2, 3)
+    one = veldo.impedance(COIL, veldo.Plate([veldo.Layer(0.2e-3, sigma[2]), veldo.Layer(INF, 1e6, 50)], 5e-4), 1e5)
+    assert (z.dR[1, 2], z.dX[1, 2]) == (one.dR, one.dX)
+
+
+@pytest.mark.parametrize("conductor,message", [
+    (veldo.Plate([veldo.Layer(1e-3, -5), veldo.Layer(INF, 1e6)], 0), "Check layer 1 of 2: the conductivity"),
+    (veldo.Plate([], 0), "Check the conductor: it needs at least one layer"),
+    (veldo.Tube(3e-3, [veldo.Layer(INF, 1e6)]), "Check the geometry: the coil must fit inside the bore"),
+])
+def test_a_refused_problem_names_what_is_wrong(conductor, message):
+    with pytest.raises(veldo.InputError, match=message):
+        veldo.impedance(COIL, conductor, 1e5)

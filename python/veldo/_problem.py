@@ -1,0 +1,128 @@
+"""The test problem as values: a coil, the layers of a conductor, a plate, a tube or a rod.
+
+Any field may be an array; :func:`impedance` broadcasts them all (with ``f``) to one shape.
+"""
+
+from __future__ import annotations
+
+from dataclasses import dataclass, field
+from typing import Sequence
+
+import numpy as np
+
+from . import _veldo
+
+
+@dataclass
+class Coil:
+    """A winding of N turns between the radii R1 and R2 [m], height L [m].
+
+    ``z`` [m]: its lower face above the probe's reference, which a plate's lift-off places above
+    the surface (along the axis in a tube or round a rod). ``x`` [m]: the lateral offset of its
+    axis over a plate. ``axis``: ``"normal"`` to a plate, or ``"parallel"`` to it (the coil lying
+    on its side, the lift-off measured to its outermost turns).
+    """
+
+    N: object
+    R1: object
+    R2: object
+    L: object
+    z: object = 0.0
+    x: object = 0.0
+    axis: str = "normal"
+
+
+@dataclass
+class Layer:
+    """A layer of thickness [m] (``math.inf`` for an unbounded one), conductivity ``sigma``
+    [S/m] and relative permeability ``mur``. The last layer of a stack is unbounded whatever its
+    thickness says: a plate's half-space, the medium round a tube, a rod's core to the axis."""
+
+    thickness: object
+    sigma: object
+    mur: object = 1.0
+
+
+@dataclass
+class Plate:
+    """Layers from the surface down, the last a half-space; ``lift_off`` [m] of the probe's
+    reference above the surface."""
+
+    layers: Sequence[Layer]
+    lift_off: object = 0.0
+    geometry = "plate"
+
+    @property
+    def position(self):
+        return self.lift_off
+
+
+@dataclass
+class Tube:
+    """The coil inside a bore of ``radius`` [m]; layers outward, the last unbounded."""
+
+    radius: object
+    layers: Sequence[Layer] = field(default_factory=list)
+    geometry = "tube"
+
+    @property
+    def position(self):
+        return self.radius
+
+
+@dataclass
+class Rod:
+    """The coil round a rod of outer ``radius`` [m]; layers inward, the last a core to the axis."""
+
+    radius: object
+    layers: Sequence[Layer] = field(default_factory=list)
+    geometry = "rod"
+
+    @property
+    def position(self):
+        return self.radius
+
+
+def _broadcast(values):
+    try:
+        arrays = np.broadcast_arrays(*[np.asarray(v, dtype=np.float64) for v in values])
+    except ValueError as e:
+        raise ValueError(f"the fields do not broadcast to one shape: {e}") from None
+    return arrays[0].shape, [np.ascontiguousarray(a).reshape(-1) for a in arrays]
+
+
+def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True):
+    """dR, dX, ier as flat arrays, the broadcast shape and the refusals."""
+    if not isinstance(coil, Coil):
+        raise TypeError("coil must be a veldo.Coil")
+    if not isinstance(conductor, (Plate, Tube, Rod)):
+        raise TypeError("conductor must be a veldo.Plate, veldo.Tube or veldo.Rod")
+    if coil.axis not in ("normal", "parallel"):
+        raise ValueError(f"a coil's axis is 'normal' or 'parallel', not {coil.axis!r}")
+    layers = list(conductor.layers)
+    values = [coil.N, coil.R1, coil.R2, coil.L, coil.z, coil.x, conductor.position, f]
+    for layer in layers:
+        values += [layer.thickness, layer.sigma, layer.mur]
+    shape, cols = _broadcast(values)
+    groups = [cols[8 + 3 * i: 11 + 3 * i] for i in range(len(layers))]
+    dR, dX, ier, refused = _veldo.evaluate_problems(conductor.geometry, coil.axis == "parallel", cols[:6], cols[6],
+                                                     cols[7], groups, float(acc), int(threads), stop_on_refusal)
+    return shape, dR, dX, ier, refused
+
+
+def impedance(coil: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+    """The impedance change dR + j dX [ohm] that the conductor causes in the coil at f [Hz].
+
+    Returns an :class:`~veldo.Impedance` (dR, dX, ier), broadcast over every array-valued field of
+    the coil, the conductor, its layers and ``f``. A refused input raises
+    :class:`~veldo.InputError` with its message and the index of the first refused point.
+    """
+    from . import Impedance, InputError, _scalar_or_array
+
+    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads)
+    if refused:
+        index, message = refused[0]
+        raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
+    return Impedance(_scalar_or_array(dR.reshape(shape)), _scalar_or_array(dX.reshape(shape)),
+                     _scalar_or_array(ier.reshape(shape)))
+
