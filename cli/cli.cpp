@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/field_texts.hpp"
+#include "app/parse.hpp"
+#include "app/problem_sweep.hpp"
 #include "cli/cli_output.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
 #include "ui/chart_render.hpp"
@@ -72,6 +77,125 @@ int Reject(std::FILE* messages, const std::string& text) {
   return kExitRejected;
 }
 
+// The unit a parameter is typed in on the command line, as its SI factor: the window's units.
+double UnitOf(std::string_view path) {
+  if (path == "f") return kFactorKHz;
+  if (path.ends_with(".sigma")) return kFactorMSm;
+  if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
+  return kFactorMm;
+}
+
+// A number of a layered problem's option, in the window's units; "inf" (any case) is unbounded.
+std::optional<double> Number(std::string_view text, bool unboundedAllowed) {
+  std::string t(text);
+  for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (unboundedAllowed && (t == "inf" || t == "+inf")) return std::numeric_limits<double>::infinity();
+  return ParseStrictReal(text, ".");
+}
+
+// The options of a layered problem, as typed.
+struct ProblemOptions {
+  bool plate = false;
+  std::string tube, rod;             // radius [mm]
+  std::vector<std::string> layers;   // THICKNESS:SIGMA:MUR
+  std::string sweep, family;         // PATH=FROM:TO:STEP, PATH=V1,V2,...
+  bool parallel = false;
+  bool Given() const { return plate || !tube.empty() || !rod.empty(); }
+};
+
+// veldo-cli's layered-problem form: the coil, frequency and accuracy from the common options, the
+// conductor from --plate/--tube/--rod and --layer, one parameter swept by its path.
+int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>& common,
+               const std::map<Param, std::string>& params, int threads, std::FILE* data, std::FILE* messages) {
+  if (static_cast<int>(o.plate) + !o.tube.empty() + !o.rod.empty() != 1)
+    return Reject(messages, "Give one of --plate, --tube RADIUS or --rod RADIUS");
+  if (o.layers.empty()) return Reject(messages, "Give the conductor's layers with --layer THICKNESS:SIGMA:MUR");
+  for (const auto& [id, text] : params)
+    if (id != Param::F && id != Param::LO)
+      return Reject(messages, "A layered conductor takes its layers from --layer, not from the case options");
+  auto field = [&](const std::string& name, const char* fallback) {
+    const auto it = common.find(name);
+    return it == common.end() ? std::string(fallback) : it->second;
+  };
+  ProblemSweep s;
+  Problem& p = s.problem;
+  Coil coil;
+  const auto N = ParseLenientInt(field("EditN", "200"));
+  const auto R1 = ParseLenientReal(field("Editr1", "2.0")), R2 = ParseLenientReal(field("Editr2", "4.0"));
+  const auto L = ParseLenientReal(field("Editl", "1.0")), acc = ParseLenientReal(field("Editacc", "0.01"));
+  if (!N || !R1 || !R2 || !L || !acc) return Reject(messages, "The coil options --n, --r1, --r2, --l and --acc take numbers");
+  coil.N = *N;
+  coil.R1 = *R1 * kFactorMm, coil.R2 = *R2 * kFactorMm, coil.L = *L * kFactorMm;
+  coil.axis = o.parallel ? CoilAxis::Parallel : CoilAxis::Normal;
+  p.probe.coils.push_back(coil);
+  s.Acc = *acc / 100;
+  const auto fIt = params.find(Param::F), loIt = params.find(Param::LO);
+  const auto f = Number(fIt == params.end() ? "100.0" : fIt->second, false);
+  if (!f) return Reject(messages, "--f takes one frequency [kHz] here; sweep it with --sweep f=FROM:TO:STEP");
+  p.f = *f * kFactorKHz;
+  p.conductor.geometry = o.plate ? Geometry::Plate : !o.tube.empty() ? Geometry::Tube : Geometry::Rod;
+  const auto position = Number(o.plate ? (loIt == params.end() ? "0.1" : loIt->second) : !o.tube.empty() ? o.tube : o.rod, false);
+  if (!position) return Reject(messages, "The lift-off (--lo) or the radius of --tube or --rod must be a number [mm]");
+  p.conductor.position = *position * kFactorMm;
+  for (std::size_t i = 0; i < o.layers.size(); ++i) {
+    const auto parts = SplitSweepText(o.layers[i]);
+    std::optional<double> d, sigma, mur;
+    if (parts) d = Number((*parts)[0], true), sigma = Number((*parts)[1], false), mur = Number((*parts)[2], false);
+    if (!d || !sigma || !mur)
+      return Reject(messages, "'" + o.layers[i] + "' is not THICKNESS:SIGMA:MUR (mm, MS/m, relative; thickness inf for unbounded)");
+    p.conductor.layers.push_back({*d * kFactorMm, *sigma * kFactorMSm, *mur});
+  }
+  // The swept parameter: by default none (one point at the fixed values).
+  std::string path = "f";
+  std::array<std::string, 3> range{std::to_string(*f), std::to_string(*f), "0"};
+  if (!o.sweep.empty()) {
+    const std::size_t eq = o.sweep.find('=');
+    const auto parts = eq == std::string::npos ? std::nullopt : SplitSweepText(std::string_view(o.sweep).substr(eq + 1));
+    if (!parts) return Reject(messages, "'" + o.sweep + "' is not PATH=FROM:TO:STEP");
+    path = o.sweep.substr(0, eq);
+    range = *parts;
+  } else {
+    range = {fIt == params.end() ? "100.0" : fIt->second, fIt == params.end() ? "100.0" : fIt->second, "0"};
+  }
+  if (!ParameterValue(p, path)) return Reject(messages, UnknownParameterMessage(path));
+  s.path = path;
+  s.unit = UnitOf(path);
+  const auto from = Number(range[0], false), to = Number(range[1], false);
+  std::string stepText = range[2];
+  const bool logarithmic = stepText.size() > 4 && stepText.ends_with("/dec");
+  const auto step = Number(logarithmic ? std::string_view(stepText).substr(0, stepText.size() - 4) : std::string_view(stepText), false);
+  if (!from || !to || !step) return Reject(messages, "'" + o.sweep + "' is not PATH=FROM:TO:STEP");
+  if (CheckRange(*from, *to, *step) == 1) return Reject(messages, kCheckRangeMessage);
+  if (logarithmic && !(*from > 0)) return Reject(messages, std::string(kLogFromMessage));
+  if (logarithmic && (!(*step >= 1) || *step != std::floor(*step))) return Reject(messages, std::string(kLogStepMessage));
+  const auto sweep = logarithmic ? MakeLogSweep(*from * s.unit, *to * s.unit, *step)
+                                 : MakeSweep(*from * s.unit, *to * s.unit, *step * s.unit);
+  if (!sweep) return Reject(messages, std::string(kTooManyPointsMessage));
+  s.range = *sweep;
+  if (!o.family.empty()) {
+    const std::size_t eq = o.family.find('=');
+    if (eq == std::string::npos) return Reject(messages, "'" + o.family + "' is not PATH=V1,V2,...");
+    s.family = o.family.substr(0, eq);
+    if (!ParameterValue(p, s.family) || s.family == s.path) return Reject(messages, UnknownParameterMessage(s.family));
+    std::string_view rest = std::string_view(o.family).substr(eq + 1);
+    while (!rest.empty()) {
+      const std::size_t comma = rest.find(',');
+      const auto v = Number(rest.substr(0, comma), false);
+      if (!v) return Reject(messages, "'" + o.family + "' is not PATH=V1,V2,...");
+      s.familyValues.push_back(*v * UnitOf(s.family));
+      rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+  }
+  CliOutput out(data, messages);
+  const ComputeStatus status = RunProblemSweep(s, out, threads);
+  std::fflush(data);
+  switch (status) {
+    case ComputeStatus::Rejected: return kExitRejected;
+    case ComputeStatus::Fault: return kExitFault;
+    default: return kExitOk;
+  }
+}
+
 }  // namespace
 
 bool WantsChart(int argc, const char* const* argv) {
@@ -92,7 +216,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   app.get_formatter()->column_width(24);
 
   std::string caseText;
-  app.add_option("CASE", caseText, "Geometry case: a name or its number")->required();
+  app.add_option("CASE", caseText, "Geometry case: a name or its number (not with a layered conductor)");
 
   std::map<std::string, std::string> common;  // field name -> text
   auto commonOption = [&](const char* option, std::string_view field, std::string help) {
@@ -116,6 +240,25 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     app.add_option_function<std::string>(
            p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)
         ->type_name("VALUE|FROM:TO:STEP");
+
+  // A layered conductor instead of a case.
+  ProblemOptions problem;
+  app.add_flag("--plate", problem.plate, "A layered plate under the coil at the lift-off --lo [mm] (default 0.1)");
+  app.add_option("--tube", problem.tube, "The coil inside a tube (bore) of RADIUS [mm], layers outward")
+      ->type_name("RADIUS");
+  app.add_option("--rod", problem.rod, "The coil round a rod of RADIUS [mm], layers inward")->type_name("RADIUS");
+  app.add_option("--layer", problem.layers,
+                 "A layer from the coil's side, repeated: thickness [mm] (inf: unbounded; the last one is "
+                 "unbounded anyway), conductivity [MS/m], relative permeability")
+      ->type_name("THICKNESS:SIGMA:MUR");
+  app.add_flag("--parallel", problem.parallel, "The coil lies with its axis parallel to the plate");
+  app.add_option("--sweep", problem.sweep,
+                 "Sweep a parameter of the layered conductor by its path (f, lift_off, radius, coil.R1, "
+                 "coil.R2, coil.L, coil.N, coil.z, layers.K.thickness, layers.K.sigma, layers.K.mur with K "
+                 "from 0 at the coil's side), in the window's units; STEP may be K/dec")
+      ->type_name("PATH=FROM:TO:STEP");
+  app.add_option("--family", problem.family, "One curve per value of a second parameter of the layered conductor")
+      ->type_name("PATH=V1,V2,...");
 
   // The sweep points are independent: they run on all cores unless told otherwise.
   int threads = kAllCores;
@@ -160,6 +303,13 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                     "The chart file '" + chartPath + "' must end in .emf, .png or .svg");
   }
 
+  if (problem.Given() || !problem.layers.empty()) {
+    if (!caseText.empty()) return Reject(messages, "Give either a CASE or a layered conductor (--plate, --tube, --rod)");
+    if (!chartPath.empty() || !sessionPath.empty())
+      return Reject(messages, "--chart and --session take a CASE; a layered conductor prints its rows only");
+    return RunProblem(problem, common, params, threads, data, messages);
+  }
+  if (caseText.empty()) return Reject(messages, "CASE is required (or a layered conductor: --plate, --tube, --rod)");
   const CaseDef* caseDef = CaseByText(caseText);
   if (caseDef == nullptr)
     return Reject(messages, "Unknown case '" + caseText +

@@ -51,6 +51,21 @@ const Expected kRuns[] = {
     {"rod1 --r1 4 --r2 2 --b1 3:3:0", 2,
      "Check the coil: the inner radius R1 must be smaller than the outer radius R2\n", "", 0, 0, 0},
     {"planar1 --l 0", 2, "Check the coil: the height L must be greater than 0\n", "", 0, 0, 0},
+    // Layered conductors.
+    {"--plate --layer 0.05:0:1 --layer 0.2:35.4:1 --layer inf:1.4:1 --sweep layers.2.sigma=1:2:0.5", 0, "",
+     "layers.2.sigma", 3, 1.0, 2.0},
+    {"--tube 5 --layer 1:10:1 --layer 2:2:1 --layer inf:35.4:1 --f 10 --sweep radius=5:6:0.25", 0, "", "radius", 5, 5, 6},
+    {"--plate --layer -1:1:1 --layer inf:1:1", 2,
+     "Check layer 1 of 2: the thickness must be a finite number of at least 0 (only the last layer is unbounded)\n",
+     "", 0, 0, 0},
+    {"--tube 3 --layer inf:1:1", 2, "Check the geometry: the coil must fit inside the bore (radius >= R2)\n", "", 0, 0, 0},
+    {"--plate", 2, "Give the conductor's layers with --layer THICKNESS:SIGMA:MUR\n", "", 0, 0, 0},
+    {"planar1 --plate --layer inf:1:1", 2, "Give either a CASE or a layered conductor (--plate, --tube, --rod)\n", "", 0,
+     0, 0},
+    {"--plate --layer inf:1:1 --sweep layers.1.sigma=1:2:1", 2,
+     "The problem has no parameter 'layers.1.sigma': use f, coil.R1, coil.R2, coil.L, coil.N, coil.z, coil.x, lift_off "
+     "(a plate), radius (a tube or rod), layers.K.thickness, layers.K.sigma or layers.K.mur (K from 0 at the surface)\n",
+     "", 0, 0, 0},
 };
 
 TEST(CliProgram, DefaultSweepsRefusalsAndFaults) {
@@ -86,6 +101,28 @@ TEST(CliProgram, DefaultSweepsRefusalsAndFaults) {
     ASSERT_EQ(values.size(), run.rows);
     EXPECT_EQ(values.front(), run.first);
     EXPECT_EQ(values.back(), run.last);
+  }
+}
+
+// A case is a preset of the layered description: the same conductor typed as layers prints the
+// case's rows, number for number.
+TEST(CliProgram, ALayeredConductorPrintsItsCasesRows) {
+  const struct {
+    const char* preset;
+    const char* layered;
+    const char* param;
+    const char* path;
+  } pairs[] = {
+      {"planar2", "--plate --layer 0.1:10:1 --layer inf:35.4:1 --f 10 --sweep lift_off=0.1:1.0:0.1", "LO", "lift_off"},
+      {"rod1 --r1 12 --r2 14", "--rod 9 --r1 12 --r2 14 --layer inf:1.0:1 --sweep radius=9:9.8:0.1", "B1", "radius"},
+  };
+  for (const auto& p : pairs) {
+    const CliRun preset = RunCli(p.preset), layered = RunCli(p.layered);
+    ASSERT_EQ(layered.status, 0) << layered.err;
+    std::string rows = layered.out;
+    for (std::size_t at; (at = rows.find(std::string("\n") + p.path + ",")) != std::string::npos;)
+      rows.replace(at + 1, std::string(p.path).size(), p.param);
+    EXPECT_EQ(rows, preset.out) << p.layered;
   }
 }
 
