@@ -14,6 +14,7 @@
 
 #include "app/field_texts.hpp"
 #include "app/parse.hpp"
+#include "app/problem_json.hpp"
 #include "app/problem_sweep.hpp"
 #include "cli/cli_output.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
@@ -100,8 +101,27 @@ struct ProblemOptions {
   std::vector<std::string> layers;   // THICKNESS:SIGMA:MUR
   std::string sweep, family;         // PATH=FROM:TO:STEP, PATH=V1,V2,...
   bool parallel = false;
-  bool Given() const { return plate || !tube.empty() || !rod.empty(); }
+  std::string file;                  // --problem FILE (JSON)
+  bool Given() const { return plate || !tube.empty() || !rod.empty() || !layers.empty(); }
 };
+
+// The sweep of a problem file and its rows.
+int RunProblemFile(const std::string& file, int threads, std::FILE* data, std::FILE* messages) {
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (in == nullptr) return Reject(messages, "Cannot open file " + file);
+  std::string text;
+  char buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
+  std::fclose(in);
+  std::string error;
+  std::optional<ProblemSweep> s = ProblemFromJson(text, error);
+  if (!s) return Reject(messages, "The file " + file + " is not a problem: " + error);
+  s->unit = UnitOf(s->path);
+  CliOutput out(data, messages);
+  const ComputeStatus status = RunProblemSweep(*s, out, threads);
+  std::fflush(data);
+  return status == ComputeStatus::Rejected ? kExitRejected : status == ComputeStatus::Fault ? kExitFault : kExitOk;
+}
 
 // veldo-cli's layered-problem form: the coil, frequency and accuracy from the common options, the
 // conductor from --plate/--tube/--rod and --layer, one parameter swept by its path.
@@ -251,6 +271,10 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                  "A layer from the coil's side, repeated: thickness [mm] (inf: unbounded; the last one is "
                  "unbounded anyway), conductivity [MS/m], relative permeability")
       ->type_name("THICKNESS:SIGMA:MUR");
+  app.add_option("--problem", problem.file,
+                 "Read the problem and its sweep from a JSON FILE (SI units; the form sessions keep, "
+                 "see the README)")
+      ->type_name("FILE");
   app.add_flag("--parallel", problem.parallel, "The coil lies with its axis parallel to the plate");
   app.add_option("--sweep", problem.sweep,
                  "Sweep a parameter of the layered conductor by its path (f, lift_off, radius, coil.R1, "
@@ -303,7 +327,12 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                     "The chart file '" + chartPath + "' must end in .emf, .png or .svg");
   }
 
-  if (problem.Given() || !problem.layers.empty()) {
+  if (!problem.file.empty()) {
+    if (!caseText.empty() || problem.Given() || !problem.sweep.empty() || !common.empty() || !params.empty())
+      return Reject(messages, "--problem takes the whole problem from its file: give no CASE and no other inputs");
+    return RunProblemFile(problem.file, threads, data, messages);
+  }
+  if (problem.Given()) {
     if (!caseText.empty()) return Reject(messages, "Give either a CASE or a layered conductor (--plate, --tube, --rod)");
     if (!chartPath.empty() || !sessionPath.empty())
       return Reject(messages, "--chart and --session take a CASE; a layered conductor prints its rows only");

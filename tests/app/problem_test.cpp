@@ -116,3 +116,51 @@ TEST(Problems, ABatchKeepsEveryAcceptedPoint) {
 
 }  // namespace
 }  // namespace veldo
+
+#include "app/problem_json.hpp"
+
+namespace veldo {
+namespace {
+
+// The JSON form gives back every number to the bit, infinity as "inf" included; a text that is no
+// problem names its wrong member.
+TEST(ProblemJson, RoundTripAndRefusals) {
+  ProblemSweep s;
+  s.problem = Plate();
+  s.problem.probe.coils[0].z = 1.0 / 3.0;
+  s.Acc = 1e-6;
+  s.path = "layers.0.sigma";
+  s.range = *MakeLogSweep(1e6, 6e7, 10);
+  s.family = "lift_off";
+  s.familyValues = {1e-4, 2.5e-4, 0.1 / 3};
+  std::string error;
+  const auto back = ProblemFromJson(ProblemToJson(s), error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(ProblemToJson(*back), ProblemToJson(s));
+  EXPECT_EQ(back->problem.probe.coils[0].z, 1.0 / 3.0);
+  EXPECT_TRUE(std::isinf(back->problem.conductor.layers[2].thickness));
+  EXPECT_EQ(back->range.count, s.range.count);
+  EXPECT_EQ(back->familyValues, s.familyValues);
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"[1, 2", "the text is not JSON"},
+      {R"({"conductor": {}})", "problem.probe: the member is missing"},
+      {R"({"probe": {"coils": []}})", "probe.coils: a list of at least one coil is required"},
+      {R"({"probe": {"coils": [{"N": 2.5, "R1": 0, "R2": 1, "L": 1}]}})", "probe.coils[0].N: a whole number"},
+      {R"({"probe": {"coils": [{"N": 2, "R1": 0, "R2": 1, "L": 1}]}, "conductor": {"geometry": "sphere",
+          "position": 0, "layers": []}, "f": 1})", "conductor.geometry:"},
+      {R"({"probe": {"coils": [{"N": 2, "R1": 0, "R2": 1, "L": 1}]}, "conductor": {"geometry": "plate",
+          "position": 0, "layers": [{"thickness": "deep", "sigma": 1}]}, "f": 1})",
+       "conductor.layers[0].thickness: a number or \"inf\" is required"},
+      {R"({"probe": {"coils": [{"N": 2, "R1": 0, "R2": 1, "L": 1}]}, "conductor": {"geometry": "plate",
+          "position": 0, "layers": []}, "f": 1, "sweep": {"path": "f", "from": 2, "to": 1, "step": 1}})",
+       "sweep: Check if (From <= To)"},
+  };
+  for (const auto& [text, message] : bad) {
+    EXPECT_FALSE(ProblemFromJson(text, error)) << text;
+    EXPECT_EQ(error.rfind(message, 0), 0u) << error;
+  }
+}
+
+}  // namespace
+}  // namespace veldo
