@@ -53,3 +53,13 @@ def test_every_field_broadcasts():
 def test_a_refused_problem_names_what_is_wrong(conductor, message):
     with pytest.raises(veldo.InputError, match=message):
         veldo.impedance(COIL, conductor, 1e5)
+
+
+def test_a_study_sweeps_any_field_by_its_path():
+    plate = veldo.Plate([veldo.Layer(1e-4, 1e7), veldo.Layer(INF, 3.54e7)], 1e-4)
+    df = veldo.study((COIL, plate), {"lift_off": [1e-4, 5e-4], "layers.1.sigma": [1e7, 3.54e7]}, chunk=3,
+                     f=1e4, **{"layers.0.mur": 2.0})
+    one = veldo.impedance(COIL, veldo.Plate([veldo.Layer(1e-4, 1e7, 2.0), veldo.Layer(INF, 1e7)], 5e-4), 1e4)
+    assert (df["dR"][2], df["dX"][2]) == (one.dR, one.dX)
+    with pytest.raises(TypeError, match="no field 'layers.2.sigma'"):
+        veldo.study((COIL, plate), {"layers.2.sigma": [1.0]}, f=1e4)
