@@ -66,17 +66,27 @@ public:
     // alphaBelow and muBelow are those of layer i+1, alphaAbove and muAbove of layer i.
     TComplex alphaBelow = CSqrt(Cmplx(k * k, s_[n - 1]));
     double muBelow = mu_[n - 1];
-    TComplex alphaAbove = n >= 2 ? CSqrt(Cmplx(k * k, s_[n - 2])) : Cmplx(k, 0.0);
-    double muAbove = n >= 2 ? mu_[n - 2] : 1.0;
-    TComplex num = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
-    TComplex den = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+    TComplex num, den;
+    if (n == 1) {
+      Air(k, alphaBelow, muBelow, num, den);
+      return BalancedDiv(num, den);
+    }
+    TComplex alphaAbove = CSqrt(Cmplx(k * k, s_[n - 2]));
+    double muAbove = mu_[n - 2];
+    num = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+    den = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
     for (std::size_t i = n - 1; i-- > 0;) {  // interface i, between layers i and i+1 (1-based)
       alphaBelow = alphaAbove;
       muBelow = muAbove;
-      alphaAbove = i >= 1 ? CSqrt(Cmplx(k * k, s_[i - 1])) : Cmplx(k, 0.0);
-      muAbove = i >= 1 ? mu_[i - 1] : 1.0;
-      const TComplex P = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
-      const TComplex M = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+      TComplex P, M;
+      if (i >= 1) {
+        alphaAbove = CSqrt(Cmplx(k * k, s_[i - 1]));
+        muAbove = mu_[i - 1];
+        P = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+        M = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
+      } else {
+        Air(k, alphaBelow, muBelow, M, P);
+      }
       const TComplex e = CExp(CScale(alphaBelow, -2.0 * d_[i]));
       const TComplex nextNum = CAdd(CMul(CMul(P, num), e), CMul(M, den));
       den = CAdd(CMul(CMul(M, num), e), CMul(P, den));
@@ -87,6 +97,14 @@ public:
   }
 
 private:
+  // M_0 and P_0 of the air above layer 1 (alpha0 = k, mu0 = 1): k mu1 -+ alpha1, the general
+  // interface's very values without its scalings by 1 and of a zero imaginary part.
+  static void Air(double k, const TComplex& alpha1, double mu1, TComplex& M, TComplex& P) {
+    const TComplex kmu = Cmplx(k * mu1, 0.0);
+    M = CSub(kmu, alpha1);
+    P = CAdd(kmu, alpha1);
+  }
+
   std::vector<double> s_, mu_, d_;  // per layer: omega mu0 mu sigma [1/m^2], mu, thickness [m]
 };
 
