@@ -91,7 +91,13 @@ def _broadcast(values):
     return arrays[0].shape, [np.ascontiguousarray(a).reshape(-1) for a in arrays]
 
 
-def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True):
+def _coil_values(coil):
+    if not isinstance(coil, Coil):
+        raise TypeError("a coil must be a veldo.Coil")
+    return [coil.N, coil.R1, coil.R2, coil.L, coil.z, coil.x]
+
+
+def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True, pickup=None):
     """dR, dX, ier as flat arrays, the broadcast shape and the refusals."""
     if not isinstance(coil, Coil):
         raise TypeError("coil must be a veldo.Coil")
@@ -103,10 +109,16 @@ def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True):
     values = [coil.N, coil.R1, coil.R2, coil.L, coil.z, coil.x, conductor.position, f]
     for layer in layers:
         values += [layer.thickness, layer.sigma, layer.mur]
+    if pickup is not None:
+        if pickup.axis != "normal":
+            raise ValueError("a pickup's axis is the drive's: 'normal'")
+        values += _coil_values(pickup)
     shape, cols = _broadcast(values)
     groups = [cols[8 + 3 * i: 11 + 3 * i] for i in range(len(layers))]
+    second = cols[8 + 3 * len(layers):] if pickup is not None else []
     dR, dX, ier, refused = _veldo.evaluate_problems(conductor.geometry, coil.axis == "parallel", cols[:6], cols[6],
-                                                     cols[7], groups, float(acc), int(threads), stop_on_refusal)
+                                                     cols[7], groups, float(acc), int(threads), stop_on_refusal,
+                                                     second)
     return shape, dR, dX, ier, refused
 
 
@@ -117,9 +129,41 @@ def impedance(coil: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
     the coil, the conductor, its layers and ``f``. A refused input raises
     :class:`~veldo.InputError` with its message and the index of the first refused point.
     """
+    return _impedance(coil, conductor, f, acc, threads, None)
+
+
+def transfer_impedance(drive: Coil, pickup: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+    """The transfer impedance change Z21 = V2/I1 [ohm] that the conductor adds between a drive and
+    a pickup coil at f [Hz]: dR, dX and ier as :func:`impedance` gives them, broadcast alike.
+
+    The coils' axes are parallel: coaxial in a tube or round a rod (``z`` places each along the
+    axis), over a plate normal to it at their lateral offsets ``x`` and their heights ``z`` above the
+    probe's reference. Reciprocal: swapping drive and pickup changes at most the last bits; a pickup
+    that is the drive gives :func:`impedance`. Windings that overlap in space are refused.
+    """
+    if not isinstance(pickup, Coil):
+        raise TypeError("pickup must be a veldo.Coil")
+    return _impedance(drive, conductor, f, acc, threads, pickup)
+
+
+def mutual_inductance(drive: Coil, pickup: Coil, acc: float = 1e-6):
+    """The mutual inductance [H] of two coils in air, axes parallel at their lateral offsets
+    ``x`` and their spans ``[z, z + L]`` along the axis (one coil with itself: its inductance),
+    broadcast over array-valued fields. Overlapping windings are refused."""
+    from . import InputError, _scalar_or_array
+
+    shape, cols = _broadcast(_coil_values(drive) + _coil_values(pickup))
+    M, ier, refused = _veldo.mutual_inductance(cols[:6], cols[6:], float(acc))
+    if refused:
+        index, message = refused[0]
+        raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
+    return _scalar_or_array(M.reshape(shape))
+
+
+def _impedance(coil, conductor, f, acc, threads, pickup):
     from . import Impedance, InputError, _scalar_or_array
 
-    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads)
+    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads, pickup=pickup)
     if refused:
         index, message = refused[0]
         raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
