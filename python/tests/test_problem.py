@@ -77,3 +77,17 @@ def test_a_drive_and_a_pickup():
     assert veldo.mutual_inductance(COIL, COIL) == pytest.approx(veldo.air_coil(200, 2e-3, 4e-3, 1e-3, 1e5, acc=1e-8).L0, rel=2e-6)
     with pytest.raises(veldo.InputError, match="Check coils 1 and 2: their windings overlap"):
         veldo.mutual_inductance(COIL, veldo.Coil(10, 3e-3, 5e-3, 1e-3, z=0.5e-3))
+
+
+def test_a_probes_connection():
+    a, b = veldo.Coil(100, 1e-3, 2e-3, 1e-3, x=-7e-3), veldo.Coil(100, 1e-3, 2e-3, 1e-3, x=7e-3)
+    plate = veldo.Plate([veldo.Layer(INF, 1e7)], 1e-4)
+    zero = veldo.probe_impedance(veldo.Probe([a, b], "differential"), plate, 1e5)
+    assert (zero.dR, zero.dX) == (0.0, 0.0)
+    drive = veldo.Coil(200, 2e-3, 4e-3, 1e-3)
+    tr = veldo.probe_impedance(veldo.Probe([drive, a], "transmit-receive"), plate, 1e5)
+    assert tr.dZ == veldo.transfer_impedance(drive, a, plate, 1e5).dZ
+    balanced = veldo.probe_impedance(veldo.Probe([drive, a, b], "differential transmit-receive"), plate, 1e5)
+    assert abs(balanced.dZ) <= 1e-13 * abs(tr.dZ)
+    with pytest.raises(ValueError, match="needs 3 coils"):
+        veldo.Probe([drive, a], "differential transmit-receive").terms()

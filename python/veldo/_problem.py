@@ -170,3 +170,57 @@ def _impedance(coil, conductor, f, acc, threads, pickup):
     return Impedance(_scalar_or_array(dR.reshape(shape)), _scalar_or_array(dX.reshape(shape)),
                      _scalar_or_array(ier.reshape(shape)))
 
+
+
+CONNECTIONS = ("absolute", "transmit-receive", "differential", "differential transmit-receive")
+
+
+@dataclass
+class Probe:
+    """The coils of a probe and how the instrument reads them.
+
+    ``connection``:
+
+    - ``"absolute"``: the impedance change of ``coils[0]``;
+    - ``"transmit-receive"``: the transfer impedance Z21 = V2/I1 of ``coils[1]`` (pickup) to
+      ``coils[0]`` (drive);
+    - ``"differential"``: two coils in opposition, each driven and read: Z(coils[0]) - Z(coils[1]);
+    - ``"differential transmit-receive"``: a drive ``coils[0]`` and two pickups in opposition:
+      Z21 - Z31.
+    """
+
+    coils: Sequence[Coil]
+    connection: str = "absolute"
+
+    def terms(self):
+        """The (drive, pickup, sign) of each transfer impedance the connection adds up."""
+        need = {"absolute": 1, "transmit-receive": 2, "differential": 2, "differential transmit-receive": 3}
+        if self.connection not in need:
+            raise ValueError(f"a probe's connection is one of {', '.join(CONNECTIONS)}, not {self.connection!r}")
+        if len(self.coils) < need[self.connection]:
+            raise ValueError(f"the connection {self.connection!r} needs {need[self.connection]} coils, "
+                             f"the probe has {len(self.coils)}")
+        c = self.coils
+        if self.connection == "absolute":
+            return [(c[0], c[0], 1)]
+        if self.connection == "transmit-receive":
+            return [(c[0], c[1], 1)]
+        if self.connection == "differential":
+            return [(c[0], c[0], 1), (c[1], c[1], -1)]
+        return [(c[0], c[1], 1), (c[0], c[2], -1)]
+
+
+def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+    """What the probe's connection measures over the conductor at f [Hz]: dR, dX [ohm] and ier
+    (the largest status of the terms), broadcast as :func:`impedance` does. A symmetric
+    differential probe over a uniform piece reads zero."""
+    from . import Impedance
+
+    total = None
+    for drive, pickup, sign in probe.terms():
+        z = transfer_impedance(drive, pickup, conductor, f, acc, threads=threads)
+        if total is None:
+            total = Impedance(sign * z.dR, sign * z.dX, z.ier)
+        else:
+            total = Impedance(total.dR + sign * z.dR, total.dX + sign * z.dX, np.maximum(total.ier, z.ier))
+    return total
