@@ -54,10 +54,11 @@ struct PanelSums {
 // up to kappa = 4 (the peak of the coil factor), 6 up to 16 and 8 beyond (the coil factor
 // oscillates with period pi; the 15-point rule integrates e^(i 2 kappa) over 8 to about 1e-8 of
 // the panel, the 7-point rule's difference from it being the estimate), no wider than 6 times the
-// decay length `decay` of the batch's lowest point.
+// decay length `decay` of the batch's lowest point, nor than `widest`.
 class Grid {
 public:
-  Grid(double smallest, double decay) : lo_(std::clamp(smallest / 4.0, 1e-6, 0.25)), decay_(decay) {}
+  Grid(double smallest, double decay, double widest = HUGE_VAL)
+      : lo_(std::clamp(smallest / 4.0, 1e-6, 0.25)), decay_(decay), widest_(widest) {}
   std::pair<double, double> Next() {
     const double a = b_;
     if (a == 0.0) {
@@ -66,13 +67,13 @@ public:
       b_ = std::min(2.0 * a, 1.0);
     } else {
       const double osc = a < 4.0 ? 3.0 : a < 16.0 ? 6.0 : 8.0;
-      b_ = a + std::min(osc, std::max(0.25, 6.0 * decay_));
+      b_ = a + std::min({osc, widest_, std::max(0.25, 6.0 * decay_)});
     }
     return {a, b_};
   }
 
 private:
-  double lo_, decay_, b_ = 0.0;
+  double lo_, decay_, widest_, b_ = 0.0;
 };
 
 // e^x for x <= 0, exactly 0 below -700: x = n ln2 + r, |r| <= ln2/2, e^r by its Taylor
