@@ -181,6 +181,27 @@ inline void RoundTrip(double ar, double ai, double d, double& er, double& ei) {
   ei = gone ? 0.0 : pi;
 }
 
+// The planar stack of every point as columns: per layer l the arrays s (omega mu0 mu sigma),
+// mu and the thickness d, point i at [l * n + i].
+struct PlanarColumns {
+  std::size_t n = 0, layers = 0;
+  std::vector<double> s, mu, d;
+};
+
+// The reflection coefficient rho(k) of every point's stack at one k, into rr and ri. shared: the
+// first layer from which down every point's stack is the same (c.layers when none is): the
+// recursion through those layers runs once, for point 0, and is copied to the others.
+class PlanarKernel {
+public:
+  PlanarKernel(const PlanarColumns& c, std::size_t shared);
+  void Reflection(double k, double* rr, double* ri);
+
+private:
+  const PlanarColumns& c_;
+  std::size_t shared_;
+  std::vector<double> ar_, ai_, nr_, ni_, dr_, di_;
+};
+
 void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
                  std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted);
 // The batches of the three geometries: the points idx (positions in the caller's spans) of one

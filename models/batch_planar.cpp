@@ -68,117 +68,93 @@ using models_detail::kPi;
 using models_detail::Omega;
 using models_detail::SProduct;
 
-
-// The planar stack of every point as columns: per layer l the arrays s (omega mu0 mu sigma),
-// mu and the thickness d, point i at [l * n + i].
-struct PlanarColumns {
-  std::size_t n = 0, layers = 0;
-  std::vector<double> s, mu, d;
-  double Sv(std::size_t l, std::size_t i) const { return s[l * n + i]; }
-};
+// (num, den) <- (P num e + M den, M num e + P den) with e the round trip of the layer of alpha
+// (a) and thickness d, brought back to |Re den| + |Im den| = 1.
+inline void Step(double ar, double ai, double d, double Mr, double Mi, double Pr, double Pi, double& nr,
+                 double& ni, double& dr, double& di) {
+  double er, ei;
+  RoundTrip(ar, ai, d, er, ei);
+  const double ner = nr * er - ni * ei, nei = nr * ei + ni * er;
+  const double nnr = (Pr * ner - Pi * nei) + (Mr * dr - Mi * di);
+  const double nni = (Pr * nei + Pi * ner) + (Mr * di + Mi * dr);
+  const double ndr = (Mr * ner - Mi * nei) + (Pr * dr - Pi * di);
+  const double ndi = (Mr * nei + Mi * ner) + (Pr * di + Pi * dr);
+  const double sc = 1.0 / (std::fabs(ndr) + std::fabs(ndi));
+  nr = nnr * sc, ni = nni * sc, dr = ndr * sc, di = ndi * sc;
+}
 
 // The reflection coefficient rho(k) of every point's stack (planar_stack.hpp's recursion, in
 // real arithmetic, the pair (num, den) renormalised by a real factor at each interface).
-class PlanarKernel {
-public:
-  // shared: the first layer from which down every point's stack is the same (c.layers when none
-  // is): the recursion through those layers runs once, for point 0, and is copied to the others.
-  PlanarKernel(const PlanarColumns& c, std::size_t shared) : c_(c), shared_(shared) {
-    for (auto* v : {&ar_, &ai_, &nr_, &ni_, &dr_, &di_}) v->resize(c.n);
-  }
-  VELDO_BATCH_CLONES void Reflection(double k, double* rr, double* ri) {
-    const std::size_t n = c_.n, L = c_.layers;
-    const double k2 = k * k;
-    double* __restrict ar = ar_.data();
-    double* __restrict ai = ai_.data();
-    double* __restrict nr = nr_.data();
-    double* __restrict ni = ni_.data();
-    double* __restrict dr = dr_.data();
-    double* __restrict di = di_.data();
-    const double* s = c_.s.data();
-    const double* mu = c_.mu.data();
-    const double* d = c_.d.data();
-    if (L == 1) {
-      for (std::size_t i = 0; i < n; ++i) {
-        double a, b;
-        SqrtK2(k2, s[i], a, b);
-        const double km = k * mu[i];
-        Div(km - a, -b, km + a, b, rr[i], ri[i]);
-      }
-      return;
+VELDO_BATCH_CLONES void ReflectionColumns(const PlanarColumns& c_, std::size_t shared_, double k, double* __restrict ar,
+                                        double* __restrict ai, double* __restrict nr, double* __restrict ni,
+                                        double* __restrict dr, double* __restrict di, double* __restrict rr,
+                                        double* __restrict ri) {
+  const std::size_t n = c_.n, L = c_.layers;
+  const double k2 = k * k;
+  const double* s = c_.s.data();
+  const double* mu = c_.mu.data();
+  const double* d = c_.d.data();
+  if (L == 1) {
+    for (std::size_t i = 0; i < n; ++i) {
+      double a, b;
+      SqrtK2(k2, s[i], a, b);
+      const double km = k * mu[i];
+      Div(km - a, -b, km + a, b, rr[i], ri[i]);
     }
-    // The bottom interface: alpha of layer L-1 (below) and L-2 (above).
-    std::size_t cnt = shared_ + 2 <= L ? 1 : n;  // the points the step is formed for
-    {
-      const double* sb = s + (L - 1) * n;
-      const double* mb = mu + (L - 1) * n;
-      const double* sa = s + (L - 2) * n;
-      const double* ma = mu + (L - 2) * n;
+    return;
+  }
+  // The bottom interface: alpha of layer L-1 (below) and L-2 (above).
+  std::size_t cnt = shared_ + 2 <= L ? 1 : n;  // the points the step is formed for
+  {
+    const double* sb = s + (L - 1) * n;
+    const double* mb = mu + (L - 1) * n;
+    const double* sa = s + (L - 2) * n;
+    const double* ma = mu + (L - 2) * n;
+    for (std::size_t i = 0; i < cnt; ++i) {
+      double br, bi, xr, xi;
+      SqrtK2(k2, sb[i], br, bi);
+      SqrtK2(k2, sa[i], xr, xi);
+      // num = a mu_b - b mu_a, den = a mu_b + b mu_a
+      nr[i] = xr * mb[i] - br * ma[i];
+      ni[i] = xi * mb[i] - bi * ma[i];
+      dr[i] = xr * mb[i] + br * ma[i];
+      di[i] = xi * mb[i] + bi * ma[i];
+      ar[i] = xr;
+      ai[i] = xi;
+    }
+  }
+  // Layer j's round trip e = exp(-2 alpha_j d_j), then the interface above layer j: between
+  // layers j-1 and j, or (j = 0) the air's, alpha0 = k and mu0 = 1.
+  for (std::size_t j = L - 1; j-- > 0;) {
+    if (cnt == 1 && !(j >= shared_ + 1)) {  // from here on the points differ
+      cnt = n;
+      std::fill(nr + 1, nr + n, nr[0]), std::fill(ni + 1, ni + n, ni[0]);
+      std::fill(dr + 1, dr + n, dr[0]), std::fill(di + 1, di + n, di[0]);
+      std::fill(ar + 1, ar + n, ar[0]), std::fill(ai + 1, ai + n, ai[0]);
+    }
+    const double* dj = d + j * n;
+    const double* mb = mu + j * n;
+    if (j >= 1) {
+      const double* sa = s + (j - 1) * n;
+      const double* ma = mu + (j - 1) * n;
       for (std::size_t i = 0; i < cnt; ++i) {
-        double br, bi, xr, xi;
-        SqrtK2(k2, sb[i], br, bi);
+        double xr, xi;
         SqrtK2(k2, sa[i], xr, xi);
-        // num = a mu_b - b mu_a, den = a mu_b + b mu_a
-        nr[i] = xr * mb[i] - br * ma[i];
-        ni[i] = xi * mb[i] - bi * ma[i];
-        dr[i] = xr * mb[i] + br * ma[i];
-        di[i] = xi * mb[i] + bi * ma[i];
-        ar[i] = xr;
-        ai[i] = xi;
+        const double Mr = xr * mb[i] - ar[i] * ma[i], Mi = xi * mb[i] - ai[i] * ma[i];
+        const double Pr = xr * mb[i] + ar[i] * ma[i], Pi = xi * mb[i] + ai[i] * ma[i];
+        Step(ar[i], ai[i], dj[i], Mr, Mi, Pr, Pi, nr[i], ni[i], dr[i], di[i]);
+        ar[i] = xr, ai[i] = xi;
+      }
+    } else {
+      for (std::size_t i = 0; i < cnt; ++i) {
+        const double km = k * mb[i];
+        Step(ar[i], ai[i], dj[i], km - ar[i], -ai[i], km + ar[i], ai[i], nr[i], ni[i], dr[i], di[i]);
       }
     }
-    // Layer j's round trip e = exp(-2 alpha_j d_j), then the interface above layer j: between
-    // layers j-1 and j, or (j = 0) the air's, alpha0 = k and mu0 = 1.
-    for (std::size_t j = L - 1; j-- > 0;) {
-      if (cnt == 1 && !(j >= shared_ + 1)) {  // from here on the points differ
-        cnt = n;
-        std::fill(nr + 1, nr + n, nr[0]), std::fill(ni + 1, ni + n, ni[0]);
-        std::fill(dr + 1, dr + n, dr[0]), std::fill(di + 1, di + n, di[0]);
-        std::fill(ar + 1, ar + n, ar[0]), std::fill(ai + 1, ai + n, ai[0]);
-      }
-      const double* dj = d + j * n;
-      const double* mb = mu + j * n;
-      if (j >= 1) {
-        const double* sa = s + (j - 1) * n;
-        const double* ma = mu + (j - 1) * n;
-        for (std::size_t i = 0; i < cnt; ++i) {
-          double xr, xi;
-          SqrtK2(k2, sa[i], xr, xi);
-          const double Mr = xr * mb[i] - ar[i] * ma[i], Mi = xi * mb[i] - ai[i] * ma[i];
-          const double Pr = xr * mb[i] + ar[i] * ma[i], Pi = xi * mb[i] + ai[i] * ma[i];
-          Step(ar[i], ai[i], dj[i], Mr, Mi, Pr, Pi, nr[i], ni[i], dr[i], di[i]);
-          ar[i] = xr, ai[i] = xi;
-        }
-      } else {
-        for (std::size_t i = 0; i < cnt; ++i) {
-          const double km = k * mb[i];
-          Step(ar[i], ai[i], dj[i], km - ar[i], -ai[i], km + ar[i], ai[i], nr[i], ni[i], dr[i], di[i]);
-        }
-      }
-    }
-    for (std::size_t i = 0; i < n; ++i) Div(nr[i], ni[i], dr[i], di[i], rr[i], ri[i]);
   }
+  for (std::size_t i = 0; i < n; ++i) Div(nr[i], ni[i], dr[i], di[i], rr[i], ri[i]);
+}
 
-private:
-  // (num, den) <- (P num e + M den, M num e + P den) with e the round trip of the layer of alpha
-  // (a) and thickness d, brought back to |Re den| + |Im den| = 1.
-  static void Step(double ar, double ai, double d, double Mr, double Mi, double Pr, double Pi, double& nr,
-                   double& ni, double& dr, double& di) {
-    double er, ei;
-    RoundTrip(ar, ai, d, er, ei);
-    const double ner = nr * er - ni * ei, nei = nr * ei + ni * er;
-    const double nnr = (Pr * ner - Pi * nei) + (Mr * dr - Mi * di);
-    const double nni = (Pr * nei + Pi * ner) + (Mr * di + Mi * dr);
-    const double ndr = (Mr * ner - Mi * nei) + (Pr * dr - Pi * di);
-    const double ndi = (Mr * nei + Mi * ner) + (Pr * di + Pi * dr);
-    const double sc = 1.0 / (std::fabs(ndr) + std::fabs(ndi));
-    nr = nnr * sc, ni = nni * sc, dr = ndr * sc, di = ndi * sc;
-  }
-
-  const PlanarColumns& c_;
-  std::size_t shared_;
-  std::vector<double> ar_, ai_, nr_, ni_, dr_, di_;
-};
 
 // The planar coil factor without its height: (1 - e^(-kL))^2 J(k)^2 / k^6 (the lift-off's
 // e^(-2kh) is the point's), in extended precision as the adaptive path forms it.
@@ -216,6 +192,14 @@ VELDO_BATCH_CLONES void HeightProducts(std::size_t n, double k, double C, const 
 }
 
 }  // namespace
+
+PlanarKernel::PlanarKernel(const PlanarColumns& c, std::size_t shared) : c_(c), shared_(shared) {
+  for (auto* v : {&ar_, &ai_, &nr_, &ni_, &dr_, &di_}) v->resize(c.n);
+}
+
+void PlanarKernel::Reflection(double k, double* rr, double* ri) {
+  ReflectionColumns(c_, shared_, k, ar_.data(), ai_.data(), nr_.data(), ni_.data(), dr_.data(), di_.data(), rr, ri);
+}
 
 void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
                  std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted) {
