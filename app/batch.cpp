@@ -10,6 +10,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -17,6 +19,7 @@
 
 #include "app/checks.hpp"
 #include "app/fp_guard.hpp"
+#include "app/problem.hpp"
 #include "models/coil_factor_cache.hpp"
 #include "models/models.hpp"
 
@@ -125,6 +128,35 @@ FpFault EvaluateOne(ModelKind model, const PointInputs& p, double Acc, double& a
   });
 }
 
+// One accepted point of a case as the problem its model evaluates (models/evaluate.cpp's
+// presets): a two-layer bore's shell is B2 - B1 thick, a two-layer rod's B1 - B2 round a core of
+// radius B2.
+Problem CaseProblem(ModelKind model, const PointInputs& p) {
+  constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+  const std::array<double, 6>& v = p.v;
+  Problem q;
+  const bool parallel = model == ModelKind::VerticalCoilHalfSpace;
+  q.probe.coils.push_back(Coil{p.N, p.R1, p.R2, p.L, 0.0, 0.0, parallel ? CoilAxis::Parallel : CoilAxis::Normal});
+  q.f = p.f;
+  switch (model) {
+    case ModelKind::PlanarOneLayer:
+    case ModelKind::VerticalCoilHalfSpace: q.conductor = {Geometry::Plate, v[0], {{kUnbounded, v[1], v[2]}}}; break;
+    case ModelKind::PlanarTwoLayers:
+      q.conductor = {Geometry::Plate, v[0], {{v[1], v[2], v[4]}, {kUnbounded, v[3], v[5]}}};
+      break;
+    case ModelKind::CylinderInsideOneLayer: q.conductor = {Geometry::Tube, v[0], {{kUnbounded, v[1], v[2]}}}; break;
+    case ModelKind::CylinderInsideTwoLayers:
+      q.conductor = {Geometry::Tube, v[0], {{v[1] - v[0], v[2], v[4]}, {kUnbounded, v[3], v[5]}}};
+      break;
+    case ModelKind::CylinderOutsideOneLayer: q.conductor = {Geometry::Rod, v[0], {{v[0], v[1], v[2]}}}; break;
+    case ModelKind::CylinderOutsideTwoLayers:
+      q.conductor = {Geometry::Rod, v[0], {{v[0] - v[1], v[2], v[4]}, {v[1], v[3], v[5]}}};
+      break;
+    case ModelKind::None: break;
+  }
+  return q;
+}
+
 // The air-coil reference and the inductance as the command forms them.
 FpFault EvaluateAir(const PointInputs& p, double Acc, double& X0, double& L0, int& ier) {
   return RunGuarded([&] {
@@ -133,24 +165,35 @@ FpFault EvaluateAir(const PointInputs& p, double Acc, double& X0, double& L0, in
   });
 }
 
-// Checks every point, then evaluates the accepted ones with `evaluate(p, i, cache)` -> FpFault on
-// the threads, each with a coil-factor cache of its own for the batch; the refusals in index order.
-template <class Evaluate>
-std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in, double Acc,
-                              int threads, OnRefusal onRefusal, Evaluate&& evaluate) {
+// Checks every point of `in` (an accuracy below the quadrature's smallest refuses them all): the
+// refusals, each accepted point's inputs and whether it was accepted.
+std::vector<Refusal> CheckPoints(ModelKind model, int count, const BatchColumns& in, double Acc,
+                                 std::vector<PointInputs>& points, std::vector<char>& accepted) {
   std::vector<Refusal> refused;
+  points.assign(in.n, PointInputs{});
+  accepted.assign(in.n, 0);
   if (!(Acc >= kMinAcc)) {
     for (std::size_t i = 0; i < in.n; ++i) refused.push_back({i, std::string(kAccuracyMessage)});
     return refused;
   }
-  std::vector<PointInputs> points(in.n);
-  std::vector<char> accepted(in.n, 0);
   for (std::size_t i = 0; i < in.n; ++i) {
     if (auto message = CheckPoint(in, i, count, model, points[i]))
       refused.push_back({i, std::move(*message)});
     else
       accepted[i] = 1;
   }
+  return refused;
+}
+
+// Checks every point, then evaluates the accepted ones with `evaluate(p, i, cache)` -> FpFault on
+// the threads, each with a coil-factor cache of its own for the batch; the refusals in index order.
+template <class Evaluate>
+std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in, double Acc,
+                              int threads, OnRefusal onRefusal, Evaluate&& evaluate) {
+  std::vector<PointInputs> points;
+  std::vector<char> accepted;
+  std::vector<Refusal> refused = CheckPoints(model, count, in, Acc, points, accepted);
+  if (!(Acc >= kMinAcc)) return refused;
   if (!refused.empty() && onRefusal == OnRefusal::Stop) return refused;
 
   std::atomic<std::size_t> next{0};
@@ -300,8 +343,148 @@ CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, 
 
 int ModelParamCount(ModelKind model) { return ParamCount(model); }
 
+namespace {
+
+// Outputs nothing: the pass of the command that only learns its points.
+class NoOutput : public ComputeOutput {
+public:
+  void ShowMessage(MessageKind, const std::string&) override {}
+  void SetAirCoilLabels(const std::string&, const std::string&) override {}
+  void SetProgressPosition(int) override {}
+  void SetProgressMaximum(int) override {}
+  void StepProgress() override {}
+  int CurveCount() const override { return 0; }
+  void BeginCurve(Rgb) override {}
+  void AddPoint(double, double) override {}
+  void CountCurve() override {}
+  void ReportAccuracy(int, int, bool) override {}
+};
+
+// A model call's arguments (N, R1, R2, L, f, the case's parameters, Acc) and its results.
+using CallKey = std::vector<double>;
+struct CallResult {
+  double dR, dX;
+  int Ier;
+};
+
+}  // namespace
+
+ModelTable BatchModels(int TestCase, const ComputeInput& in, int threads) {
+  const ModelTable real = RealModels();
+  ModelKind model = ModelKind::None;
+  for (const CaseDef& c : kCases)
+    if (c.testCase == TestCase) model = c.model;
+  // Pass 1: the points, as the command calls its model.
+  std::mutex mutex;
+  std::vector<CallKey> calls;
+  auto note = [&](CallKey key, double& dR, double& dX, int& Ier) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    calls.push_back(std::move(key));
+    dR = dX = 0.0;
+    Ier = 0;
+  };
+  ModelTable noting = real;
+  noting.ForThread = {};
+  const OneLayerFn one = [&](int N, double R1, double R2, double L, double f, double P, double C, double M,
+                             double Acc, double& dR, double& dX, int& Ier) {
+    note({static_cast<double>(N), R1, R2, L, f, P, C, M, Acc}, dR, dX, Ier);
+  };
+  const TwoLayerFn two = [&](int N, double R1, double R2, double L, double f, double P1, double P2, double C1,
+                             double C2, double M1, double M2, double Acc, double& dR, double& dX, int& Ier) {
+    note({static_cast<double>(N), R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc}, dR, dX, Ier);
+  };
+  noting.PlanarOneLayer = noting.CylinderInsideOneLayer = noting.CylinderOutsideOneLayer =
+      noting.VerticalCoilHalfSpace = one;
+  noting.PlanarTwoLayers = noting.CylinderInsideTwoLayers = noting.CylinderOutsideTwoLayers = two;
+  NoOutput none;
+  ButtonComputeClick(TestCase, in, none, noting, 1);
+
+  // Pass 2: those points together, by accuracy (one for a command).
+  auto results = std::make_shared<std::map<CallKey, CallResult>>();
+  const int count = ParamCount(model);
+  if (model != ModelKind::None && !calls.empty()) {
+    const std::size_t n = calls.size();
+    std::vector<std::vector<double>> cols(5 + static_cast<std::size_t>(count), std::vector<double>(n));
+    for (std::size_t i = 0; i < n; ++i)
+      for (std::size_t c = 0; c < cols.size(); ++c) cols[c][i] = calls[i][c];
+    BatchColumns columns;
+    columns.n = n;
+    columns.N = cols[0].data(), columns.R1 = cols[1].data(), columns.R2 = cols[2].data();
+    columns.L = cols[3].data(), columns.f = cols[4].data();
+    for (int k = 0; k < count; ++k) columns.params[static_cast<std::size_t>(k)] = cols[5 + static_cast<std::size_t>(k)].data();
+    std::vector<double> dR(n), dX(n);
+    std::vector<int> ier(n);
+    const double Acc = calls.front().back();
+    const std::vector<Refusal> refused =
+        EvaluateCase(model, columns, Acc, BatchResults{dR.data(), dX.data(), ier.data()}, threads,
+                     OnRefusal::Continue, Engine::Batch);
+    std::vector<char> skip(n, 0);
+    for (const Refusal& r : refused) skip[r.index] = 1;
+    for (std::size_t i = 0; i < n; ++i)
+      if (!skip[i] && calls[i].back() == Acc) results->emplace(calls[i], CallResult{dR[i], dX[i], ier[i]});
+  }
+
+  // The table over them.
+  ModelTable table = real;
+  table.ForThread = {};
+  auto lookup = [results](const CallKey& key, double& dR, double& dX, int& Ier) {
+    const auto it = results->find(key);
+    if (it == results->end()) return false;
+    dR = it->second.dR, dX = it->second.dX, Ier = it->second.Ier;
+    return true;
+  };
+  auto wrapOne = [&](OneLayerFn fn) -> OneLayerFn {
+    return [fn, lookup](int N, double R1, double R2, double L, double f, double P, double C, double M, double Acc,
+                        double& dR, double& dX, int& Ier) {
+      if (!lookup({static_cast<double>(N), R1, R2, L, f, P, C, M, Acc}, dR, dX, Ier))
+        fn(N, R1, R2, L, f, P, C, M, Acc, dR, dX, Ier);
+    };
+  };
+  auto wrapTwo = [&](TwoLayerFn fn) -> TwoLayerFn {
+    return [fn, lookup](int N, double R1, double R2, double L, double f, double P1, double P2, double C1, double C2,
+                        double M1, double M2, double Acc, double& dR, double& dX, int& Ier) {
+      if (!lookup({static_cast<double>(N), R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc}, dR, dX, Ier))
+        fn(N, R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc, dR, dX, Ier);
+    };
+  };
+  table.PlanarOneLayer = wrapOne(real.PlanarOneLayer);
+  table.PlanarTwoLayers = wrapTwo(real.PlanarTwoLayers);
+  table.CylinderInsideOneLayer = wrapOne(real.CylinderInsideOneLayer);
+  table.CylinderInsideTwoLayers = wrapTwo(real.CylinderInsideTwoLayers);
+  table.CylinderOutsideOneLayer = wrapOne(real.CylinderOutsideOneLayer);
+  table.CylinderOutsideTwoLayers = wrapTwo(real.CylinderOutsideTwoLayers);
+  table.VerticalCoilHalfSpace = wrapOne(real.VerticalCoilHalfSpace);
+  return table;
+}
+
+std::string_view EngineName(Engine engine) { return engine == Engine::Batch ? "batch" : "adaptive"; }
+
+std::optional<Engine> EngineNamed(std::string_view name) {
+  if (name == "batch") return Engine::Batch;
+  if (name == "adaptive") return Engine::Adaptive;
+  return std::nullopt;
+}
+
 std::vector<Refusal> EvaluateCase(ModelKind model, const BatchColumns& in, double Acc,
-                                  const BatchResults& out, int threads, OnRefusal onRefusal) {
+                                  const BatchResults& out, int threads, OnRefusal onRefusal, Engine engine) {
+  if (engine == Engine::Batch && model != ModelKind::None) {
+    std::vector<PointInputs> points;
+    std::vector<char> accepted;
+    std::vector<Refusal> refused = CheckPoints(model, ParamCount(model), in, Acc, points, accepted);
+    if (!(Acc >= kMinAcc) || (!refused.empty() && onRefusal == OnRefusal::Stop)) return refused;
+    std::vector<Problem> problems(in.n);
+    for (std::size_t i = 0; i < in.n; ++i)
+      if (accepted[i]) problems[i] = CaseProblem(model, points[i]);
+    std::vector<Impedance> z(in.n);
+    const std::vector<Refusal> faults = EvaluateBatched(problems, accepted, Acc, z, threads);
+    std::vector<char> faulted(in.n, 0);
+    for (const Refusal& r : faults) faulted[r.index] = 1;
+    for (std::size_t i = 0; i < in.n; ++i)
+      if (accepted[i] && !faulted[i]) out.first[i] = z[i].dR, out.second[i] = z[i].dX, out.ier[i] = z[i].Ier;
+    refused.insert(refused.end(), faults.begin(), faults.end());
+    std::sort(refused.begin(), refused.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
+    return refused;
+  }
   return RunBatch(model, ParamCount(model), in, Acc, threads, onRefusal,
                   [&](const PointInputs& p, std::size_t i, CoilFactorCache& cache) {
                     return EvaluateOne(model, p, Acc, out.first[i], out.second[i], out.ier[i], cache);

@@ -10,7 +10,9 @@
 #include <array>
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/case_table.hpp"
@@ -50,6 +52,18 @@ struct Refusal {
 // Whether the points already refused stop the whole batch before any model call.
 enum class OnRefusal { Stop, Continue };
 
+// How an array evaluation computes its points: each on its own by the adaptive quadrature
+// (Evaluate), or the points of one coil together on shared nodes by the batch engine
+// (models/batch_engine.hpp), which hands every point whose error estimate exceeds the accuracy,
+// and every point of a batch that raised a floating-point fault, to the adaptive quadrature.
+// Adaptive: a point's numbers are those of its evaluation alone. Batch: within the accuracy of
+// those, and they depend on which points share its batch (never on the number of threads).
+enum class Engine { Adaptive, Batch };
+
+// "adaptive" or "batch", and back (nothing for any other name).
+std::string_view EngineName(Engine engine);
+std::optional<Engine> EngineNamed(std::string_view name);
+
 // Evaluates case model `model` (not ModelKind::None) at every accepted point of `in` at relative
 // accuracy Acc, on `threads` threads (kAllCores or less than 1: one per hardware thread; the
 // calling thread is one of them). Returns the refused points in increasing index order. The
@@ -62,7 +76,7 @@ enum class OnRefusal { Stop, Continue };
 // nothing (the faults found by evaluating are reported either way).
 std::vector<Refusal> EvaluateCase(ModelKind model, const BatchColumns& in, double Acc,
                                   const BatchResults& out, int threads = 1,
-                                  OnRefusal onRefusal = OnRefusal::Continue);
+                                  OnRefusal onRefusal = OnRefusal::Continue, Engine engine = Engine::Adaptive);
 
 // The air-coil reactance X0 [ohm] and inductance L0 = X0 / (2*pi*f) [H] at every accepted point
 // (`params` not read), with the same checks as EvaluateCase for the coil and the frequency.
@@ -95,6 +109,14 @@ struct CommandRecord {
 // Rejected with a message saying so and runs nothing.
 CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, std::string>& options,
                          int threads = 1);
+
+// The case models of the Compute command for case TestCase over the fields `in`, with every point
+// of its sweep computed beforehand by the batch engine on `threads` threads: the command is run
+// once over models that only note their arguments (its outputs dropped), those points are
+// evaluated together, and the table returned answers a call with exactly those arguments from
+// them (any other call, and a point whose evaluation faulted, by the models library as
+// RealModels does). Run the command again over it for the curve.
+ModelTable BatchModels(int TestCase, const ComputeInput& in, int threads = 1);
 
 // The number of parameters of a case model after the frequency (3 or 6; 0 for ModelKind::None).
 int ModelParamCount(ModelKind model);

@@ -10,6 +10,7 @@
 #include "app/checks.hpp"
 #include "app/compute.hpp"
 #include "app/fp_guard.hpp"
+#include "models/batch_engine.hpp"
 
 namespace veldo {
 namespace {
@@ -152,8 +153,78 @@ std::string UnknownParameterMessage(std::string_view path) {
          "rod), layers.K.thickness, layers.K.sigma or layers.K.mur (K from 0 at the surface)";
 }
 
+namespace {
+
+// The numbers that fix a probe, for ordering problems so that those of one probe are neighbours.
+std::vector<double> ProbeKey(const Probe& p) {
+  std::vector<double> key{static_cast<double>(p.drive), static_cast<double>(p.pickup)};
+  for (const Coil& c : p.coils)
+    key.insert(key.end(), {static_cast<double>(c.N), c.R1, c.R2, c.L, c.z, c.x, static_cast<double>(c.axis)});
+  return key;
+}
+
+}  // namespace
+
+std::vector<Refusal> EvaluateBatched(std::span<const Problem> problems, std::span<const char> accepted, double Acc,
+                                     std::span<Impedance> out, int threads) {
+  // Runs of one probe, each in the problems' order, cut into work items of at most kBatchRun.
+  std::vector<std::pair<std::vector<double>, std::size_t>> keyed;
+  for (std::size_t i = 0; i < problems.size(); ++i)
+    if (accepted[i]) keyed.emplace_back(ProbeKey(problems[i].probe), i);
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<std::size_t, std::size_t>> items;  // [begin, end) in keyed
+  for (std::size_t b = 0; b < keyed.size();) {
+    std::size_t e = b + 1;
+    while (e < keyed.size() && e - b < kBatchRun && keyed[e].first == keyed[b].first) ++e;
+    items.emplace_back(b, e);
+    b = e;
+  }
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::vector<Refusal> faults;
+  auto work = [&] {
+    Workspace ws;
+    std::vector<Refusal> mine;
+    std::vector<const Conductor*> conductors;
+    std::vector<double> f;
+    std::vector<Impedance> z;
+    std::vector<int> raised;
+    for (;;) {
+      const std::size_t item = next.fetch_add(1);
+      if (item >= items.size()) break;
+      const auto [b, e] = items[item];
+      conductors.clear();
+      f.clear();
+      for (std::size_t j = b; j < e; ++j) {
+        conductors.push_back(&problems[keyed[j].second].conductor);
+        f.push_back(problems[keyed[j].second].f);
+      }
+      z.assign(e - b, Impedance{});
+      raised.assign(e - b, 0);
+      EvaluateBatch(problems[keyed[b].second].probe, conductors, f, Acc, z, raised, ws);
+      for (std::size_t j = b; j < e; ++j) {
+        const std::size_t i = keyed[j].second;
+        const FpFault fault = FaultOf(raised[j - b]);
+        if (fault != FpFault::None)
+          mine.push_back({i, std::string(FpFaultText(fault))});
+        else
+          out[i] = z[j - b];
+      }
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    faults.insert(faults.end(), mine.begin(), mine.end());
+  };
+  const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)), std::max<std::size_t>(items.size(), 1)));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < n; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  std::sort(faults.begin(), faults.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
+  return faults;
+}
+
 std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double Acc, std::span<Impedance> out,
-                                      int threads) {
+                                      int threads, Engine engine) {
   std::vector<Refusal> refused;
   if (!(Acc >= kMinAcc)) {
     for (std::size_t i = 0; i < problems.size(); ++i) refused.push_back({i, std::string(kAccuracyMessage)});
@@ -165,6 +236,12 @@ std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double 
       refused.push_back({i, std::move(*message)});
     else
       accepted[i] = 1;
+  }
+  if (engine == Engine::Batch) {
+    const std::vector<Refusal> faults = EvaluateBatched(problems, accepted, Acc, out, threads);
+    refused.insert(refused.end(), faults.begin(), faults.end());
+    std::sort(refused.begin(), refused.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
+    return refused;
   }
   // Points are claimed a block at a time: enough to make the claim's cost vanish, few enough that
   // the threads finish close together when points differ in cost.

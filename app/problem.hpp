@@ -40,10 +40,18 @@ std::optional<double> ParameterValue(const Problem& p, std::string_view path);
 std::string UnknownParameterMessage(std::string_view path);
 
 // Evaluates every problem at relative accuracy Acc on `threads` threads (kAllCores or less than
-// 1: one per hardware thread), each thread with a workspace of its own. A refused problem, or one
-// whose evaluation raised a floating-point fault, keeps what its slot held and is returned with
-// its message, in increasing index order.
+// 1: one per hardware thread), each thread with a workspace of its own, by `engine` (the batch
+// engine takes the problems of one probe together, in runs of kBatchRun in their given order). A
+// refused problem, or one whose evaluation raised a floating-point fault, keeps what its slot held
+// and is returned with its message, in increasing index order.
 std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double Acc, std::span<Impedance> out,
-                                      int threads = 1);
+                                      int threads = 1, Engine engine = Engine::Adaptive);
+
+// The problems (of any probes) whose `accepted` entry is set, by the batch engine on `threads`
+// threads: the faults, in increasing index order. The points of one probe go to the engine in
+// runs of at most kBatchRun, so that neither the threads nor their number change a value.
+inline constexpr std::size_t kBatchRun = 1024;
+std::vector<Refusal> EvaluateBatched(std::span<const Problem> problems, std::span<const char> accepted, double Acc,
+                                     std::span<Impedance> out, int threads);
 
 }  // namespace veldo

@@ -106,7 +106,7 @@ ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int thr
       const int end = std::min(s.range.count, begin + kBlock);
       const std::span<const Problem> block(points.data() + begin, static_cast<std::size_t>(end - begin));
       std::vector<Impedance> z(block.size());
-      const std::vector<Refusal> faults = EvaluateProblems(block, s.Acc, z, threads);
+      const std::vector<Refusal> faults = EvaluateProblems(block, s.Acc, z, threads, s.engine);
       for (int i = begin; i < end; ++i) {
         const Problem& p = points[static_cast<std::size_t>(i)];
         const bool faulted = !faults.empty() && faults.front().index == static_cast<std::size_t>(i - begin);

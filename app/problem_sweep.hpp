@@ -31,6 +31,7 @@ struct ProblemSweep {
   std::string family;       // a second parameter, one curve per value of `familyValues` ("": none)
   std::vector<double> familyValues;
   Rgb colour = kBlue;
+  Engine engine = Engine::Adaptive;  // how the points are computed (app/batch.hpp)
 };
 
 // Runs the sweep: checks every point (a refused one ends the command with its message before

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/batch.hpp"
 #include "app/field_texts.hpp"
 #include "app/parse.hpp"
 #include "app/problem_json.hpp"
@@ -73,6 +74,23 @@ Output on standard output:
 Messages go to standard error. Exit status: 0 success; 2 the input was rejected; 3 an
 arithmetic fault ended the computation (the rows before it are printed).)";
 
+// The command's output with the engine that made the numbers named first, "# engine=batch", when
+// it is the batch engine (the adaptive engine's output has no such line).
+class EngineOutput : public CliOutput {
+public:
+  EngineOutput(std::FILE* data, std::FILE* messages, Engine engine) : CliOutput(data, messages), data_(data), engine_(engine) {}
+  void AirCoilValues(double X0, double L0) override {
+    if (engine_ == Engine::Batch && !named_) std::fprintf(data_, "# engine=%s\n", std::string(EngineName(engine_)).c_str());
+    named_ = true;
+    CliOutput::AirCoilValues(X0, L0);
+  }
+
+private:
+  std::FILE* data_;
+  Engine engine_;
+  bool named_ = false;
+};
+
 int Reject(std::FILE* messages, const std::string& text) {
   std::fprintf(messages, "%s\n", text.c_str());
   return kExitRejected;
@@ -106,7 +124,7 @@ struct ProblemOptions {
 };
 
 // The sweep of a problem file and its rows.
-int RunProblemFile(const std::string& file, int threads, std::FILE* data, std::FILE* messages) {
+int RunProblemFile(const std::string& file, int threads, Engine engine, std::FILE* data, std::FILE* messages) {
   std::FILE* in = std::fopen(file.c_str(), "rb");
   if (in == nullptr) return Reject(messages, "Cannot open file " + file);
   std::string text;
@@ -117,7 +135,8 @@ int RunProblemFile(const std::string& file, int threads, std::FILE* data, std::F
   std::optional<ProblemSweep> s = ProblemFromJson(text, error);
   if (!s) return Reject(messages, "The file " + file + " is not a problem: " + error);
   s->unit = UnitOf(s->path);
-  CliOutput out(data, messages);
+  s->engine = engine;
+  EngineOutput out(data, messages, engine);
   const ComputeStatus status = RunProblemSweep(*s, out, threads);
   std::fflush(data);
   return status == ComputeStatus::Rejected ? kExitRejected : status == ComputeStatus::Fault ? kExitFault : kExitOk;
@@ -126,7 +145,8 @@ int RunProblemFile(const std::string& file, int threads, std::FILE* data, std::F
 // veldo-cli's layered-problem form: the coil, frequency and accuracy from the common options, the
 // conductor from --plate/--tube/--rod and --layer, one parameter swept by its path.
 int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>& common,
-               const std::map<Param, std::string>& params, int threads, std::FILE* data, std::FILE* messages) {
+               const std::map<Param, std::string>& params, int threads, Engine engine, std::FILE* data,
+               std::FILE* messages) {
   if (static_cast<int>(o.plate) + !o.tube.empty() + !o.rod.empty() != 1)
     return Reject(messages, "Give one of --plate, --tube RADIUS or --rod RADIUS");
   if (o.layers.empty()) return Reject(messages, "Give the conductor's layers with --layer THICKNESS:SIGMA:MUR");
@@ -206,7 +226,8 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
       rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     }
   }
-  CliOutput out(data, messages);
+  s.engine = engine;
+  EngineOutput out(data, messages, engine);
   const ComputeStatus status = RunProblemSweep(s, out, threads);
   std::fflush(data);
   switch (status) {
@@ -292,6 +313,14 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
 
+  std::string engineText = "adaptive";
+  app.add_option("--engine", engineText,
+                 "How the points are computed: adaptive (default; each point by the adaptive quadrature, as "
+                 "the window computes it) or batch (the points together on shared nodes, each checked "
+                 "against the accuracy and computed adaptively where that falls short; the output then "
+                 "starts with # engine=batch)")
+      ->type_name("adaptive|batch");
+
   // Further outputs of the same run: a picture of the chart.
   std::string chartPath;
 #ifdef VELDO_CLI_HAVE_CHART
@@ -327,16 +356,20 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                     "The chart file '" + chartPath + "' must end in .emf, .png or .svg");
   }
 
+  const std::optional<Engine> engineChoice = EngineNamed(engineText);
+  if (!engineChoice) return Reject(messages, "Unknown engine '" + engineText + "': use adaptive or batch");
+  const Engine engine = *engineChoice;
+
   if (!problem.file.empty()) {
     if (!caseText.empty() || problem.Given() || !problem.sweep.empty() || !common.empty() || !params.empty())
       return Reject(messages, "--problem takes the whole problem from its file: give no CASE and no other inputs");
-    return RunProblemFile(problem.file, threads, data, messages);
+    return RunProblemFile(problem.file, threads, engine, data, messages);
   }
   if (problem.Given()) {
     if (!caseText.empty()) return Reject(messages, "Give either a CASE or a layered conductor (--plate, --tube, --rod)");
     if (!chartPath.empty() || !sessionPath.empty())
       return Reject(messages, "--chart and --session take a CASE; a layered conductor prints its rows only");
-    return RunProblem(problem, common, params, threads, data, messages);
+    return RunProblem(problem, common, params, threads, engine, data, messages);
   }
   if (caseText.empty()) return Reject(messages, "CASE is required (or a layered conductor: --plate, --tube, --rod)");
   const CaseDef* caseDef = CaseByText(caseText);
@@ -378,7 +411,7 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     in.selector = std::string(p.selector);
   }
 
-  CliOutput out(data, messages);
+  EngineOutput out(data, messages, engine);
 #ifdef VELDO_CLI_HAVE_CHART
   SessionRecorder recorder(out, caseDef->testCase, [&in](const std::string& n) { return in.FieldText(n); },
                            in.selector);
@@ -386,7 +419,11 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
 #else
   ComputeOutput& sink = out;
 #endif
-  const ComputeStatus status = ButtonComputeClick(caseDef->testCase, in, sink, models, threads);
+  // The batch engine computes the sweep's points beforehand; the command then takes them.
+  const ComputeStatus status =
+      engine == Engine::Batch
+          ? ButtonComputeClick(caseDef->testCase, in, sink, BatchModels(caseDef->testCase, in, threads), threads)
+          : ButtonComputeClick(caseDef->testCase, in, sink, models, threads);
   std::fflush(data);
 
 #ifdef VELDO_CLI_HAVE_CHART

@@ -1,7 +1,8 @@
 // _veldo: the C++ half of the Python package. Three entry points, all thin: `evaluate` runs a case
 // model (or the air-coil reference) over columns of points with app/batch, `evaluate_problems` a
 // coil over a layered conductor with app/problem, the interpreter's lock released; `run_command`
-// runs the Compute command over field texts. Broadcasting, result
+// runs the Compute command over field texts. The array entry points take the engine by name
+// ("batch" or "adaptive", app/batch.hpp). Broadcasting, result
 // objects and messages as exceptions are the pure-Python half's (veldo/__init__.py).
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -35,8 +36,14 @@ veldo::ModelKind ModelOf(const std::string& name) {
 // (first, second, ier, refusals): dR and dX [ohm] (X0 [ohm] and L0 [H] for "air"), the status,
 // and the refused points as (index, message) pairs. With stop_on_refusal nothing is evaluated
 // when a point is refused.
+veldo::Engine EngineOf(const std::string& name) {
+  if (const auto engine = veldo::EngineNamed(name)) return *engine;
+  throw py::value_error("Unknown engine '" + name + "': use batch or adaptive");
+}
+
 py::tuple Evaluate(const std::string& name, const std::vector<Column>& columns, double acc,
-                   int threads, bool stopOnRefusal) {
+                   int threads, bool stopOnRefusal, const std::string& engineName) {
+  const veldo::Engine engine = EngineOf(engineName);
   const bool air = name == "air";
   const veldo::ModelKind model = air ? veldo::ModelKind::None : ModelOf(name);
   const std::size_t expected = 5 + static_cast<std::size_t>(veldo::ModelParamCount(model));
@@ -68,7 +75,7 @@ py::tuple Evaluate(const std::string& name, const std::vector<Column>& columns, 
   {
     const py::gil_scoped_release release;
     refused = air ? veldo::EvaluateAirCoil(in, acc, out, threads, on)
-                  : veldo::EvaluateCase(model, in, acc, out, threads, on);
+                  : veldo::EvaluateCase(model, in, acc, out, threads, on, engine);
   }
   py::list refusals;
   for (const veldo::Refusal& r : refused) refusals.append(py::make_tuple(r.index, r.message));
@@ -91,7 +98,9 @@ veldo::Coil CoilAt(const std::vector<Column>& coil, py::ssize_t i, bool parallel
 
 py::tuple EvaluateProblems(const std::string& geometry, bool parallel, const std::vector<Column>& coil,
                            const Column& position, const Column& f, const std::vector<std::vector<Column>>& layers,
-                           double acc, int threads, bool stopOnRefusal, const std::vector<Column>& pickup) {
+                           double acc, int threads, bool stopOnRefusal, const std::vector<Column>& pickup,
+                           const std::string& engineName) {
+  const veldo::Engine engine = EngineOf(engineName);
   const veldo::Geometry g = geometry == "plate" ? veldo::Geometry::Plate
                             : geometry == "tube"  ? veldo::Geometry::Tube
                             : geometry == "rod"   ? veldo::Geometry::Rod
@@ -138,7 +147,7 @@ py::tuple EvaluateProblems(const std::string& geometry, bool parallel, const std
       for (std::size_t i = 0; i < problems.size() && refused.empty(); ++i)
         if (auto message = veldo::ProblemRefusal(problems[i])) refused.push_back({i, std::move(*message)});
     }
-    if (refused.empty()) refused = veldo::EvaluateProblems(problems, acc, out, threads);
+    if (refused.empty()) refused = veldo::EvaluateProblems(problems, acc, out, threads, engine);
   }
   std::vector<char> bad(static_cast<std::size_t>(n), 0);
   for (const veldo::Refusal& r : refused) bad[r.index] = 1;
@@ -232,11 +241,11 @@ py::dict RunCommand(const std::string& name, const std::map<std::string, std::st
 PYBIND11_MODULE(_veldo, m) {
   m.doc() = "VELDO's C++ models and Compute command; use the package veldo, not this module.";
   m.def("evaluate", &Evaluate, py::arg("name"), py::arg("columns"), py::arg("acc"),
-        py::arg("threads") = 1, py::arg("stop_on_refusal") = true,
+        py::arg("threads") = 1, py::arg("stop_on_refusal") = true, py::arg("engine") = "batch",
         "Evaluate a case model ('air': the air-coil reference) over 1-D columns of SI values.");
   m.def("evaluate_problems", &EvaluateProblems, py::arg("geometry"), py::arg("parallel"), py::arg("coil"),
         py::arg("position"), py::arg("f"), py::arg("layers"), py::arg("acc"), py::arg("threads") = 1,
-        py::arg("stop_on_refusal") = true, py::arg("pickup") = std::vector<Column>{},
+        py::arg("stop_on_refusal") = true, py::arg("pickup") = std::vector<Column>{}, py::arg("engine") = "batch",
         "Evaluate a coil (or a drive and a pickup) over a layered plate, tube or rod at 1-D columns of SI values.");
   m.def("mutual_inductance", &MutualInductances, py::arg("a"), py::arg("b"), py::arg("acc"),
         py::arg("stop_on_refusal") = true, "The mutual inductance of two coils in air at 1-D columns of SI values.");

@@ -19,6 +19,7 @@ GRID = {"LO": np.linspace(5e-5, 2e-3, 7), "CON1": np.array([1e6, 5.8e7, 2e7]),
 
 
 def small_study(**kw):
+    kw.setdefault("engine", "adaptive")
     return veldo.study("planar1", GRID, MR1=1.0, **COIL, **kw)
 
 
@@ -27,11 +28,11 @@ def test_rows_are_the_outer_product_first_axis_slowest():
     assert list(df.columns) == ["LO", "CON1", "f", "dR", "dX", "ier", "error"]
     assert len(df) == 7 * 3 * 2
     lo, con, f = np.meshgrid(*GRID.values(), indexing="ij")
-    z = veldo.planar1(200, 2e-3, 4e-3, 1e-3, f, lo, con, 1.0)
+    z = veldo.planar1(200, 2e-3, 4e-3, 1e-3, f, lo, con, 1.0, engine="adaptive")
     assert np.array_equal(df["LO"], lo.ravel()) and np.array_equal(df["f"], f.ravel())
     assert np.array_equal(df["dR"], z.dR.ravel()) and np.array_equal(df["dX"], z.dX.ravel())
     assert (df["ier"] == 0).all() and df["error"].isna().all()
-    assert df.attrs == {"case": "planar1", "acc": 1e-4, "MR1": 1.0, **COIL}
+    assert df.attrs == {"case": "planar1", "acc": 1e-4, "engine": "adaptive", "MR1": 1.0, **COIL}
 
 
 @pytest.mark.parametrize("chunk,threads", [(1, 1), (5, 2), (42, 1), (1000, 0)])
@@ -39,6 +40,15 @@ def test_chunks_and_threads_do_not_change_a_bit(chunk, threads):
     reference = small_study(chunk=17)
     df = small_study(chunk=chunk, threads=threads)
     assert df.equals(reference)
+
+
+def test_batch_engine_rows_are_within_acc_and_do_not_depend_on_threads():
+    adaptive = small_study()
+    batch = small_study(chunk=17, engine="batch")
+    assert batch.attrs["engine"] == "batch" and (batch["ier"] == 0).all()
+    dz = np.hypot(batch["dR"] - adaptive["dR"], batch["dX"] - adaptive["dX"])
+    assert (dz <= 1e-4 * np.hypot(adaptive["dR"], adaptive["dX"])).all()
+    assert small_study(chunk=17, threads=3, engine="batch").equals(batch)
 
 
 @pytest.mark.parametrize("grid,fixed,error", [
@@ -55,14 +65,15 @@ def test_a_malformed_grid_raises_before_any_work(grid, fixed, error):
 def test_refused_points_say_which_and_why_and_the_rest_is_kept():
     grid = {"LO": np.array([1e-4, -1e-4, np.nan, 3e-4]), "MR1": np.array([1.0, 50.0])}
     with pytest.warns(veldo.StudyWarning, match="4 of 8 points were refused"):
-        df = veldo.study("planar1", grid, chunk=3, CON1=1e6, f=1e5, **COIL)
+        df = veldo.study("planar1", grid, chunk=3, CON1=1e6, f=1e5, engine="adaptive", **COIL)
     refused = df[df["error"].notna()]
     assert list(refused.index) == [2, 3, 4, 5]
     assert list(refused["error"]) == ["Check for negative data values"] * 2 + \
         ["'nan' is not a valid floating point value"] * 2
     assert refused["dR"].isna().all() and (refused["ier"] == -1).all()
     kept = df[df["error"].isna()]
-    z = veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, kept["LO"].to_numpy(), 1e6, kept["MR1"].to_numpy())
+    z = veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, kept["LO"].to_numpy(), 1e6, kept["MR1"].to_numpy(),
+                      engine="adaptive")
     assert np.array_equal(kept["dR"], z.dR) and np.array_equal(kept["dX"], z.dX)
 
 

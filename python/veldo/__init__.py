@@ -117,10 +117,19 @@ def _columns(values):
     return shape, [np.ascontiguousarray(a).reshape(-1) for a in arrays]
 
 
-def _run(name, values, acc, threads):
+ENGINES = ("batch", "adaptive")
+
+
+def _engine(engine):
+    if engine not in ENGINES:
+        raise ValueError(f"the engine is 'batch' or 'adaptive', not {engine!r}")
+    return engine
+
+
+def _run(name, values, acc, threads, engine="batch"):
     """Evaluates `name` at the broadcast points; raises InputError at the first refused one."""
     shape, columns = _columns(values)
-    first, second, ier, refused = _veldo.evaluate(name, columns, float(acc), int(threads), True)
+    first, second, ier, refused = _veldo.evaluate(name, columns, float(acc), int(threads), True, _engine(engine))
     if refused:
         index, message = refused[0]
         raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
@@ -128,13 +137,19 @@ def _run(name, values, acc, threads):
             _scalar_or_array(ier.reshape(shape)))
 
 
-def evaluate(case: str, *args, acc: float = 1e-4, threads: int = 1) -> Impedance:
+def evaluate(case: str, *args, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
     """The impedance change of case ``case`` (``"planar1"``, ..., ``"vertical"``); ``args`` in
-    the order of that case's function (N, R1, R2, L [m], f [Hz], then the case's parameters)."""
+    the order of that case's function (N, R1, R2, L [m], f [Hz], then the case's parameters).
+
+    ``engine``: ``"batch"`` (the default) takes the points of one coil together on shared
+    quadrature nodes, each point checked against ``acc`` by its own error estimate and computed
+    again adaptively where that falls short; its numbers are within ``acc`` of the adaptive ones
+    and depend on which points are evaluated together. ``"adaptive"``: every point on its own, as
+    the window computes it."""
     names = arguments(case)
     if len(args) != len(names):
         raise TypeError(f"{case} takes {len(names)} arguments ({', '.join(names)}), got {len(args)}")
-    return Impedance(*_run(case, args, acc, threads))
+    return Impedance(*_run(case, args, acc, threads, engine))
 
 
 def air_coil(N, R1, R2, L, f, *, acc: float = 1e-4, threads: int = 1) -> AirCoil:
@@ -147,38 +162,38 @@ def air_coil(N, R1, R2, L, f, *, acc: float = 1e-4, threads: int = 1) -> AirCoil
     return AirCoil(*_run("air", (N, R1, R2, L, f), acc, threads))
 
 
-def planar1(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+def planar1(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil above a conducting half-space, its axis normal to the surface.
 
     N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; LO lift-off of
     the coil's lower face [m]; CON1 conductivity [S/m]; MR1 relative permeability.
     Returns dR, dX [ohm] and ier.
     """
-    return evaluate("planar1", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads)
+    return evaluate("planar1", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads, engine=engine)
 
 
 def planar2(N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
-            threads: int = 1) -> Impedance:
+            threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil above a layer of thickness D1 [m] (material 1) on a half-space of material 2.
 
     N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; LO lift-off [m];
     CON1, CON2 conductivities [S/m]; MR1, MR2 relative permeabilities. Returns dR, dX [ohm], ier.
     """
     return evaluate("planar2", N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, acc=acc,
-                    threads=threads)
+                    threads=threads, engine=engine)
 
 
-def bore1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+def bore1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil coaxial inside a bore of radius B1 >= R2 [m] in material 1.
 
     N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
     Returns dR, dX [ohm] and ier.
     """
-    return evaluate("bore1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads)
+    return evaluate("bore1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads, engine=engine)
 
 
 def bore2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
-          threads: int = 1) -> Impedance:
+          threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil inside a bore of radius B1 [m]: material 1 between B1 and B2 >= B1 [m], material 2
     outside B2.
 
@@ -186,20 +201,20 @@ def bore2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
     MR1, MR2. Returns dR, dX [ohm] and ier.
     """
     return evaluate("bore2", N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, acc=acc,
-                    threads=threads)
+                    threads=threads, engine=engine)
 
 
-def rod1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+def rod1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil round a rod of radius B1 <= R1 [m] of material 1.
 
     N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
     Returns dR, dX [ohm] and ier.
     """
-    return evaluate("rod1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads)
+    return evaluate("rod1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads, engine=engine)
 
 
 def rod2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
-         threads: int = 1) -> Impedance:
+         threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil round a rod of radius B1 <= R1 [m]: a shell of material 1 between B2 <= B1 [m] and
     B1, a core of material 2 inside B2.
 
@@ -207,17 +222,17 @@ def rod2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
     MR1, MR2. Returns dR, dX [ohm] and ier.
     """
     return evaluate("rod2", N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, acc=acc,
-                    threads=threads)
+                    threads=threads, engine=engine)
 
 
-def vertical(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1) -> Impedance:
+def vertical(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
     """Coil with its axis parallel to the surface of a half-space; LO [m] is the lift-off of the
     outermost turns (the axis at height R2 + LO).
 
     N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
     Returns dR, dX [ohm] and ier.
     """
-    return evaluate("vertical", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads)
+    return evaluate("vertical", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads, engine=engine)
 
 
 class Sweep:

@@ -97,7 +97,13 @@ def _coil_values(coil):
     return [coil.N, coil.R1, coil.R2, coil.L, coil.z, coil.x]
 
 
-def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True, pickup=None):
+def _engine(engine):
+    if engine not in ("batch", "adaptive"):
+        raise ValueError(f"the engine is 'batch' or 'adaptive', not {engine!r}")
+    return engine
+
+
+def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True, pickup=None, engine="batch"):
     """dR, dX, ier as flat arrays, the broadcast shape and the refusals."""
     if not isinstance(coil, Coil):
         raise TypeError("coil must be a veldo.Coil")
@@ -118,32 +124,36 @@ def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True, pickup=Non
     second = cols[8 + 3 * len(layers):] if pickup is not None else []
     dR, dX, ier, refused = _veldo.evaluate_problems(conductor.geometry, coil.axis == "parallel", cols[:6], cols[6],
                                                      cols[7], groups, float(acc), int(threads), stop_on_refusal,
-                                                     second)
+                                                     second, _engine(engine))
     return shape, dR, dX, ier, refused
 
 
-def impedance(coil: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+def impedance(coil: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1, engine: str = "batch"):
     """The impedance change dR + j dX [ohm] that the conductor causes in the coil at f [Hz].
 
     Returns an :class:`~veldo.Impedance` (dR, dX, ier), broadcast over every array-valued field of
     the coil, the conductor, its layers and ``f``. A refused input raises
     :class:`~veldo.InputError` with its message and the index of the first refused point.
+    ``engine`` as for :func:`veldo.evaluate`: ``"batch"`` (points of one coil on shared nodes,
+    each checked against ``acc``) or ``"adaptive"`` (every point on its own).
     """
-    return _impedance(coil, conductor, f, acc, threads, None)
+    return _impedance(coil, conductor, f, acc, threads, None, engine)
 
 
-def transfer_impedance(drive: Coil, pickup: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+def transfer_impedance(drive: Coil, pickup: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1,
+                       engine: str = "batch"):
     """The transfer impedance change Z21 = V2/I1 [ohm] that the conductor adds between a drive and
     a pickup coil at f [Hz]: dR, dX and ier as :func:`impedance` gives them, broadcast alike.
 
     The coils' axes are parallel: coaxial in a tube or round a rod (``z`` places each along the
     axis), over a plate normal to it at their lateral offsets ``x`` and their heights ``z`` above the
     probe's reference. Reciprocal: swapping drive and pickup changes at most the last bits; a pickup
-    that is the drive gives :func:`impedance`. Windings that overlap in space are refused.
+    that is the drive gives :func:`impedance`. Windings that overlap in space are refused. (Two
+    coils are computed adaptively whatever ``engine`` says.)
     """
     if not isinstance(pickup, Coil):
         raise TypeError("pickup must be a veldo.Coil")
-    return _impedance(drive, conductor, f, acc, threads, pickup)
+    return _impedance(drive, conductor, f, acc, threads, pickup, engine)
 
 
 def mutual_inductance(drive: Coil, pickup: Coil, acc: float = 1e-6):
@@ -160,10 +170,10 @@ def mutual_inductance(drive: Coil, pickup: Coil, acc: float = 1e-6):
     return _scalar_or_array(M.reshape(shape))
 
 
-def _impedance(coil, conductor, f, acc, threads, pickup):
+def _impedance(coil, conductor, f, acc, threads, pickup, engine="batch"):
     from . import Impedance, InputError, _scalar_or_array
 
-    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads, pickup=pickup)
+    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads, pickup=pickup, engine=engine)
     if refused:
         index, message = refused[0]
         raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
@@ -210,7 +220,7 @@ class Probe:
         return [(c[0], c[1], 1), (c[0], c[2], -1)]
 
 
-def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: int = 1, engine: str = "batch"):
     """What the probe's connection measures over the conductor at f [Hz]: dR, dX [ohm] and ier
     (the largest status of the terms), broadcast as :func:`impedance` does. A symmetric
     differential probe over a uniform piece reads zero."""
@@ -218,7 +228,7 @@ def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: i
 
     total = None
     for drive, pickup, sign in probe.terms():
-        z = transfer_impedance(drive, pickup, conductor, f, acc, threads=threads)
+        z = transfer_impedance(drive, pickup, conductor, f, acc, threads=threads, engine=engine)
         if total is None:
             total = Impedance(sign * z.dR, sign * z.dX, z.ier)
         else:

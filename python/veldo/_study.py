@@ -85,7 +85,7 @@ def _prepare_problem(problem, grid, fixed):
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
-def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1):
+def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1, engine="batch"):
     """Points ``start`` .. ``stop - 1`` of a problem's grid; returns as :func:`evaluate_chunk`."""
     from ._problem import _evaluate
 
@@ -94,11 +94,11 @@ def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1):
     values = {**fixed, **{name: axis[i] for (name, axis), i in zip(axes.items(), index)}}
     coil, conductor, f = _with(*problem, values)
     _, dR, dX, ier, refused = _evaluate(coil, conductor, np.broadcast_to(f, (stop - start,)), acc, threads,
-                                        stop_on_refusal=False)
+                                        stop_on_refusal=False, engine=engine)
     return start, dR, dX, ier, [(start + i, message) for i, message in refused]
 
 
-def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1):
+def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1, engine="batch"):
     """Points ``start`` .. ``stop - 1`` of the grid (C order: the last axis fastest).
 
     Returns (start, dR, dX, ier, refused) with ``refused`` a list of (grid index, message).
@@ -108,11 +108,11 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1):
     by_name = {name: axis[i] for (name, axis), i in zip(axes.items(), index)}
     columns = [by_name[n] if n in by_name else np.full(stop - start, fixed[n])
                for n in arguments(case)]
-    dR, dX, ier, refused = _veldo.evaluate(case, columns, float(acc), int(threads), False)
+    dR, dX, ier, refused = _veldo.evaluate(case, columns, float(acc), int(threads), False, engine)
     return start, dR, dX, ier, [(start + i, message) for i, message in refused]
 
 
-def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0, **fixed):
+def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0, engine="batch", **fixed):
     """Evaluates case ``case``, or a problem ``(coil, conductor)``, over the outer product of the
     axes in ``grid``.
 
@@ -135,7 +135,9 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     then ``dR``, ``dX`` [ohm], ``ier`` (0 ok, 1 or 2 one quadrature run short of ``acc``, 3 both,
     -1 not computed) and ``error`` (None, or the window's message for a refused point, whose
     dR and dX are NaN). A refused point refuses only itself, and a :class:`StudyWarning` says
-    how many were. ``df.attrs`` holds the case, ``acc`` and the fixed values. With ``path`` the
+    how many were. ``engine`` as for :func:`veldo.evaluate` (``"batch"``, the default, or
+    ``"adaptive"``; with ``"batch"`` a point's numbers depend on the chunk it falls in, within
+    ``acc``). ``df.attrs`` holds the case, ``acc``, the engine and the fixed values. With ``path`` the
     table is also written there: CSV with 17 significant digits (every number reads back
     exactly with :func:`read_study`), or a pickle when the name ends in ``.pkl``.
     """
@@ -152,15 +154,17 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
         raise ValueError("chunk must be at least 1")
     if not acc > 0:
         raise ValueError("acc must be positive")
+    if engine not in ("batch", "adaptive"):
+        raise ValueError(f"the engine is 'batch' or 'adaptive', not {engine!r}")
     shape = tuple(len(a) for a in axes.values())
     total = math.prod(shape)
     ranges = [(s, min(s + int(chunk), total)) for s in range(0, total, int(chunk))]
     if client is None:
-        parts = [run(case, axes, fixed, acc, s, e, threads) for s, e in ranges]
+        parts = [run(case, axes, fixed, acc, s, e, threads, engine) for s, e in ranges]
     else:
         # Every call computes afresh (pure=False): a study is not served from results that an
         # earlier one left on the cluster under the same key.
-        futures = [client.submit(run, case, axes, fixed, acc, s, e, pure=False)
+        futures = [client.submit(run, case, axes, fixed, acc, s, e, engine=engine, pure=False)
                    for s, e in ranges]
         parts = client.gather(futures)
 
@@ -175,7 +179,7 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
         error[i] = message
     frame["error"] = error
     df = pd.DataFrame(frame)
-    df.attrs = {"case": repr(tuple(case)) if is_problem else case, "acc": float(acc), **fixed}
+    df.attrs = {"case": repr(tuple(case)) if is_problem else case, "acc": float(acc), "engine": engine, **fixed}
     if refused:
         i, message = refused[0]
         warnings.warn(f"{len(refused)} of {total} points were refused (the first, row {i}: "
