@@ -25,10 +25,17 @@ inline constexpr int kMaxPanels = 400;
 // The functions with the loops over a batch's points are compiled twice, for the AVX2 unit and
 // for the baseline, the loader picking the one the processor runs (the same IEEE operations in
 // the same order either way: no contraction, so the values do not depend on the choice).
+// The elementary functions below are inlined into each of them (a function compiled for the
+// baseline is not otherwise inlined into the AVX2 copy, and a call in a loop stops vectorisation).
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define VELDO_BATCH_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VELDO_BATCH_CLONES
+#endif
+#if defined(__GNUC__)
+#define VELDO_BATCH_INLINE inline __attribute__((always_inline))
+#else
+#define VELDO_BATCH_INLINE inline
 #endif
 
 // The 15 nodes and weights of QUADPACK's G7K15 rule on one panel (a, b).
@@ -78,7 +85,7 @@ private:
 
 // e^x for x <= 0, exactly 0 below -700: x = n ln2 + r, |r| <= ln2/2, e^r by its Taylor
 // polynomial of degree 13 (remainder below 5e-18), 2^n put together in the exponent field.
-inline double ExpNonPositive(double x) {
+VELDO_BATCH_INLINE double ExpNonPositive(double x) {
   constexpr double kMagic = 0x1.8p52;  // adding it rounds to an integer in the low bits
   constexpr double kInvLn2 = 1.4426950408889634;
   constexpr double kLn2Hi = 6.93147180369123816490e-01, kLn2Lo = 1.90821492927058770002e-10;
@@ -107,7 +114,7 @@ inline double ExpNonPositive(double x) {
 }
 
 // Whether the integer-valued m (|m| < 2^51) is odd: m/2 is then not an integer and rounds away.
-inline bool Odd(double m) {
+VELDO_BATCH_INLINE bool Odd(double m) {
   constexpr double kMagic = 0x1.8p52;
   const double h = m * 0.5;
   return ((h + kMagic) - kMagic) != h;
@@ -115,7 +122,7 @@ inline bool Odd(double m) {
 
 // sin and cos of |t| <= 64: t = q pi/2 + r (Cody-Waite in three parts), |r| <= pi/4, the Taylor
 // polynomials of degree 15 and 16, the quadrant from q mod 4.
-inline void SinCos(double t, double& s, double& c) {
+VELDO_BATCH_INLINE void SinCos(double t, double& s, double& c) {
   constexpr double kMagic = 0x1.8p52;
   constexpr double k2OverPi = 6.36619772367581382433e-01;
   constexpr double kP1 = 1.57079632673412561417e+00, kP2 = 6.07710050630396597660e-11,
@@ -153,14 +160,14 @@ inline void SinCos(double t, double& s, double& c) {
 }
 
 // alpha = sqrt(k^2 + j s), k^2 >= 0, s >= 0, not both 0: the principal root, Re >= Im >= 0.
-inline void SqrtK2(double k2, double s, double& re, double& im) {
+VELDO_BATCH_INLINE void SqrtK2(double k2, double s, double& re, double& im) {
   const double r = std::sqrt(k2 * k2 + s * s);
   re = std::sqrt(0.5 * (r + k2));
   im = s / (2.0 * re);
 }
 
 // (ar + j ai) / (br + j bi).
-inline void Div(double ar, double ai, double br, double bi, double& qr, double& qi) {
+VELDO_BATCH_INLINE void Div(double ar, double ai, double br, double bi, double& qr, double& qi) {
   const double inv = 1.0 / (br * br + bi * bi);
   qr = (ar * br + ai * bi) * inv;
   qi = (ai * br - ar * bi) * inv;
@@ -168,7 +175,7 @@ inline void Div(double ar, double ai, double br, double bi, double& qr, double& 
 
 // e = exp(-2 alpha d) for Re alpha >= Im alpha >= 0, d >= 0: |phase| <= |log |e||, so beyond a
 // decay of e^-40 (|e| < 5e-18, below any accuracy asked of the kernel) the value is 0.
-inline void RoundTrip(double ar, double ai, double d, double& er, double& ei) {
+VELDO_BATCH_INLINE void RoundTrip(double ar, double ai, double d, double& er, double& ei) {
   const double x = -2.0 * d * ar;
   const bool gone = !(x >= -40.0);
   const double t = -2.0 * d * ai;

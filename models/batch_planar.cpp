@@ -70,7 +70,7 @@ using models_detail::SProduct;
 
 // (num, den) <- (P num e + M den, M num e + P den) with e the round trip of the layer of alpha
 // (a) and thickness d, brought back to |Re den| + |Im den| = 1.
-inline void Step(double ar, double ai, double d, double Mr, double Mi, double Pr, double Pi, double& nr,
+VELDO_BATCH_INLINE void Step(double ar, double ai, double d, double Mr, double Mi, double Pr, double Pi, double& nr,
                  double& ni, double& dr, double& di) {
   double er, ei;
   RoundTrip(ar, ai, d, er, ei);

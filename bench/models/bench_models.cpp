@@ -8,11 +8,14 @@
 // 0 or 1): case 1 over lift-off 0.001 to 10 mm and conductivity 0.01 to 60 MS/m in the window's
 // steps, every case over conductivity. Counter "coil" = coil factors evaluated per point. And
 // plates of 1, 2, 5 and 20 layers through the one entry point (items per second = points).
+// BM_Batch*: the same sweeps through the batch engine (models/batch_engine.hpp).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
+#include "models/batch_engine.hpp"
 #include "models/models_counted.hpp"
 #include "models/problem.hpp"
 
@@ -170,6 +173,120 @@ void BM_SweepPlanarStack(benchmark::State& state) {
   state.SetItemsProcessed(done);
 }
 
+// The same sweeps through the batch engine: the whole sweep one call of EvaluateBatch per
+// iteration, with a workspace of its own (items per second = points; "fallback" = the share of
+// points the adaptive path computed again).
+void BatchSweep(benchmark::State& state, const Probe& probe, std::vector<Conductor> conductors, std::vector<double> f) {
+  std::vector<const Conductor*> ptr;
+  for (const Conductor& c : conductors) ptr.push_back(&c);
+  std::vector<Impedance> out(conductors.size());
+  std::vector<int> raised(conductors.size());
+  std::int64_t done = 0, fallbacks = 0;
+  for (auto _ : state) {
+    Workspace ws;
+    const BatchOutcome o = EvaluateBatch(probe, ptr, f, Acc, out, raised, ws);
+    benchmark::DoNotOptimize(out.data());
+    done += o.points;
+    fallbacks += o.fallbacks;
+  }
+  state.SetItemsProcessed(done);
+  state.counters["fallback"] = static_cast<double>(fallbacks) / static_cast<double>(done);
+}
+
+Probe OneCoil(double r1, double r2, CoilAxis axis = CoilAxis::Normal) {
+  Probe p;
+  p.coils.push_back(Coil{N, r1, r2, L, 0.0, 0.0, axis});
+  return p;
+}
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// `points` conductors and frequencies made by make(i, conductor, f).
+template <class Make>
+void Points(int points, std::vector<Conductor>& c, std::vector<double>& f, Make make) {
+  c.resize(static_cast<std::size_t>(points));
+  f.resize(static_cast<std::size_t>(points));
+  for (int i = 0; i < points; ++i) make(static_cast<double>(i), c[static_cast<std::size_t>(i)], f[static_cast<std::size_t>(i)]);
+}
+
+void BM_BatchPlanarOneLayerLiftOff(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(10000, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Plate, (0.001 + 0.001 * i) * 1e-3, {{kInf, 1e6, 1}}}, fi = 1e5;
+  });
+  BatchSweep(s, OneCoil(R1, R2), c, f);
+}
+void BM_BatchPlanarOneLayerConductivity(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(6000, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Plate, 0.1e-3, {{kInf, (0.01 + 0.01 * i) * 1e6, 1}}}, fi = 1e5;
+  });
+  BatchSweep(s, OneCoil(R1, R2), c, f);
+}
+void BM_BatchPlanarTwoLayers(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(600, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Plate, 0.1e-3, {{0.1e-3, (0.1 + 0.1 * i) * 1e6, 1}, {kInf, 35.4e6, 1}}}, fi = 1e4;
+  });
+  BatchSweep(s, OneCoil(R1, R2), c, f);
+}
+// Plates of n layers as BM_SweepPlanarStack builds them.
+void BM_BatchPlanarStack(benchmark::State& s) {
+  const int n = static_cast<int>(s.range(0));
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(600, c, f, [n](double i, Conductor& k, double& fi) {
+    k = {Geometry::Plate, 0.1e-3, {}};
+    for (int j = 0; j + 1 < n; ++j) k.layers.push_back({j == 0 ? 0.1e-3 : 0.05e-3, j % 2 ? 20e6 : 5e6, 1});
+    k.layers.push_back({kInf, 35.4e6, 1});
+    k.layers.front().sigma = (0.1 + 0.1 * i) * 1e6;
+    fi = 1e4;
+  });
+  BatchSweep(s, OneCoil(R1, R2), c, f);
+}
+void BM_BatchCylinderInsideOneLayer(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(600, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Tube, 10e-3, {{kInf, (0.1 + 0.1 * i) * 1e6, 1}}}, fi = 1e4;
+  });
+  BatchSweep(s, OneCoil(R1, R2), c, f);
+}
+void BM_BatchCylinderInsideTwoLayers(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(600, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Tube, 10e-3, {{2e-3, (0.1 + 0.1 * i) * 1e6, 1}, {kInf, 35.4e6, 1}}}, fi = 1e4;
+  });
+  BatchSweep(s, OneCoil(R1, R2), c, f);
+}
+void BM_BatchCylinderOutsideOneLayer(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(600, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Rod, 9e-3, {{9e-3, (0.1 + 0.1 * i) * 1e6, 1}}}, fi = 1e5;
+  });
+  BatchSweep(s, OneCoil(RodR1, RodR2), c, f);
+}
+void BM_BatchCylinderOutsideTwoLayers(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(600, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Rod, 10e-3, {{1e-3, (0.1 + 0.1 * i) * 1e6, 1}, {9e-3, 35.4e6, 1}}}, fi = 1e5;
+  });
+  BatchSweep(s, OneCoil(RodR1, RodR2), c, f);
+}
+void BM_BatchVerticalCoilHalfSpace(benchmark::State& s) {
+  std::vector<Conductor> c;
+  std::vector<double> f;
+  Points(120, c, f, [](double i, Conductor& k, double& fi) {
+    k = {Geometry::Plate, 0.1e-3, {{kInf, (0.5 + 0.5 * i) * 1e6, 1}}}, fi = 1e5;
+  });
+  BatchSweep(s, OneCoil(R1, R2, CoilAxis::Parallel), c, f);
+}
+
 BENCHMARK(BM_AirCoilReactance)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanarOneLayer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanarTwoLayers)->Unit(benchmark::kMicrosecond);
@@ -187,6 +304,15 @@ BENCHMARK(BM_SweepCylinderOutsideOneLayer)->Arg(0)->Arg(1)->Unit(benchmark::kMil
 BENCHMARK(BM_SweepCylinderOutsideTwoLayers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SweepVerticalCoilHalfSpace)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SweepPlanarStack)->Arg(1)->Arg(2)->Arg(5)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchPlanarOneLayerLiftOff)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchPlanarOneLayerConductivity)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchPlanarTwoLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchPlanarStack)->Arg(1)->Arg(2)->Arg(5)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchCylinderInsideOneLayer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchCylinderInsideTwoLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchCylinderOutsideOneLayer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchCylinderOutsideTwoLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchVerticalCoilHalfSpace)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
