@@ -151,6 +151,14 @@ void LayeredGroup::SetForm(const LayeredForm& f) {
   Notify();
 }
 
+void LayeredGroup::SetTable(const std::vector<LayerTexts>& layers, const std::string& sweepPath,
+                            const std::string& familyPath) {
+  rows_ = layers.empty() ? std::vector<LayerTexts>{kNewLayer} : layers;
+  FillTable(-1);
+  FillPaths(sweepPath, familyPath);
+  Notify();
+}
+
 void LayeredGroup::AddLayer() {
   const int current = Layers->currentRow();
   // Above the selected layer; with none selected, above the unbounded one.

@@ -26,6 +26,8 @@ public:
   // The inputs as they stand now (texts), and back.
   LayeredForm Form() const;
   void SetForm(const LayeredForm& form);
+  // The layers and the chosen paths alone (the edit fields are restored by their names).
+  void SetTable(const std::vector<LayerTexts>& layers, const std::string& sweepPath, const std::string& familyPath);
 
   // The table: a layer with the default texts above the selected one (the unbounded layer stays
   // last unless moved), the selected layer removed (one stays), the selected layer moved.
