@@ -318,8 +318,12 @@ void StackPlate(QPainter& p, const LayeredForm& f, const CoilPicture& c, double 
   const double r2 = Mm(c.R2, 4), r1 = std::min(Mm(c.R1, 2), r2), l = Mm(c.L, 1);
   const double scale = 70 / std::max(r2, 1e-9);  // the coil's outer radius 70 px
   const double coilTop = 60, coilH = std::clamp(l * scale, 8.0, 40.0);
-  const double surface = coilTop + coilH + std::clamp(Mm(f.position, 0.1) * scale, 6.0, 40.0);
-  const std::vector<double> sizes = LayerSizes(f, scale, 8, 45, std::max(bottom - surface - 24, 10.0));
+  const double surface = coilTop + coilH + std::clamp(Mm(f.position, 0.1) * scale, 14.0, 40.0);
+  // The finite layers in proportion to one another, together about 100 px.
+  double total = 0;
+  for (std::size_t k = 0; k + 1 < f.layers.size(); ++k) total += Mm(f.layers[k][0], 0);
+  const std::vector<double> sizes =
+      LayerSizes(f, total > 0 ? 100 / total : scale, 10, 60, std::max(bottom - surface - 24, 10.0));
   double y = surface;
   for (std::size_t k = 0; k < f.layers.size(); ++k) {
     const double h = k < sizes.size() ? sizes[k] : std::max(bottom - y, 16.0);
@@ -330,7 +334,7 @@ void StackPlate(QPainter& p, const LayeredForm& f, const CoilPicture& c, double 
   }
   SymmetryAxis(p, coilTop - 15, y);
   CoilSection(p, coilTop, r1 * scale, r2 * scale, coilH);
-  VerticalDimension(p, 60, coilTop + coilH, surface, "LO");
+  VerticalDimension(p, 40, coilTop + coilH, surface, "LO");
 }
 
 void StackTube(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
@@ -371,7 +375,7 @@ void StackRod(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bo
   SymmetryAxis(p, top - 5, bottom + 5);
   Winding(p, QRectF(kAxisX - r2 * scale, coilTop, (r2 - r1) * scale, coilH));
   Winding(p, QRectF(kAxisX + r1 * scale, coilTop, (r2 - r1) * scale, coilH));
-  Radius(p, top + 30, kAxisX + radius, "R");
+  Radius(p, top + 45, kAxisX + radius, "R");
 }
 
 }  // namespace
