@@ -33,6 +33,11 @@ Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& c
   return z;
 }
 
+TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
+                      int& Ier, Workspace& ws) {
+  return models_detail::PlanarPairLaplace(drive, pickup, conductor.position, conductor.layers, p, Acc, Ier, &ws.cache);
+}
+
 Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
                        Workspace& ws) {
   return EvaluatePair(drive, pickup, conductor, f, Acc, &ws.count, &ws.cache);

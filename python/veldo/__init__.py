@@ -25,14 +25,14 @@ import numpy as np
 from . import _veldo
 from ._cases import CASE_PARAMS, arguments
 from ._problem import (Coil, Layer, Plate, Probe, Rod, Tube, impedance, mutual_inductance, probe_impedance,
-                       transfer_impedance)
+                       transfer_impedance, transient)
 from ._study import StudyWarning, read_study, study
 
 __all__ = [
     "AirCoil", "Impedance", "Sweep", "InputError", "ComputeError",
     "air_coil", "planar1", "planar2", "bore1", "bore2", "rod1", "rod2", "vertical",
     "Coil", "Layer", "Plate", "Tube", "Rod", "impedance", "transfer_impedance", "mutual_inductance",
-    "Probe", "probe_impedance",
+    "Probe", "probe_impedance", "transient",
     "evaluate", "sweep", "study", "read_study", "StudyWarning", "CASES",
 ]
 
