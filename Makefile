@@ -52,6 +52,7 @@ valgrind: build
 # not part of CI, whose make test runs the same comparisons at the tabulated points).
 docs: build
 	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/validation/make_docs.py
+	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/layered/make_figures.py
 
 clean:
 	rm -rf build

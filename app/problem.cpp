@@ -32,12 +32,44 @@ std::optional<std::string> LayerRefusal(const Layer& l, std::size_t i, std::size
 
 }  // namespace
 
+namespace {
+
+// "Check the coil: ..." for a probe of one coil, "Check coil 2: ..." for one of several.
+std::string CoilCheck(const Probe& probe, std::size_t i, std::string_view what) {
+  const std::string name = probe.coils.size() == 1 ? "the coil" : "coil " + std::to_string(i + 1);
+  return "Check " + name + ": " + std::string(what);
+}
+
+// Whether two windings share a point in space (axes parallel, x apart): their spans along the
+// axis overlap and, coaxial, their radial spans too; side by side, their outer cylinders meet.
+bool Overlap(const Coil& a, const Coil& b) {
+  const bool axial = a.z < b.z + b.L && b.z < a.z + a.L;
+  if (!axial) return false;
+  const double x = std::fabs(a.x - b.x);
+  if (x == 0) return a.R1 < b.R2 && b.R1 < a.R2;
+  return x < a.R2 + b.R2;
+}
+
+}  // namespace
+
 std::optional<std::string> ProblemRefusal(const Problem& p) {
-  if (p.probe.coils.empty()) return std::string("Check the probe: it has no coil");
-  const Coil& c = p.probe.coils.front();
-  for (double v : {c.R1, c.R2, c.L, c.z, c.x})
-    if (!std::isfinite(v)) return std::string("Check the coil: its dimensions and position must be finite numbers");
-  if (const auto refusal = CoilRefusal(c.N, c.R1, c.R2, c.L)) return std::string(*refusal);
+  const Probe& probe = p.probe;
+  if (probe.coils.empty()) return std::string("Check the probe: it has no coil");
+  if (probe.drive >= probe.coils.size() || probe.pickup >= probe.coils.size())
+    return std::string("Check the probe: its drive and pickup must be coils of it");
+  for (std::size_t i = 0; i < probe.coils.size(); ++i) {
+    const Coil& c = probe.coils[i];
+    for (double v : {c.R1, c.R2, c.L, c.z, c.x})
+      if (!std::isfinite(v)) return CoilCheck(probe, i, "its dimensions and position must be finite numbers");
+    if (const auto refusal = CoilRefusal(c.N, c.R1, c.R2, c.L)) {
+      std::string text(*refusal);
+      return probe.coils.size() == 1 ? text : CoilCheck(probe, i, text.substr(text.find(": ") + 2));
+    }
+  }
+  for (std::size_t i = 0; i < probe.coils.size(); ++i)
+    for (std::size_t j = i + 1; j < probe.coils.size(); ++j)
+      if (Overlap(probe.coils[i], probe.coils[j]))
+        return "Check coils " + std::to_string(i + 1) + " and " + std::to_string(j + 1) + ": their windings overlap";
   if (!std::isfinite(p.f) || p.f < 0) return std::string("Check the frequency: it must be a finite number of at least 0");
   const Conductor& k = p.conductor;
   const auto& layers = k.layers;
@@ -48,30 +80,34 @@ std::optional<std::string> ProblemRefusal(const Problem& p) {
   if (!std::isfinite(k.position)) return std::string("Check the conductor: its lift-off or radius must be a finite number");
   for (std::size_t i = 0; i < layers.size(); ++i)
     if (auto refusal = LayerRefusal(layers[i], i, layers.size())) return refusal;
-  switch (k.geometry) {
-    case Geometry::Plate:
-      if (k.position + c.z < 0) return std::string("Check the coil: it reaches below the plate's surface (lift-off + z < 0)");
-      break;
-    case Geometry::Tube:
-      if (c.x != 0) return std::string("Check the coil: in a tube its axis is the tube's (x must be 0)");
-      if (!(k.position >= c.R2)) return std::string("Check the geometry: the coil must fit inside the bore (radius >= R2)");
-      break;
-    case Geometry::Rod: {
-      if (c.x != 0) return std::string("Check the coil: round a rod its axis is the rod's (x must be 0)");
-      if (k.position < 0) return std::string("Check the geometry: the rod's radius must not be negative");
-      if (k.position > c.R1) return std::string("Check the geometry: the rod must fit inside the coil (radius <= R1)");
-      double depth = 0;
-      for (std::size_t i = 0; i + 1 < layers.size(); ++i) {
-        depth += layers[i].thickness;
-        if (!(depth < k.position) && k.position > 0)
-          return "Check the rod: its shells down to " + LayerName(i, layers.size()) +
-                 " are as thick as its radius or thicker; they must nest round the core";
-      }
-      break;
+  for (std::size_t i = 0; i < probe.coils.size(); ++i) {
+    const Coil& c = probe.coils[i];
+    switch (k.geometry) {
+      case Geometry::Plate:
+        if (k.position + c.z < 0) return CoilCheck(probe, i, "it reaches below the plate's surface (lift-off + z < 0)");
+        break;
+      case Geometry::Tube:
+        if (c.x != 0) return CoilCheck(probe, i, "in a tube its axis is the tube's (x must be 0)");
+        if (!(k.position >= c.R2)) return std::string("Check the geometry: the coil must fit inside the bore (radius >= R2)");
+        break;
+      case Geometry::Rod:
+        if (c.x != 0) return CoilCheck(probe, i, "round a rod its axis is the rod's (x must be 0)");
+        if (k.position < 0) return std::string("Check the geometry: the rod's radius must not be negative");
+        if (k.position > c.R1) return std::string("Check the geometry: the rod must fit inside the coil (radius <= R1)");
+        break;
+    }
+    if (c.axis == CoilAxis::Parallel && (k.geometry != Geometry::Plate || probe.drive != probe.pickup))
+      return CoilCheck(probe, i, "only a single coil over a plate can lie with its axis parallel to the surface");
+  }
+  if (k.geometry == Geometry::Rod) {
+    double depth = 0;
+    for (std::size_t i = 0; i + 1 < layers.size(); ++i) {
+      depth += layers[i].thickness;
+      if (!(depth < k.position) && k.position > 0)
+        return "Check the rod: its shells down to " + LayerName(i, layers.size()) +
+               " are as thick as its radius or thicker; they must nest round the core";
     }
   }
-  if (c.axis == CoilAxis::Parallel && k.geometry != Geometry::Plate)
-    return std::string("Check the coil: only over a plate can its axis lie parallel to the surface");
   return std::nullopt;
 }
 

@@ -28,7 +28,7 @@ namespace models_detail {
 // Which coil factor a value holds: the planar models' J(k)^2/k^6 with J the integral of t J1(t),
 // the bore models' integral of t I1(t), the rod models' integral of t K1(t), the vertical coil's
 // integral of t I1(t) with its winding factor.
-enum class CoilFactorKind : std::uint8_t { Planar, Inside, Outside, Vertical };
+enum class CoilFactorKind : std::uint8_t { Planar, Inside, Outside, Vertical, PlanarPair, InsidePair, OutsidePair };
 
 // The parts of a coil factor at one node; each family fills what it uses.
 struct CoilFactor {
@@ -38,6 +38,9 @@ struct CoilFactor {
   double radial = 0.0;    // planar: J^2 / k^6 as a double
   double axial = 0.0;     // cylinders: 1 - cos(k L)
   double lnScale = 0.0;   // bore: k R2 when c is kept scaled, else 0
+  double c2 = 0.0;        // cylinder pairs: the second coil's cross-section integral
+  double lnScale2 = 0.0;  // bore pairs: its scale
+  double lateral = 1.0;   // planar pairs: J0(k x) of the axes' lateral separation x
   bool plain = true;      // bore: c unscaled; vertical: c below the cut-offs (has a value)
 };
 
@@ -45,7 +48,7 @@ struct CoilFactor {
 
 class CoilFactorCache {
 public:
-  // `slots` bounds the memory (about 96 bytes a slot); at most three quarters of them are
+  // `slots` bounds the memory (about 120 bytes a slot); at most three quarters of them are
   // filled, later nodes are evaluated without being kept.
   explicit CoilFactorCache(std::size_t slots = kDefaultSlots) : slots_(RoundUp(slots)), mask_(slots_.size() - 1) {}
 
@@ -59,10 +62,13 @@ public:
   long long Found() const { return found_; }
   std::size_t Kept() const { return fill_; }
 
-  // For the models: selects the coil and family of the values to come, forgetting the kept
-  // values when either differs from the last call's.
-  void Bind(models_detail::CoilFactorKind kind, double R1, double R2, double L) {
-    const std::uint64_t key[3] = {Bits(R1), Bits(R2), Bits(L)};
+  // For the models: selects the coil (or pair of coils) and family of the values to come, by the
+  // numbers that fix the factor (up to kKeySize), forgetting the kept values when any differs from
+  // the last call's.
+  static constexpr int kKeySize = 8;
+  void Bind(models_detail::CoilFactorKind kind, const double* values, int n) {
+    std::uint64_t key[kKeySize] = {};
+    for (int i = 0; i < n && i < kKeySize; ++i) key[i] = Bits(values[i]);
     if (bound_ && kind == kind_ && std::memcmp(key, coil_, sizeof key) == 0) return;
     bound_ = true;
     kind_ = kind;
@@ -93,7 +99,7 @@ public:
   }
   void CountEvaluation() { ++evaluated_; }
 
-  // 4096 slots (about 0.4 MB): a long sweep of any case at the default accuracy meets a few
+  // 4096 slots (about 0.5 MB): a long sweep of any case at the default accuracy meets a few
   // hundred distinct nodes (10,000 lift-offs of case 1: about 170).
   static constexpr std::size_t kDefaultSlots = 4096;
 
@@ -126,7 +132,7 @@ private:
   std::uint64_t generation_ = 1;
   bool bound_ = false;
   models_detail::CoilFactorKind kind_ = models_detail::CoilFactorKind::Planar;
-  std::uint64_t coil_[3] = {};
+  std::uint64_t coil_[kKeySize] = {};
   long long evaluated_ = 0, found_ = 0;
 };
 

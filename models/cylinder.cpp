@@ -3,6 +3,7 @@
 // Dodd-Deeds integral over the axial spatial frequency k. In each shell the radial solution of the
 // field harmonic cos(kz) is a I1(alpha r) + c K1(alpha r), alpha = sqrt(k^2 + j omega mu0 mu
 // sigma); across each interface the potential and (1/mu)(1/r) d(r A)/dr are continuous.
+#include <algorithm>
 #include <cmath>
 
 #include "bessel/amos.hpp"
@@ -189,51 +190,85 @@ CoilFactor OutsideCoilFactor(double k, double R1, double R2, double L) {
 
 constexpr TComplex kZero{0.0, 0.0};
 
-// rhoS (1 - cos kL) (Ic e^(-+x))^2 / k^6: the scaled reflection times the coil factor, the
-// exponential of x = k r_surface (and of a scaled coil factor's lnScale) joined to Ic in extended
-// precision through the logarithm, since far out in k e^x alone exceeds even the extended range.
-TComplex ScaledKernel(const TComplex& rhoS, const CoilFactor& cf, double x, int sign) {
-  if (cf.c == 0.0) return kZero;  // the coil factor has underflowed: nothing left to scale
-  const long double Ic = cf.c;
-  const long double c = std::copysign(
-      std::exp(std::log(std::fabs(Ic)) + sign * static_cast<long double>(x) + static_cast<long double>(cf.lnScale)),
-      Ic);
-  const double radial = static_cast<double>(c * c / cf.k6);
+// The two windings' axial factor: (1/2) Re of T_a conj(T_b) k^2, T = int e^(ikz) dz over each
+// winding's span [z, z + L] along the axis, that is
+//   (cos k(b_a - b_b) - cos k(b_a - a_b) - cos k(a_a - b_b) + cos k(a_a - a_b)) / 2;
+// for one winding 1 - cos kL, formed so.
+long double AxialPair(long double k, const Coil& a, const Coil& b) {
+  if (a.z == b.z && a.L == b.L) return 1.0L - std::cos(k * a.L);
+  const long double aa = a.z, ba = aa + a.L, ab = b.z, bb = ab + b.L;
+  return (std::cos(k * (ba - bb)) - std::cos(k * (ba - ab)) - std::cos(k * (aa - bb)) + std::cos(k * (aa - ab))) / 2;
+}
+
+// rhoS (axial) (Ic_a e^(-+x)) (Ic_b e^(-+x)) / k^6: the scaled reflection times the coil factor,
+// the exponential of x = k r_surface (and of a scaled coil factor's lnScale) joined to each Ic in
+// extended precision through the logarithm, since far out in k e^x alone exceeds even the
+// extended range.
+long double Rescaled(double Ic, double x, int sign, double lnScale) {
+  const long double v = Ic;
+  return std::copysign(std::exp(std::log(std::fabs(v)) + sign * static_cast<long double>(x) + static_cast<long double>(lnScale)), v);
+}
+TComplex ScaledKernel(const TComplex& rhoS, const CoilFactor& cf, double x, int sign, bool self) {
+  if (cf.c == 0.0 || (!self && cf.c2 == 0.0)) return kZero;  // a coil factor has underflowed
+  const long double c = Rescaled(cf.c, x, sign, cf.lnScale);
+  const long double c2 = self ? c : Rescaled(cf.c2, x, sign, cf.lnScale2);
+  const double radial = static_cast<double>(c * c2 / cf.k6);
   return CScale(CScale(rhoS, cf.axial), radial);
 }
 
 }  // namespace
 
-// S = int_0^inf rho (1 - cos kL) Ic^2 / k^6 dk, Delta Z = j 4 omega mu0 q S. If every node was
+// Z_ab, the pickup b's voltage per ampere of the drive a, both coaxial with the cylinder:
+// S = int_0^inf rho (axial) Ic_a Ic_b / k^6 dk, Delta Z = j 4 omega mu0 q_ab S. If every node was
 // dropped, the integral is exactly 0 without the quadrature noticing anything wrong: the call then
 // reports both runs as failed instead of returning a silent "no change". A rod of radius 0 is no
 // conductor: rho = 0 at every node.
-void CylinderCoil(const Coil& coil, const Conductor& conductor, double f, double Acc, Impedance& out,
+void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, double f, double Acc, Impedance& out,
                   KernelCount* Count, CoilFactorCache* Cache) {
-  const double R1 = coil.R1, R2 = coil.R2, L = coil.L;
+  const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && a.z == b.z;
   const double omega = Omega(f);
   const CylinderMedia media(conductor, omega);
   const bool rod = media.Rod();
   const Limits lim;
-  auto factors = CoilFactors(Cache, rod ? CoilFactorKind::Outside : CoilFactorKind::Inside, R1, R2, L, [&](double k) {
-    return rod ? OutsideCoilFactor(k, R1, R2, L) : InsideCoilFactor(k, R1, R2, L, lim);
-  });
+  auto factor = [&](double k, const Coil& c) {
+    return rod ? OutsideCoilFactor(k, c.R1, c.R2, c.L) : InsideCoilFactor(k, c.R1, c.R2, c.L, lim);
+  };
+  auto make = [&](double k) {
+    CoilFactor cf = factor(k, a);
+    if (!self) {
+      const CoilFactor other = factor(k, b);
+      cf.c2 = other.c;
+      cf.lnScale2 = other.lnScale;
+      cf.axial = static_cast<double>(AxialPair(k, a, b));
+    }
+    return cf;
+  };
+  const double selfKey[3] = {a.R1, a.R2, a.L};
+  const double key[7] = {a.R1, a.R2, a.L, b.R1, b.R2, b.L, b.z - a.z};
+  const CoilFactorKind kind = rod ? (self ? CoilFactorKind::Outside : CoilFactorKind::OutsidePair)
+                                  : (self ? CoilFactorKind::Inside : CoilFactorKind::InsidePair);
+  auto factors = self ? CoilFactors(Cache, kind, selfKey, 3, make) : CoilFactors(Cache, kind, key, 7, make);
   int dropped = 0;
   auto kernel = [&](double kappa, double k) {
     if (media.Surface() == 0.0) return kZero;
     const CoilFactor cf = factors.At(kappa, k);
     TComplex rhoS;
     if (!media.ScaledResponse(k, rhoS)) return ++dropped, kZero;
-    return ScaledKernel(rhoS, cf, k * media.Surface(), rod ? +1 : -1);
+    return ScaledKernel(rhoS, cf, k * media.Surface(), rod ? +1 : -1, self);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, R2, Acc, out.Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, out.Ier, evals, Reuses(Count));
   if (dropped > 0 && S.Re == 0.0 && S.Im == 0.0) out.Ier = CombineIer(1, 1);
-  const double q = TurnsFactor(coil.N, R1, R2, L);
+  const double q = PairTurnsFactor(a, b);
   const TComplex dZ = CScale(CMulI(CScale(S, q)), 4.0f * omega * kMu0);
   out.dR = CRe(dZ);
   out.dX = CIm(dZ);
   AddCount(Count, evals, 0, factors.Evaluated());
+}
+
+void CylinderCoil(const Coil& coil, const Conductor& conductor, double f, double Acc, Impedance& out,
+                  KernelCount* Count, CoilFactorCache* Cache) {
+  CylinderPair(coil, coil, conductor, f, Acc, out, Count, Cache);
 }
 
 }  // namespace veldo::models_detail

@@ -9,8 +9,10 @@ namespace veldo {
 
 Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, double Acc, KernelCount* count,
                    CoilFactorCache* cache) {
+  if (probe.pickup != probe.drive)
+    return EvaluatePair(probe.coils[probe.drive], probe.coils[probe.pickup], conductor, f, Acc, count, cache);
   Impedance z;
-  const Coil& coil = probe.coils.front();
+  const Coil& coil = probe.coils[probe.drive];
   if (conductor.geometry != Geometry::Plate) {
     models_detail::CylinderCoil(coil, conductor, f, Acc, z, count, cache);
   } else if (coil.axis == CoilAxis::Parallel) {
@@ -19,6 +21,26 @@ Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, dou
     models_detail::PlanarNormalCoil(coil, conductor.position, conductor.layers, f, Acc, z, count, cache);
   }
   return z;
+}
+
+Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
+                       KernelCount* count, CoilFactorCache* cache) {
+  Impedance z;
+  if (conductor.geometry != Geometry::Plate)
+    models_detail::CylinderPair(drive, pickup, conductor, f, Acc, z, count, cache);
+  else
+    models_detail::PlanarPair(drive, pickup, conductor.position, conductor.layers, f, Acc, z, count, cache);
+  return z;
+}
+
+TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
+                      int& Ier, Workspace& ws) {
+  return models_detail::PlanarPairLaplace(drive, pickup, conductor.position, conductor.layers, p, Acc, Ier, &ws.cache);
+}
+
+Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
+                       Workspace& ws) {
+  return EvaluatePair(drive, pickup, conductor, f, Acc, &ws.count, &ws.cache);
 }
 
 Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, double Acc, Workspace& ws) {

@@ -170,6 +170,15 @@ inline double TurnsFactor(int N, double R1, double R2, double L) {
   return static_cast<double>(n * n / (static_cast<long double>(L) * L * w * w));
 }
 
+// q_ab = N_a N_b / (L_a L_b w_a w_b), w = R2 - R1: the product of two windings' turns densities;
+// for one winding the turns factor above, formed in the same order.
+template <class Coil>
+double PairTurnsFactor(const Coil& a, const Coil& b) {
+  const long double na = a.N, nb = b.N;
+  const long double wa = static_cast<long double>(a.R2) - a.R1, wb = static_cast<long double>(b.R2) - b.R1;
+  return static_cast<double>(na * nb / (static_cast<long double>(a.L) * b.L * wa * wb));
+}
+
 // ELIM = 2.303 (K log10(2) - 3), K the smaller exponent bound of the Bessel unit's table (about
 // 700.92): above it the unscaled I0 of a real argument overflows in ZBESI, so CoilIntI has no
 // value there.
@@ -196,7 +205,13 @@ class CoilFactors {
 public:
   CoilFactors(CoilFactorCache* cache, CoilFactorKind kind, double R1, double R2, double L, Make make)
       : cache_(cache), make_(make) {
-    if (cache_ != nullptr) cache_->Bind(kind, R1, R2, L);
+    const double key[3] = {R1, R2, L};
+    if (cache_ != nullptr) cache_->Bind(kind, key, 3);
+  }
+  // A factor fixed by more numbers (a pair of coils and their offsets).
+  CoilFactors(CoilFactorCache* cache, CoilFactorKind kind, const double* key, int n, Make make)
+      : cache_(cache), make_(make) {
+    if (cache_ != nullptr) cache_->Bind(kind, key, n);
   }
   CoilFactor At(double kappa, double k) {
     if (cache_ == nullptr) {

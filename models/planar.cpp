@@ -1,7 +1,10 @@
 // Coil with its axis normal to a planar stack of layers, by the Dodd-Deeds integral over the
 // radial spatial frequency k: the coil factor E(k) J(k)^2 / k^6 times the stack's reflection
 // coefficient rho(k) (models/planar_stack.hpp).
+#include <algorithm>
 #include <cmath>
+
+#include "bessel/amos.hpp"
 
 #include "coilint/coilint.hpp"
 #include "models/model_driver.hpp"
@@ -12,49 +15,94 @@ namespace veldo::models_detail {
 
 namespace {
 
-// The coil factor of the planar kernels: E(k) J(k)^2 / k^6. E(k) = (e^-k h - e^-k(h+L))^2 couples
-// the winding's height and its lower face's height h above the surface; it is formed in extended
-// precision because the two exponentials nearly cancel for small k L. J(k)^2 / k^6 depends on the
-// coil alone.
-struct PlanarGeometry {
+// The factors of one winding over a plate: E(k) couples its height L and its lower face's height h
+// above the surface, J(k) = int_{kR1}^{kR2} t J1(t) dt its cross-section.
+struct PlanarWinding {
   double R1, R2, L, h;
 
-  double E(double k) const {
+  // e^-k h - e^-k(h+L), in extended precision: the two exponentials nearly cancel for small k L.
+  long double D(double k) const {
     const long double kk = k;
-    const long double d = std::exp(-kk * h) - std::exp(-kk * (static_cast<long double>(h) + L));
-    return static_cast<double>(d * d);
+    return std::exp(-kk * h) - std::exp(-kk * (static_cast<long double>(h) + L));
   }
-  CoilFactor CoilFactorAt(double k) const {
-    CoilFactor cf;
-    const long double J = CoilIntJ(k * R1, k * R2);
-    cf.c = static_cast<double>(J);
-    cf.radial = static_cast<double>(J * J / IntPow(k, 6));
-    return cf;
-  }
+  long double J(double k) const { return CoilIntJ(k * R1, k * R2); }
 };
+
+// J0 of a real argument, order 0 of ZBESJ.
+double BesselJ0(double x) {
+  double cyr[2] = {}, cyi[2] = {};
+  int nz = 0, ierr = 0;
+  ZBESJ(x, 0.0, 0.0, 1, 1, cyr, cyi, nz, ierr);
+  return cyr[1];
+}
 
 }  // namespace
 
-// Delta Z = j pi omega mu0 q S, q = N^2 / (L^2 (R2 - R1)^2).
-void PlanarNormalCoil(const Coil& coil, double liftOff, const std::vector<Layer>& layers, double f, double Acc,
-                      Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
-  const PlanarGeometry g{coil.R1, coil.R2, coil.L, liftOff + coil.z};
-  const double omega = Omega(f);
-  const PlanarMedia media(layers, omega);
-  auto factors = CoilFactors(Cache, CoilFactorKind::Planar, g.R1, g.R2, g.L,
-                             [&g](double k) { return g.CoilFactorAt(k); });
+// The impedance change of the pickup's voltage per ampere of the drive, both coils' axes normal to
+// the plate, parallel and x apart:
+//   Delta Z = j pi omega mu0 q int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk,
+//   q = N_a N_b / (L_a L_b (R2_a - R1_a)(R2_b - R1_b)).
+// For one coil (a = b, x = 0) the coil factor E(k) J(k)^2 / k^6 with E = D^2 and the turns
+// density squared are formed as they always were; each product of two factors commutes exactly,
+// so Z_ab = Z_ba to the rounding of the turns factor.
+namespace {
+
+// S = int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk over the stack `media`, and the quadrature's
+// status.
+TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const PlanarMedia& media, double Acc,
+                            int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
+  const PlanarWinding wa{a.R1, a.R2, a.L, liftOff + a.z}, wb{b.R1, b.R2, b.L, liftOff + b.z};
+  const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && wa.h == wb.h && a.x == b.x;
+  const double x = std::fabs(a.x - b.x);
+  auto make = [&](double k) {
+    CoilFactor cf;
+    const long double Ja = wa.J(k), Jb = self ? Ja : wb.J(k);
+    cf.c = static_cast<double>(Ja);
+    cf.radial = static_cast<double>(Ja * Jb / IntPow(k, 6));
+    if (x != 0) cf.lateral = BesselJ0(k * x);
+    return cf;
+  };
+  const double key[5] = {a.R1, a.R2, b.R1, b.R2, x};
+  const double selfKey[3] = {a.R1, a.R2, a.L};
+  auto factors = self ? CoilFactors(Cache, CoilFactorKind::Planar, selfKey, 3, make)
+                      : CoilFactors(Cache, CoilFactorKind::PlanarPair, key, 5, make);
   auto kernel = [&](double kappa, double k) {
-    const double J2k6 = factors.At(kappa, k).radial;
-    const double E = g.E(k);
-    return CScale(CScale(media.Reflection(k), E), J2k6);
+    const CoilFactor& cf = factors.At(kappa, k);
+    const long double Da = wa.D(k);
+    const double E = static_cast<double>(self ? Da * Da : Da * wb.D(k));
+    const TComplex z = CScale(CScale(media.Reflection(k), E), cf.radial);
+    return x != 0 ? CScale(z, cf.lateral) : z;
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, g.R2, Acc, out.Ier, evals, Reuses(Count));
-  const double q = TurnsFactor(coil.N, coil.R1, coil.R2, coil.L);
+  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, Ier, evals, Reuses(Count));
+  AddCount(Count, evals, 0, factors.Evaluated());
+  return S;
+}
+
+}  // namespace
+
+void PlanarPair(const Coil& a, const Coil& b, double liftOff, const std::vector<Layer>& layers, double f,
+                double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
+  const double omega = Omega(f);
+  const PlanarMedia media(layers, omega);
+  const TComplex S = PlanarPairIntegral(a, b, liftOff, media, Acc, out.Ier, Count, Cache);
+  const double q = PairTurnsFactor(a, b);
   const TComplex dZ = CScale(CMulI(CScale(S, q)), static_cast<double>(kPi * omega * kMu0));
   out.dR = CRe(dZ);
   out.dX = CIm(dZ);
-  AddCount(Count, evals, 0, factors.Evaluated());
+}
+
+// Delta L(p) = Delta Z(p) / p = pi mu0 q S(p) at a complex Laplace variable p.
+TComplex PlanarPairLaplace(const Coil& a, const Coil& b, double liftOff, const std::vector<Layer>& layers,
+                           const TComplex& p, double Acc, int& Ier, CoilFactorCache* Cache) {
+  const PlanarMedia media(layers, p.Re, p.Im);
+  const TComplex S = PlanarPairIntegral(a, b, liftOff, media, Acc, Ier, nullptr, Cache);
+  return CScale(S, static_cast<double>(kPi * kMu0 * PairTurnsFactor(a, b)));
+}
+
+void PlanarNormalCoil(const Coil& coil, double liftOff, const std::vector<Layer>& layers, double f, double Acc,
+                      Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
+  PlanarPair(coil, coil, liftOff, layers, f, Acc, out, Count, Cache);
 }
 
 }  // namespace veldo::models_detail

@@ -13,6 +13,7 @@
 
 #include "models/coil_factor_cache.hpp"
 #include "models/models_counted.hpp"
+#include "numerics/complex.hpp"
 
 namespace veldo {
 
@@ -32,9 +33,11 @@ struct Coil {
   CoilAxis axis = CoilAxis::Normal;
 };
 
-// The coils of a probe; one coil for now, measured as its own impedance change.
+// The coils of a probe and which of them is measured: the voltage of coil `pickup` per ampere in
+// coil `drive` (the same coil: its own impedance change; two coils: their transfer impedance).
 struct Probe {
   std::vector<Coil> coils;
+  std::size_t drive = 0, pickup = 0;
 };
 
 // One layer of a stack: thickness, conductivity and relative permeability. The last layer of a
@@ -86,5 +89,25 @@ Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, dou
 Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, double Acc);
 Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, double Acc, KernelCount* count,
                    CoilFactorCache* cache);
+
+// The transfer impedance Z21 = V2 / I1 that the conductor adds between a drive and a pickup coil,
+// axes parallel (coaxial in a tube or round a rod; over a plate side by side at their lateral
+// offsets x, both normal to it). Reciprocal: swapping the coils changes at most the last bits.
+// A pickup that is the drive gives the drive's own impedance change, bit for bit Evaluate's.
+Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
+                       Workspace& ws);
+Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
+                       KernelCount* count, CoilFactorCache* cache);
+
+// Delta L(p) = Delta Z(p) / p [H], the conductor's part of the pair's transfer inductance at a
+// complex Laplace variable p (Re p may be negative: the contours of a transient's inversion), over
+// a plate (`conductor.geometry` must be Geometry::Plate). At p = j omega, Delta Z / (j omega).
+TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
+                      int& Ier, Workspace& ws);
+
+// The mutual inductance [H] of two windings in air, axes parallel at their lateral offsets x,
+// their spans [z, z + L] along the axis; Ier is the quadrature's IER (0: reached Acc). For one
+// winding with itself its inductance.
+double MutualInductance(const Coil& a, const Coil& b, double Acc, int& Ier);
 
 }  // namespace veldo

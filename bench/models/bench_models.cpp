@@ -6,12 +6,15 @@
 // The sweeps: points per second over a long sweep on one thread, each point a model call as the
 // Compute command makes it, without and with a CoilFactorCache that lives for the sweep (argument
 // 0 or 1): case 1 over lift-off 0.001 to 10 mm and conductivity 0.01 to 60 MS/m in the window's
-// steps, every case over conductivity. Counter "coil" = coil factors evaluated per point.
+// steps, every case over conductivity. Counter "coil" = coil factors evaluated per point. And
+// plates of 1, 2, 5 and 20 layers through the one entry point (items per second = points).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <limits>
 
 #include "models/models_counted.hpp"
+#include "models/problem.hpp"
 
 namespace {
 
@@ -145,6 +148,28 @@ void BM_SweepVerticalCoilHalfSpace(benchmark::State& s) {
   });
 }
 
+// A plate of n layers (the argument) over conductivity 0.1:60:0.1 MS/m of its top layer (600
+// points), with one workspace for the sweep: the top layer 0.1 mm thick, then n - 2 layers of
+// 0.05 mm alternating 20 and 5 MS/m, on a half-space of 35.4 MS/m (n = 1: the half-space swept).
+void BM_SweepPlanarStack(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  Probe probe;
+  probe.coils.push_back(Coil{N, R1, R2, L});
+  Conductor plate{Geometry::Plate, 0.1e-3, {}};
+  for (int i = 0; i + 1 < n; ++i) plate.layers.push_back({i == 0 ? 0.1e-3 : 0.05e-3, i % 2 ? 20e6 : 5e6, 1});
+  plate.layers.push_back({std::numeric_limits<double>::infinity(), 35.4e6, 1});
+  std::int64_t done = 0;
+  for (auto _ : state) {
+    Workspace ws;
+    for (int i = 0; i < 600; ++i) {
+      plate.layers.front().sigma = (0.1 + 0.1 * i) * 1e6;
+      benchmark::DoNotOptimize(Evaluate(probe, plate, 1e4, Acc, ws));
+    }
+    done += 600;
+  }
+  state.SetItemsProcessed(done);
+}
+
 BENCHMARK(BM_AirCoilReactance)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanarOneLayer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanarTwoLayers)->Unit(benchmark::kMicrosecond);
@@ -161,6 +186,7 @@ BENCHMARK(BM_SweepCylinderInsideTwoLayers)->Arg(0)->Arg(1)->Unit(benchmark::kMil
 BENCHMARK(BM_SweepCylinderOutsideOneLayer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SweepCylinderOutsideTwoLayers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SweepVerticalCoilHalfSpace)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SweepPlanarStack)->Arg(1)->Arg(2)->Arg(5)->Arg(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 
 #include "app/batch.hpp"
 #include "app/problem.hpp"
+#include "app/transient.hpp"
 
 namespace py = pybind11;
 
@@ -79,19 +80,31 @@ py::tuple Evaluate(const std::string& name, const std::vector<Column>& columns, 
 // coil (N, R1, R2, L, z, x), the conductor's position, f, and per layer (thickness, sigma, mur).
 // geometry: "plate", "tube" or "rod"; parallel: the coil's axis lies parallel to the plate.
 // Returns (dR, dX, ier, refusals) as `evaluate` does.
+// A coil from its six columns at point i; N a whole number of turns that an int holds, anything
+// else refused as the coil.
+veldo::Coil CoilAt(const std::vector<Column>& coil, py::ssize_t i, bool parallel) {
+  const double N = coil[0].data()[i];
+  veldo::Coil c{0, coil[1].data()[i], coil[2].data()[i], coil[3].data()[i], coil[4].data()[i], coil[5].data()[i],
+                parallel ? veldo::CoilAxis::Parallel : veldo::CoilAxis::Normal};
+  c.N = (N == std::trunc(N) && N >= 1 && N <= 2147483647.0) ? static_cast<int>(N) : 0;
+  return c;
+}
+
 py::tuple EvaluateProblems(const std::string& geometry, bool parallel, const std::vector<Column>& coil,
                            const Column& position, const Column& f, const std::vector<std::vector<Column>>& layers,
-                           double acc, int threads, bool stopOnRefusal) {
+                           double acc, int threads, bool stopOnRefusal, const std::vector<Column>& pickup) {
   const veldo::Geometry g = geometry == "plate" ? veldo::Geometry::Plate
                             : geometry == "tube"  ? veldo::Geometry::Tube
                             : geometry == "rod"   ? veldo::Geometry::Rod
                                                   : throw py::value_error("unknown geometry '" + geometry + "'");
-  if (coil.size() != 6) throw py::value_error("the coil takes 6 columns: N, R1, R2, L, z, x");
+  if (coil.size() != 6 || (!pickup.empty() && pickup.size() != 6))
+    throw py::value_error("a coil takes 6 columns: N, R1, R2, L, z, x");
   const py::ssize_t n = position.size();
   auto check = [n](const Column& c) {
     if (c.ndim() != 1 || c.size() != n) throw py::value_error("the columns must be 1-D and of one length");
   };
   for (const Column& c : coil) check(c);
+  for (const Column& c : pickup) check(c);
   check(f);
   for (const auto& l : layers) {
     if (l.size() != 3) throw py::value_error("a layer takes 3 columns: thickness, sigma, mur");
@@ -101,12 +114,14 @@ py::tuple EvaluateProblems(const std::string& geometry, bool parallel, const std
   std::vector<veldo::Refusal> refused;
   for (py::ssize_t i = 0; i < n; ++i) {
     veldo::Problem& p = problems[static_cast<std::size_t>(i)];
-    const double N = coil[0].data()[i];
-    veldo::Coil c{0, coil[1].data()[i], coil[2].data()[i], coil[3].data()[i], coil[4].data()[i], coil[5].data()[i],
-                  parallel ? veldo::CoilAxis::Parallel : veldo::CoilAxis::Normal};
-    // N must be a whole number of turns that an int holds; anything else is refused as the coil.
-    c.N = (N == std::trunc(N) && N >= 1 && N <= 2147483647.0) ? static_cast<int>(N) : 0;
-    p.probe.coils.push_back(c);
+    p.probe.coils.push_back(CoilAt(coil, i, parallel));
+    if (!pickup.empty()) {  // a pickup that is the drive (the same winding) measures its own impedance
+      const veldo::Coil b = CoilAt(pickup, i, false), &a = p.probe.coils.front();
+      if (b.N != a.N || b.R1 != a.R1 || b.R2 != a.R2 || b.L != a.L || b.z != a.z || b.x != a.x) {
+        p.probe.coils.push_back(b);
+        p.probe.pickup = 1;
+      }
+    }
     p.conductor.geometry = g;
     p.conductor.position = position.data()[i];
     for (const auto& l : layers) p.conductor.layers.push_back({l[0].data()[i], l[1].data()[i], l[2].data()[i]});
@@ -137,6 +152,72 @@ py::tuple EvaluateProblems(const std::string& geometry, bool parallel, const std
   py::list refusals;
   for (const veldo::Refusal& r : refused) refusals.append(py::make_tuple(r.index, r.message));
   return py::make_tuple(dR, dX, ier, refusals);
+}
+
+// The mutual inductance [H] of two coils in air at n points (six columns each); (M, ier, refusals).
+py::tuple MutualInductances(const std::vector<Column>& a, const std::vector<Column>& b, double acc, bool stopOnRefusal) {
+  if (a.size() != 6 || b.size() != 6) throw py::value_error("a coil takes 6 columns: N, R1, R2, L, z, x");
+  const py::ssize_t n = a[0].size();
+  for (const auto* cols : {&a, &b})
+    for (const Column& c : *cols)
+      if (c.ndim() != 1 || c.size() != n) throw py::value_error("the columns must be 1-D and of one length");
+  py::array_t<double> M(n);
+  py::array_t<int> ier(n);
+  std::fill_n(M.mutable_data(), n, std::numeric_limits<double>::quiet_NaN());
+  std::fill_n(ier.mutable_data(), n, -1);
+  py::list refusals;
+  std::vector<veldo::Problem> probes(static_cast<std::size_t>(n));
+  for (py::ssize_t i = 0; i < n; ++i) {
+    veldo::Problem& p = probes[static_cast<std::size_t>(i)];
+    p.probe.coils = {CoilAt(a, i, false), CoilAt(b, i, false)};
+    const veldo::Coil &x = p.probe.coils[0], &y = p.probe.coils[1];
+    if (x.N == y.N && x.R1 == y.R1 && x.R2 == y.R2 && x.L == y.L && x.z == y.z && x.x == y.x) p.probe.coils.pop_back();
+    p.conductor = {veldo::Geometry::Plate, 1.0, {{0.0, 0.0, 1.0}}};  // the checks of the coils only
+    p.f = 0;
+  }
+  double* m = M.mutable_data();
+  int* e = ier.mutable_data();
+  {
+    const py::gil_scoped_release release;
+    for (py::ssize_t i = 0; i < n; ++i) {
+      if (auto message = veldo::ProblemRefusal(probes[static_cast<std::size_t>(i)])) {
+        const py::gil_scoped_acquire hold;
+        refusals.append(py::make_tuple(i, *message));
+        if (stopOnRefusal) break;
+        continue;
+      }
+      const auto& c = probes[static_cast<std::size_t>(i)].probe.coils;
+      m[i] = veldo::MutualInductance(c.front(), c.back(), acc, e[i]);
+    }
+  }
+  return py::make_tuple(M, ier, refusals);
+}
+
+// The pickup's voltage per ampere [V/A] of a drive over a plate at the times t [s] (one problem,
+// its coils' six columns of length 1 each, the layers likewise): (v, ier). A pulse when width > 0.
+py::tuple TransientOf(bool parallel, const std::vector<Column>& coil, const std::vector<Column>& pickup, double position,
+                      const std::vector<std::vector<Column>>& layers, const Column& t, double width, double acc) {
+  veldo::Problem p;
+  p.probe.coils.push_back(CoilAt(coil, 0, parallel));
+  if (!pickup.empty()) {
+    const veldo::Coil b = CoilAt(pickup, 0, false), &a = p.probe.coils.front();
+    if (b.N != a.N || b.R1 != a.R1 || b.R2 != a.R2 || b.L != a.L || b.z != a.z || b.x != a.x) {
+      p.probe.coils.push_back(b);
+      p.probe.pickup = 1;
+    }
+  }
+  p.conductor = {veldo::Geometry::Plate, position, {}};
+  for (const auto& l : layers) p.conductor.layers.push_back({l[0].data()[0], l[1].data()[0], l[2].data()[0]});
+  veldo::Waveform w;
+  if (width > 0 || std::isnan(width) || width < 0) w = {veldo::Waveform::Pulse, width};
+  const std::span<const double> times(t.data(), static_cast<std::size_t>(t.size()));
+  if (auto refusal = veldo::TransientRefusal(p, times, w, acc)) throw py::value_error(*refusal);
+  veldo::TransientResult r;
+  {
+    const py::gil_scoped_release release;
+    r = veldo::Transient(p, times, w, acc);
+  }
+  return py::make_tuple(py::array_t<double>(static_cast<py::ssize_t>(r.v.size()), r.v.data()), r.Ier);
 }
 
 const char* StatusName(veldo::ComputeStatus s) {
@@ -183,8 +264,13 @@ PYBIND11_MODULE(_veldo, m) {
         "Evaluate a case model ('air': the air-coil reference) over 1-D columns of SI values.");
   m.def("evaluate_problems", &EvaluateProblems, py::arg("geometry"), py::arg("parallel"), py::arg("coil"),
         py::arg("position"), py::arg("f"), py::arg("layers"), py::arg("acc"), py::arg("threads") = 1,
-        py::arg("stop_on_refusal") = true,
-        "Evaluate one coil over a layered plate, tube or rod at 1-D columns of SI values.");
+        py::arg("stop_on_refusal") = true, py::arg("pickup") = std::vector<Column>{},
+        "Evaluate a coil (or a drive and a pickup) over a layered plate, tube or rod at 1-D columns of SI values.");
+  m.def("transient", &TransientOf, py::arg("parallel"), py::arg("coil"), py::arg("pickup"), py::arg("position"),
+        py::arg("layers"), py::arg("t"), py::arg("width"), py::arg("acc"),
+        "The pickup's voltage per ampere after the drive is switched off (or pulsed), over a plate.");
+  m.def("mutual_inductance", &MutualInductances, py::arg("a"), py::arg("b"), py::arg("acc"),
+        py::arg("stop_on_refusal") = true, "The mutual inductance of two coils in air at 1-D columns of SI values.");
   m.def("run_command", &RunCommand, py::arg("name"), py::arg("options"), py::arg("threads") = 1,
         "Run the Compute command over field texts in the window's units.");
 }

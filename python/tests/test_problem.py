@@ -53,3 +53,41 @@ def test_every_field_broadcasts():
 def test_a_refused_problem_names_what_is_wrong(conductor, message):
     with pytest.raises(veldo.InputError, match=message):
         veldo.impedance(COIL, conductor, 1e5)
+
+
+def test_a_study_sweeps_any_field_by_its_path():
+    plate = veldo.Plate([veldo.Layer(1e-4, 1e7), veldo.Layer(INF, 3.54e7)], 1e-4)
+    df = veldo.study((COIL, plate), {"lift_off": [1e-4, 5e-4], "layers.1.sigma": [1e7, 3.54e7]}, chunk=3,
+                     f=1e4, **{"layers.0.mur": 2.0})
+    one = veldo.impedance(COIL, veldo.Plate([veldo.Layer(1e-4, 1e7, 2.0), veldo.Layer(INF, 1e7)], 5e-4), 1e4)
+    assert (df["dR"][2], df["dX"][2]) == (one.dR, one.dX)
+    with pytest.raises(TypeError, match="no field 'layers.2.sigma'"):
+        veldo.study((COIL, plate), {"layers.2.sigma": [1.0]}, f=1e4)
+
+
+def test_a_drive_and_a_pickup():
+    pickup = veldo.Coil(100, 1e-3, 1.5e-3, 0.5e-3, z=1.5e-3)
+    plate = veldo.Plate([veldo.Layer(0.2e-3, 1e7), veldo.Layer(INF, 3.5e7)], np.array([1e-4, 2e-4]))
+    ab = veldo.transfer_impedance(COIL, pickup, plate, 1e5)
+    ba = veldo.transfer_impedance(pickup, COIL, plate, 1e5)
+    assert ab.dR.shape == (2,) and np.allclose(ab.dZ, ba.dZ, rtol=1e-13, atol=0)
+    same = veldo.transfer_impedance(COIL, COIL, plate, 1e5)
+    own = veldo.impedance(COIL, plate, 1e5)
+    assert (same.dR == own.dR).all() and (same.dX == own.dX).all()
+    assert veldo.mutual_inductance(COIL, COIL) == pytest.approx(veldo.air_coil(200, 2e-3, 4e-3, 1e-3, 1e5, acc=1e-8).L0, rel=2e-6)
+    with pytest.raises(veldo.InputError, match="Check coils 1 and 2: their windings overlap"):
+        veldo.mutual_inductance(COIL, veldo.Coil(10, 3e-3, 5e-3, 1e-3, z=0.5e-3))
+
+
+def test_a_probes_connection():
+    a, b = veldo.Coil(100, 1e-3, 2e-3, 1e-3, x=-7e-3), veldo.Coil(100, 1e-3, 2e-3, 1e-3, x=7e-3)
+    plate = veldo.Plate([veldo.Layer(INF, 1e7)], 1e-4)
+    zero = veldo.probe_impedance(veldo.Probe([a, b], "differential"), plate, 1e5)
+    assert (zero.dR, zero.dX) == (0.0, 0.0)
+    drive = veldo.Coil(200, 2e-3, 4e-3, 1e-3)
+    tr = veldo.probe_impedance(veldo.Probe([drive, a], "transmit-receive"), plate, 1e5)
+    assert tr.dZ == veldo.transfer_impedance(drive, a, plate, 1e5).dZ
+    balanced = veldo.probe_impedance(veldo.Probe([drive, a, b], "differential transmit-receive"), plate, 1e5)
+    assert abs(balanced.dZ) <= 1e-13 * abs(tr.dZ)
+    with pytest.raises(ValueError, match="needs 3 coils"):
+        veldo.Probe([drive, a], "differential transmit-receive").terms()

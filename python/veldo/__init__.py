@@ -7,7 +7,8 @@ fraction (1e-4 is the window's default 0.01 %). Array arguments broadcast as Num
 results have the broadcast shape (NumPy scalars for scalar inputs).
 
 - :class:`Coil`, :class:`Layer`, :class:`Plate`, :class:`Tube`, :class:`Rod` and
-  :func:`impedance`: any layered plate, tube or rod, every field array-valued.
+  :func:`impedance`: any layered plate, tube or rod, every field array-valued;
+  :func:`transfer_impedance` and :func:`mutual_inductance` for a drive and a pickup coil.
 - :func:`air_coil` and one function per case (:func:`planar1`, :func:`planar2`, :func:`bore1`,
   :func:`bore2`, :func:`rod1`, :func:`rod2`, :func:`vertical`): NumPy in, NumPy out.
 - :func:`sweep`: the window's Compute command on field texts in the window's units.
@@ -23,13 +24,15 @@ import numpy as np
 
 from . import _veldo
 from ._cases import CASE_PARAMS, arguments
-from ._problem import Coil, Layer, Plate, Rod, Tube, impedance
+from ._problem import (Coil, Layer, Plate, Probe, Rod, Tube, impedance, mutual_inductance, probe_impedance,
+                       transfer_impedance, transient)
 from ._study import StudyWarning, read_study, study
 
 __all__ = [
     "AirCoil", "Impedance", "Sweep", "InputError", "ComputeError",
     "air_coil", "planar1", "planar2", "bore1", "bore2", "rod1", "rod2", "vertical",
-    "Coil", "Layer", "Plate", "Tube", "Rod", "impedance",
+    "Coil", "Layer", "Plate", "Tube", "Rod", "impedance", "transfer_impedance", "mutual_inductance",
+    "Probe", "probe_impedance", "transient",
     "evaluate", "sweep", "study", "read_study", "StudyWarning", "CASES",
 ]
 

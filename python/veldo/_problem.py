@@ -91,7 +91,13 @@ def _broadcast(values):
     return arrays[0].shape, [np.ascontiguousarray(a).reshape(-1) for a in arrays]
 
 
-def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True):
+def _coil_values(coil):
+    if not isinstance(coil, Coil):
+        raise TypeError("a coil must be a veldo.Coil")
+    return [coil.N, coil.R1, coil.R2, coil.L, coil.z, coil.x]
+
+
+def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True, pickup=None):
     """dR, dX, ier as flat arrays, the broadcast shape and the refusals."""
     if not isinstance(coil, Coil):
         raise TypeError("coil must be a veldo.Coil")
@@ -103,10 +109,16 @@ def _evaluate(coil, conductor, f, acc, threads, stop_on_refusal=True):
     values = [coil.N, coil.R1, coil.R2, coil.L, coil.z, coil.x, conductor.position, f]
     for layer in layers:
         values += [layer.thickness, layer.sigma, layer.mur]
+    if pickup is not None:
+        if pickup.axis != "normal":
+            raise ValueError("a pickup's axis is the drive's: 'normal'")
+        values += _coil_values(pickup)
     shape, cols = _broadcast(values)
     groups = [cols[8 + 3 * i: 11 + 3 * i] for i in range(len(layers))]
+    second = cols[8 + 3 * len(layers):] if pickup is not None else []
     dR, dX, ier, refused = _veldo.evaluate_problems(conductor.geometry, coil.axis == "parallel", cols[:6], cols[6],
-                                                     cols[7], groups, float(acc), int(threads), stop_on_refusal)
+                                                     cols[7], groups, float(acc), int(threads), stop_on_refusal,
+                                                     second)
     return shape, dR, dX, ier, refused
 
 
@@ -117,12 +129,128 @@ def impedance(coil: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
     the coil, the conductor, its layers and ``f``. A refused input raises
     :class:`~veldo.InputError` with its message and the index of the first refused point.
     """
+    return _impedance(coil, conductor, f, acc, threads, None)
+
+
+def transfer_impedance(drive: Coil, pickup: Coil, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+    """The transfer impedance change Z21 = V2/I1 [ohm] that the conductor adds between a drive and
+    a pickup coil at f [Hz]: dR, dX and ier as :func:`impedance` gives them, broadcast alike.
+
+    The coils' axes are parallel: coaxial in a tube or round a rod (``z`` places each along the
+    axis), over a plate normal to it at their lateral offsets ``x`` and their heights ``z`` above the
+    probe's reference. Reciprocal: swapping drive and pickup changes at most the last bits; a pickup
+    that is the drive gives :func:`impedance`. Windings that overlap in space are refused.
+    """
+    if not isinstance(pickup, Coil):
+        raise TypeError("pickup must be a veldo.Coil")
+    return _impedance(drive, conductor, f, acc, threads, pickup)
+
+
+def mutual_inductance(drive: Coil, pickup: Coil, acc: float = 1e-6):
+    """The mutual inductance [H] of two coils in air, axes parallel at their lateral offsets
+    ``x`` and their spans ``[z, z + L]`` along the axis (one coil with itself: its inductance),
+    broadcast over array-valued fields. Overlapping windings are refused."""
+    from . import InputError, _scalar_or_array
+
+    shape, cols = _broadcast(_coil_values(drive) + _coil_values(pickup))
+    M, ier, refused = _veldo.mutual_inductance(cols[:6], cols[6:], float(acc))
+    if refused:
+        index, message = refused[0]
+        raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
+    return _scalar_or_array(M.reshape(shape))
+
+
+def _impedance(coil, conductor, f, acc, threads, pickup):
     from . import Impedance, InputError, _scalar_or_array
 
-    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads)
+    shape, dR, dX, ier, refused = _evaluate(coil, conductor, f, acc, threads, pickup=pickup)
     if refused:
         index, message = refused[0]
         raise InputError(message, tuple(int(i) for i in np.unravel_index(index, shape)))
     return Impedance(_scalar_or_array(dR.reshape(shape)), _scalar_or_array(dX.reshape(shape)),
                      _scalar_or_array(ier.reshape(shape)))
 
+
+
+CONNECTIONS = ("absolute", "transmit-receive", "differential", "differential transmit-receive")
+
+
+@dataclass
+class Probe:
+    """The coils of a probe and how the instrument reads them.
+
+    ``connection``:
+
+    - ``"absolute"``: the impedance change of ``coils[0]``;
+    - ``"transmit-receive"``: the transfer impedance Z21 = V2/I1 of ``coils[1]`` (pickup) to
+      ``coils[0]`` (drive);
+    - ``"differential"``: two coils in opposition, each driven and read: Z(coils[0]) - Z(coils[1]);
+    - ``"differential transmit-receive"``: a drive ``coils[0]`` and two pickups in opposition:
+      Z21 - Z31.
+    """
+
+    coils: Sequence[Coil]
+    connection: str = "absolute"
+
+    def terms(self):
+        """The (drive, pickup, sign) of each transfer impedance the connection adds up."""
+        need = {"absolute": 1, "transmit-receive": 2, "differential": 2, "differential transmit-receive": 3}
+        if self.connection not in need:
+            raise ValueError(f"a probe's connection is one of {', '.join(CONNECTIONS)}, not {self.connection!r}")
+        if len(self.coils) < need[self.connection]:
+            raise ValueError(f"the connection {self.connection!r} needs {need[self.connection]} coils, "
+                             f"the probe has {len(self.coils)}")
+        c = self.coils
+        if self.connection == "absolute":
+            return [(c[0], c[0], 1)]
+        if self.connection == "transmit-receive":
+            return [(c[0], c[1], 1)]
+        if self.connection == "differential":
+            return [(c[0], c[0], 1), (c[1], c[1], -1)]
+        return [(c[0], c[1], 1), (c[0], c[2], -1)]
+
+
+def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: int = 1):
+    """What the probe's connection measures over the conductor at f [Hz]: dR, dX [ohm] and ier
+    (the largest status of the terms), broadcast as :func:`impedance` does. A symmetric
+    differential probe over a uniform piece reads zero."""
+    from . import Impedance
+
+    total = None
+    for drive, pickup, sign in probe.terms():
+        z = transfer_impedance(drive, pickup, conductor, f, acc, threads=threads)
+        if total is None:
+            total = Impedance(sign * z.dR, sign * z.dX, z.ier)
+        else:
+            total = Impedance(total.dR + sign * z.dR, total.dX + sign * z.dX, np.maximum(total.ier, z.ier))
+    return total
+
+
+def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc: float = 1e-6):
+    """The pickup's voltage per ampere of drive current [V/A] at the times ``t`` [s] after the
+    drive is switched, over a plate: only what the conductor adds (the coupling in air, an impulse
+    at the switching instant, is not part of it). ``waveform``: ``"step-off"`` (1 A before t = 0, 0
+    after) or ``("pulse", width)`` (1 A from 0 to width [s]). ``pickup`` may be the drive (its own
+    voltage). Fixed Talbot inversion of the Laplace-domain response; ``acc`` is relative to the
+    response's scale. Raises ValueError for times that are not finite and above 0, a width not
+    above 0, or a conductor other than a plate.
+    """
+    if not isinstance(conductor, Plate):
+        raise ValueError("Check the conductor: transients are computed over plates (tubes and rods: frequency domain only)")
+    if waveform == "step-off":
+        width = 0.0
+    elif isinstance(waveform, tuple) and len(waveform) == 2 and waveform[0] == "pulse":
+        width = float(waveform[1])
+        if not width > 0:
+            raise ValueError("Check the pulse: its width must be a finite number above 0 s")
+    else:
+        raise ValueError(f"a waveform is 'step-off' or ('pulse', width), not {waveform!r}")
+    t = np.ascontiguousarray(np.asarray(t, dtype=np.float64))
+    scalars = _coil_values(drive) + _coil_values(pickup) + [conductor.position]
+    for layer in conductor.layers:
+        scalars += [layer.thickness, layer.sigma, layer.mur]
+    cols = [np.asarray([float(np.asarray(v))], dtype=np.float64) for v in scalars]
+    layers = [cols[13 + 3 * i: 16 + 3 * i] for i in range(len(conductor.layers))]
+    v, ier = _veldo.transient(drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]), layers,
+                              t.reshape(-1), width, float(acc))
+    return v.reshape(t.shape)[()] if t.ndim == 0 else v.reshape(t.shape)

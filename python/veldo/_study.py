@@ -45,6 +45,59 @@ def _prepare(case, grid, fixed):
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
+def _with(coil, conductor, values):
+    """Copies of the coil and the conductor with the fields named by path set to the values."""
+    import copy
+
+    coil, conductor = copy.copy(coil), copy.copy(conductor)
+    conductor.layers = [copy.copy(layer) for layer in conductor.layers]
+    f = values.pop("f", None)
+    for path, v in values.items():
+        parts = path.split(".")
+        if parts[0] == "coil" and len(parts) == 2 and parts[1] in ("N", "R1", "R2", "L", "z", "x"):
+            setattr(coil, parts[1], v)
+        elif path == "lift_off" and conductor.geometry == "plate" or path == "radius" and conductor.geometry != "plate":
+            setattr(conductor, path, v)
+        elif (parts[0] == "layers" and len(parts) == 3 and parts[1].isdigit()
+              and int(parts[1]) < len(conductor.layers) and parts[2] in ("thickness", "sigma", "mur")):
+            setattr(conductor.layers[int(parts[1])], parts[2], v)
+        else:
+            raise TypeError(f"the problem has no field '{path}': use f, coil.N, coil.R1, coil.R2, coil.L, coil.z, "
+                            "coil.x, lift_off (a plate), radius (a tube or rod), layers.K.thickness, "
+                            "layers.K.sigma or layers.K.mur (K from 0 at the coil's side)")
+    return coil, conductor, f
+
+
+def _prepare_problem(problem, grid, fixed):
+    coil, conductor = problem
+    both = sorted(set(grid) & set(fixed))
+    if both:
+        raise TypeError(f"{', '.join(both)} given both as an axis and as a fixed value")
+    if "f" not in grid and "f" not in fixed:
+        raise TypeError("the study needs f as an axis or a fixed value")
+    axes = {}
+    for name, values in grid.items():
+        a = np.asarray(values, dtype=np.float64)
+        if a.ndim != 1 or a.size == 0:
+            raise ValueError(f"the axis {name} must be a non-empty 1-D array")
+        axes[name] = a
+    _with(coil, conductor, {**{n: 0.0 for n in axes}, **fixed})  # every path names a field
+    return axes, {name: float(v) for name, v in fixed.items()}
+
+
+def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1):
+    """Points ``start`` .. ``stop - 1`` of a problem's grid; returns as :func:`evaluate_chunk`."""
+    from ._problem import _evaluate
+
+    shape = tuple(len(a) for a in axes.values())
+    index = np.unravel_index(np.arange(start, stop), shape)
+    values = {**fixed, **{name: axis[i] for (name, axis), i in zip(axes.items(), index)}}
+    coil, conductor, f = _with(*problem, values)
+    _, dR, dX, ier, refused = _evaluate(coil, conductor, np.broadcast_to(f, (stop - start,)), acc, threads,
+                                        stop_on_refusal=False)
+    return start, dR, dX, ier, [(start + i, message) for i, message in refused]
+
+
 def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1):
     """Points ``start`` .. ``stop - 1`` of the grid (C order: the last axis fastest).
 
@@ -60,7 +113,14 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1):
 
 
 def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0, **fixed):
-    """Evaluates case ``case`` over the outer product of the axes in ``grid``.
+    """Evaluates case ``case``, or a problem ``(coil, conductor)``, over the outer product of the
+    axes in ``grid``.
+
+    For a problem (a :class:`~veldo.Coil` and a :class:`~veldo.Plate`, :class:`~veldo.Tube` or
+    :class:`~veldo.Rod`) the axes and the fixed values name its fields by path: ``"f"``,
+    ``"coil.R1"``, ``"lift_off"``, ``"radius"``, ``"layers.1.sigma"`` (layers counted from 0 at the
+    coil's side), and ``f`` must be one of them; ``fixed`` is then given as a dict
+    (``**{"layers.0.mur": 50.0}``) or by plain names such as ``f=1e5``.
 
     ``grid`` maps argument names of the case's function (``"N"``, ``"R1"``, ``"R2"``, ``"L"``
     [m], ``"f"`` [Hz], ``"LO"``, ``"CON1"`` [S/m], ...) to 1-D arrays; every other argument is
@@ -81,7 +141,13 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     """
     import pandas as pd
 
-    axes, fixed = _prepare(case, grid, fixed)
+    is_problem = not isinstance(case, str)
+    if is_problem:
+        axes, fixed = _prepare_problem(tuple(case), grid, fixed)
+        run = evaluate_problem_chunk
+    else:
+        axes, fixed = _prepare(case, grid, fixed)
+        run = evaluate_chunk
     if int(chunk) < 1:
         raise ValueError("chunk must be at least 1")
     if not acc > 0:
@@ -90,11 +156,11 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     total = math.prod(shape)
     ranges = [(s, min(s + int(chunk), total)) for s in range(0, total, int(chunk))]
     if client is None:
-        parts = [evaluate_chunk(case, axes, fixed, acc, s, e, threads) for s, e in ranges]
+        parts = [run(case, axes, fixed, acc, s, e, threads) for s, e in ranges]
     else:
         # Every call computes afresh (pure=False): a study is not served from results that an
         # earlier one left on the cluster under the same key.
-        futures = [client.submit(evaluate_chunk, case, axes, fixed, acc, s, e, pure=False)
+        futures = [client.submit(run, case, axes, fixed, acc, s, e, pure=False)
                    for s, e in ranges]
         parts = client.gather(futures)
 
@@ -109,7 +175,7 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
         error[i] = message
     frame["error"] = error
     df = pd.DataFrame(frame)
-    df.attrs = {"case": case, "acc": float(acc), **fixed}
+    df.attrs = {"case": repr(tuple(case)) if is_problem else case, "acc": float(acc), **fixed}
     if refused:
         i, message = refused[0]
         warnings.warn(f"{len(refused)} of {total} points were refused (the first, row {i}: "

@@ -24,6 +24,11 @@ Problem Plate() {
   return p;
 }
 
+void AddPickup(Problem& p, const Coil& c) {
+  p.probe.coils.push_back(c);
+  p.probe.pickup = 1;
+}
+
 TEST(Problems, WhatTheModelsCannotDescribeIsRefusedWithItsReason) {
   struct Row {
     const char* message;  // the start of the message, "" for an accepted problem
@@ -64,11 +69,19 @@ TEST(Problems, WhatTheModelsCannotDescribeIsRefusedWithItsReason) {
          p.conductor.geometry = Geometry::Rod;
          p.conductor.position = 0.25e-3;
        }},
-      {"Check the coil: only over a plate", [](Problem& p) {
+      {"Check the coil: only a single coil over a plate", [](Problem& p) {
          p.conductor.geometry = Geometry::Rod;
          p.conductor.position = 1e-3;
          p.probe.coils[0].axis = CoilAxis::Parallel;
        }},
+      // Probes of two coils: each coil named, and what the pair may not do.
+      {"", [](Problem& p) { AddPickup(p, Coil{50, 1e-3, 1.5e-3, 0.5e-3, 1.2e-3}); }},
+      {"", [](Problem& p) { AddPickup(p, Coil{50, 2e-3, 4e-3, 1e-3, 0, 8.5e-3}); }},
+      {"Check coils 1 and 2: their windings overlap", [](Problem& p) { AddPickup(p, Coil{50, 3e-3, 5e-3, 1e-3, 0.5e-3}); }},
+      {"Check coils 1 and 2: their windings overlap", [](Problem& p) { AddPickup(p, Coil{50, 2e-3, 4e-3, 1e-3, 0, 7e-3}); }},
+      {"Check coil 2: it reaches below the plate's surface", [](Problem& p) { AddPickup(p, Coil{50, 5e-3, 6e-3, 1e-3, -0.5e-3}); }},
+      {"Check coil 2: the height L must be greater than 0", [](Problem& p) { AddPickup(p, Coil{50, 5e-3, 6e-3, 0}); }},
+      {"Check the probe: its drive and pickup", [](Problem& p) { p.probe.pickup = 1; }},
   };
   for (const Row& r : rows) {
     Problem p = Plate();
