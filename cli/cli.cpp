@@ -16,6 +16,7 @@
 #include "app/parse.hpp"
 #include "app/problem_json.hpp"
 #include "app/problem_sweep.hpp"
+#include "app/transient.hpp"
 #include "cli/cli_output.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
 #include "ui/chart_render.hpp"
@@ -102,6 +103,8 @@ struct ProblemOptions {
   std::string sweep, family;         // PATH=FROM:TO:STEP, PATH=V1,V2,...
   bool parallel = false;
   std::string file;                  // --problem FILE (JSON)
+  std::string pickup;                // N:R1:R2:L:Z:X of a pickup coil
+  std::string time, pulse;           // FROM:TO:K/dec [ms], WIDTH [ms]
   bool Given() const { return plate || !tube.empty() || !rod.empty() || !layers.empty(); }
 };
 
@@ -121,6 +124,36 @@ int RunProblemFile(const std::string& file, int threads, std::FILE* data, std::F
   const ComputeStatus status = RunProblemSweep(*s, out, threads);
   std::fflush(data);
   return status == ComputeStatus::Rejected ? kExitRejected : status == ComputeStatus::Fault ? kExitFault : kExitOk;
+}
+
+// The transient of the problem at FROM:TO:K/dec milliseconds: rows t [ms], v [V/A].
+int RunTransient(const Problem& p, double acc, const std::string& time, const std::string& pulse, std::FILE* data,
+                 std::FILE* messages) {
+  const auto parts = SplitSweepText(time);
+  std::optional<double> from, to, perDecade;
+  if (parts && (*parts)[2].ends_with("/dec")) {
+    from = Number((*parts)[0], false), to = Number((*parts)[1], false);
+    perDecade = Number(std::string_view((*parts)[2]).substr(0, (*parts)[2].size() - 4), false);
+  }
+  if (!from || !to || !perDecade) return Reject(messages, "'" + time + "' is not FROM:TO:K/dec (milliseconds)");
+  if (!(*from > 0) || *from > *to) return Reject(messages, "Check the times: FROM must be above 0 and not above TO");
+  if (!(*perDecade >= 1) || *perDecade != std::floor(*perDecade)) return Reject(messages, std::string(kLogStepMessage));
+  const auto sweep = MakeLogSweep(*from, *to, *perDecade);  // in ms, as printed
+  if (!sweep) return Reject(messages, std::string(kTooManyPointsMessage));
+  std::vector<double> t;
+  for (int i = 0; i < sweep->count; ++i) t.push_back(sweep->Value(i) * 1e-3);
+  Waveform w;
+  if (!pulse.empty()) {
+    const auto width = Number(pulse, false);
+    w = {Waveform::Pulse, width ? *width * 1e-3 : std::numeric_limits<double>::quiet_NaN()};
+  }
+  if (auto refusal = TransientRefusal(p, t, w, acc)) return Reject(messages, *refusal);
+  const TransientResult r = Transient(p, t, w, acc);
+  std::fprintf(data, "t,v\n");
+  for (std::size_t i = 0; i < t.size(); ++i) std::fprintf(data, "%.17g,%.17g\n", sweep->Value(static_cast<int>(i)), r.v[i]);
+  if (r.Ier != 0) std::fprintf(messages, "some frequency-domain values did not reach the requested accuracy\n");
+  std::fflush(data);
+  return kExitOk;
 }
 
 // veldo-cli's layered-problem form: the coil, frequency and accuracy from the common options, the
@@ -148,6 +181,23 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
   coil.R1 = *R1 * kFactorMm, coil.R2 = *R2 * kFactorMm, coil.L = *L * kFactorMm;
   coil.axis = o.parallel ? CoilAxis::Parallel : CoilAxis::Normal;
   p.probe.coils.push_back(coil);
+  if (!o.pickup.empty()) {  // N:R1:R2:L:Z:X, lengths in mm
+    std::vector<double> v;
+    std::string_view rest = o.pickup;
+    while (true) {
+      const std::size_t colon = rest.find(':');
+      const auto x = Number(rest.substr(0, colon), false);
+      if (!x) break;
+      v.push_back(*x);
+      if (colon == std::string_view::npos) break;
+      rest = rest.substr(colon + 1);
+    }
+    if (v.size() != 6 || v[0] != std::trunc(v[0]) || !(v[0] >= 1 && v[0] <= 2147483647.0))
+      return Reject(messages, "'" + o.pickup + "' is not N:R1:R2:L:Z:X (turns, then mm)");
+    p.probe.coils.push_back(Coil{static_cast<int>(v[0]), v[1] * kFactorMm, v[2] * kFactorMm, v[3] * kFactorMm,
+                                 v[4] * kFactorMm, v[5] * kFactorMm});
+    p.probe.pickup = 1;
+  }
   s.Acc = *acc / 100;
   const auto fIt = params.find(Param::F), loIt = params.find(Param::LO);
   const auto f = Number(fIt == params.end() ? "100.0" : fIt->second, false);
@@ -165,6 +215,7 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
       return Reject(messages, "'" + o.layers[i] + "' is not THICKNESS:SIGMA:MUR (mm, MS/m, relative; thickness inf for unbounded)");
     p.conductor.layers.push_back({*d * kFactorMm, *sigma * kFactorMSm, *mur});
   }
+  if (!o.time.empty()) return RunTransient(s.problem, *acc / 100, o.time, o.pulse, data, messages);
   // The swept parameter: by default none (one point at the fixed values).
   std::string path = "f";
   std::array<std::string, 3> range{std::to_string(*f), std::to_string(*f), "0"};
@@ -275,6 +326,16 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                  "Read the problem and its sweep from a JSON FILE (SI units; the form sessions keep, "
                  "see the README)")
       ->type_name("FILE");
+  app.add_option("--pickup", problem.pickup,
+                 "A pickup coil: the rows are then its transfer impedance to the drive (the coil of --n, --r1, "
+                 "--r2, --l); Z and X its lower face's height and its axis' lateral offset [mm]")
+      ->type_name("N:R1:R2:L:Z:X");
+  app.add_option("--time", problem.time,
+                 "The transient instead of a sweep: the pickup's (or the coil's) voltage per ampere after the drive "
+                 "is switched off, at times [ms] from FROM to TO, K per decade; rows t [ms], v [V/A]")
+      ->type_name("FROM:TO:K/dec");
+  app.add_option("--pulse", problem.pulse, "With --time: a rectangular drive pulse of WIDTH [ms] instead of a step-off")
+      ->type_name("WIDTH");
   app.add_flag("--parallel", problem.parallel, "The coil lies with its axis parallel to the plate");
   app.add_option("--sweep", problem.sweep,
                  "Sweep a parameter of the layered conductor by its path (f, lift_off, radius, coil.R1, "

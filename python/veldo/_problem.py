@@ -228,15 +228,15 @@ def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: i
 
 def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc: float = 1e-6):
     """The pickup's voltage per ampere of drive current [V/A] at the times ``t`` [s] after the
-    drive is switched, over a plate: only what the conductor adds (the coupling in air, an impulse
+    drive is switched, over a plate, in a tube or round a rod: only what the conductor adds (the coupling in air, an impulse
     at the switching instant, is not part of it). ``waveform``: ``"step-off"`` (1 A before t = 0, 0
     after) or ``("pulse", width)`` (1 A from 0 to width [s]). ``pickup`` may be the drive (its own
     voltage). Fixed Talbot inversion of the Laplace-domain response; ``acc`` is relative to the
     response's scale. Raises ValueError for times that are not finite and above 0, a width not
-    above 0, or a conductor other than a plate.
+    above 0, or a problem the models cannot describe.
     """
-    if not isinstance(conductor, Plate):
-        raise ValueError("Check the conductor: transients are computed over plates (tubes and rods: frequency domain only)")
+    if not isinstance(conductor, (Plate, Tube, Rod)):
+        raise TypeError("conductor must be a veldo.Plate, veldo.Tube or veldo.Rod")
     if waveform == "step-off":
         width = 0.0
     elif isinstance(waveform, tuple) and len(waveform) == 2 and waveform[0] == "pulse":
@@ -251,6 +251,6 @@ def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc:
         scalars += [layer.thickness, layer.sigma, layer.mur]
     cols = [np.asarray([float(np.asarray(v))], dtype=np.float64) for v in scalars]
     layers = [cols[13 + 3 * i: 16 + 3 * i] for i in range(len(conductor.layers))]
-    v, ier = _veldo.transient(drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]), layers,
-                              t.reshape(-1), width, float(acc))
+    v, ier = _veldo.transient(conductor.geometry, drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]),
+                              layers, t.reshape(-1), width, float(acc))
     return v.reshape(t.shape)[()] if t.ndim == 0 else v.reshape(t.shape)
