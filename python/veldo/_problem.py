@@ -254,3 +254,26 @@ def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc:
     v, ier = _veldo.transient(conductor.geometry, drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]),
                               layers, t.reshape(-1), width, float(acc))
     return v.reshape(t.shape)[()] if t.ndim == 0 else v.reshape(t.shape)
+
+
+# Units, for scripts that think in them: multiply to get SI (``veldo.Layer(2 * veldo.MIL, 40 * veldo.IACS)``).
+MM = 1e-3            # millimetre [m]
+MIL = 25.4e-6        # thousandth of an inch [m]
+INCH = 25.4e-3       # [m]
+MS_PER_M = 1e6       # MS/m [S/m]
+IACS = 0.58e6        # 1 %IACS [S/m]: 100 %IACS, annealed copper, is 58.0 MS/m
+KHZ = 1e3            # [Hz]
+_MU0 = 1.2566370614359173e-06
+
+
+def skin_depth(f, sigma, mur=1.0):
+    """The standard depth of penetration delta = 1/sqrt(pi f mu0 mur sigma) [m] (inf where f or sigma
+    is 0), broadcasting."""
+    with np.errstate(divide="ignore"):
+        return 1.0 / np.sqrt(np.pi * np.asarray(f, dtype=np.float64) * _MU0 * mur * np.asarray(sigma, dtype=np.float64))
+
+
+def limit_frequency(sigma, radius, mur=1.0):
+    """The limit frequency f_g = 1/(2 pi mu0 mur sigma r^2) [Hz] of a conductor of radius r (a rod's or a
+    tube's; over a plate the coil's mean radius), at which the skin depth is sqrt(2) r."""
+    return 1.0 / (2 * np.pi * _MU0 * mur * np.asarray(sigma, dtype=np.float64) * np.asarray(radius, dtype=np.float64) ** 2)
