@@ -41,8 +41,6 @@ double StepOff(const Problem& p, double t, double Linf, double acc, int& Ier, Wo
 
 std::optional<std::string> TransientRefusal(const Problem& p, std::span<const double> t, const Waveform& w, double Acc) {
   if (auto refusal = ProblemRefusal(p)) return refusal;
-  if (p.conductor.geometry != Geometry::Plate)
-    return std::string("Check the conductor: transients are computed over plates (tubes and rods: frequency domain only)");
   if (t.empty()) return std::string("Check the times: give at least one");
   for (std::size_t i = 0; i < t.size(); ++i)
     if (!std::isfinite(t[i]) || !(t[i] > 0)) return "Check the times: time " + std::to_string(i + 1) + " is not a finite number above 0 s";

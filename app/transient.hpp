@@ -29,7 +29,7 @@ struct TransientResult {
 // before any work, or nothing.
 std::optional<std::string> TransientRefusal(const Problem& p, std::span<const double> t, const Waveform& w, double Acc);
 
-// The pickup's voltage per ampere at the times t > 0 [s]: for a step-off
+// The pickup's voltage per ampere at the times t > 0 [s] over a plate, in a tube or round a rod: for a step-off
 //   v(t) = -L^-1[Delta L(p) - Delta L(inf)](t),
 // Delta L(inf) the perfect conductor's (the limit of p -> inf), by the fixed Talbot contour
 // (Talbot 1979; Abate and Valko 2004): the trapezoidal rule on a contour that both ends in the left

@@ -69,10 +69,13 @@ TComplex RoundTrip(const TComplex& a, const TComplex& b) {
 // near[j] (towards the coil) and near[j+1]; the last one is unbounded (bore) or the core (rod).
 class CylinderMedia {
 public:
-  CylinderMedia(const Conductor& c, double omega) : rod_(c.geometry == Geometry::Rod) {
+  // At the Laplace variable p = pRe + j pIm: alpha^2 = k^2 + p mu0 mu sigma (at a frequency pRe = 0,
+  // pIm = omega, and the same numbers as k^2 + j omega mu0 mu sigma).
+  CylinderMedia(const Conductor& c, double pRe, double pIm) : rod_(c.geometry == Geometry::Rod) {
     double r = c.position;
     for (const Layer& l : c.layers) {
-      s_.push_back(SProduct(omega, l.mur, l.sigma));
+      r_.push_back(pRe == 0.0 ? 0.0 : SProduct(pRe, l.mur, l.sigma));
+      s_.push_back(SProduct(pIm, l.mur, l.sigma));
       mu_.push_back(l.mur);
       near_.push_back(r);
       r = rod_ ? r - l.thickness : r + l.thickness;
@@ -95,7 +98,7 @@ public:
     const std::size_t n = s_.size();
     TComplex Yn, Yd;
     {
-      const TComplex alpha = CSqrt(Cmplx(k * k, s_[n - 1]));
+      const TComplex alpha = CSqrt(Cmplx(k * k + r_[n - 1], s_[n - 1]));
       const TComplex z = CScale(alpha, near_[n - 1]);
       TComplex v0, v1;
       if (rod_) {
@@ -109,7 +112,7 @@ public:
       }
     }
     for (std::size_t j = n - 1; j-- > 0;) {
-      const TComplex alpha = CSqrt(Cmplx(k * k, s_[j]));
+      const TComplex alpha = CSqrt(Cmplx(k * k + r_[j], s_[j]));
       const double mu = mu_[j];
       const TComplex zFar = CScale(alpha, near_[j + 1]);
       const TComplex zNear = CScale(alpha, near_[j]);
@@ -149,7 +152,7 @@ public:
 
 private:
   bool rod_;
-  std::vector<double> s_, mu_, near_;
+  std::vector<double> r_, s_, mu_, near_;
 };
 
 // Above ELIM the unscaled I0 of a real argument overflows, so CoilIntI has no value there.
@@ -223,11 +226,12 @@ TComplex ScaledKernel(const TComplex& rhoS, const CoilFactor& cf, double x, int 
 // dropped, the integral is exactly 0 without the quadrature noticing anything wrong: the call then
 // reports both runs as failed instead of returning a silent "no change". A rod of radius 0 is no
 // conductor: rho = 0 at every node.
-void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, double f, double Acc, Impedance& out,
-                  KernelCount* Count, CoilFactorCache* Cache) {
+namespace {
+
+// S = int_0^inf rho (axial) Ic_a Ic_b / k^6 dk over the shells `media`, and the quadrature's status.
+TComplex CylinderPairIntegral(const Coil& a, const Coil& b, const CylinderMedia& media, double Acc, int& Ier,
+                              KernelCount* Count, CoilFactorCache* Cache) {
   const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && a.z == b.z;
-  const double omega = Omega(f);
-  const CylinderMedia media(conductor, omega);
   const bool rod = media.Rod();
   const Limits lim;
   auto factor = [&](double k, const Coil& c) {
@@ -257,13 +261,31 @@ void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, doub
     return ScaledKernel(rhoS, cf, k * media.Surface(), rod ? +1 : -1, self);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, out.Ier, evals, Reuses(Count));
-  if (dropped > 0 && S.Re == 0.0 && S.Im == 0.0) out.Ier = CombineIer(1, 1);
+  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, Ier, evals, Reuses(Count));
+  if (dropped > 0 && S.Re == 0.0 && S.Im == 0.0) Ier = CombineIer(1, 1);
+  AddCount(Count, evals, 0, factors.Evaluated());
+  return S;
+}
+
+}  // namespace
+
+void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, double f, double Acc, Impedance& out,
+                  KernelCount* Count, CoilFactorCache* Cache) {
+  const double omega = Omega(f);
+  const CylinderMedia media(conductor, 0.0, omega);
+  const TComplex S = CylinderPairIntegral(a, b, media, Acc, out.Ier, Count, Cache);
   const double q = PairTurnsFactor(a, b);
   const TComplex dZ = CScale(CMulI(CScale(S, q)), 4.0f * omega * kMu0);
   out.dR = CRe(dZ);
   out.dX = CIm(dZ);
-  AddCount(Count, evals, 0, factors.Evaluated());
+}
+
+// Delta L(p) = Delta Z(p) / p = 4 mu0 q S(p) at a complex Laplace variable p.
+TComplex CylinderPairLaplace(const Coil& a, const Coil& b, const Conductor& conductor, const TComplex& p, double Acc,
+                             int& Ier, CoilFactorCache* Cache) {
+  const CylinderMedia media(conductor, p.Re, p.Im);
+  const TComplex S = CylinderPairIntegral(a, b, media, Acc, Ier, nullptr, Cache);
+  return CScale(S, static_cast<double>(4.0L * kMu0 * PairTurnsFactor(a, b)));
 }
 
 void CylinderCoil(const Coil& coil, const Conductor& conductor, double f, double Acc, Impedance& out,

@@ -35,6 +35,8 @@ Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& c
 
 TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
                       int& Ier, Workspace& ws) {
+  if (conductor.geometry != Geometry::Plate)
+    return models_detail::CylinderPairLaplace(drive, pickup, conductor, p, Acc, Ier, &ws.cache);
   return models_detail::PlanarPairLaplace(drive, pickup, conductor.position, conductor.layers, p, Acc, Ier, &ws.cache);
 }
 

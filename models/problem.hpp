@@ -101,7 +101,7 @@ Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& c
 
 // Delta L(p) = Delta Z(p) / p [H], the conductor's part of the pair's transfer inductance at a
 // complex Laplace variable p (Re p may be negative: the contours of a transient's inversion), over
-// a plate (`conductor.geometry` must be Geometry::Plate). At p = j omega, Delta Z / (j omega).
+// a plate, in a tube or round a rod. At p = j omega, Delta Z / (j omega).
 TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
                       int& Ier, Workspace& ws);
 

@@ -193,9 +193,9 @@ py::tuple MutualInductances(const std::vector<Column>& a, const std::vector<Colu
   return py::make_tuple(M, ier, refusals);
 }
 
-// The pickup's voltage per ampere [V/A] of a drive over a plate at the times t [s] (one problem,
+// The pickup's voltage per ampere [V/A] of a drive over a conductor at the times t [s] (one problem,
 // its coils' six columns of length 1 each, the layers likewise): (v, ier). A pulse when width > 0.
-py::tuple TransientOf(bool parallel, const std::vector<Column>& coil, const std::vector<Column>& pickup, double position,
+py::tuple TransientOf(const std::string& geometry, bool parallel, const std::vector<Column>& coil, const std::vector<Column>& pickup, double position,
                       const std::vector<std::vector<Column>>& layers, const Column& t, double width, double acc) {
   veldo::Problem p;
   p.probe.coils.push_back(CoilAt(coil, 0, parallel));
@@ -206,7 +206,8 @@ py::tuple TransientOf(bool parallel, const std::vector<Column>& coil, const std:
       p.probe.pickup = 1;
     }
   }
-  p.conductor = {veldo::Geometry::Plate, position, {}};
+  p.conductor = {geometry == "tube" ? veldo::Geometry::Tube : geometry == "rod" ? veldo::Geometry::Rod : veldo::Geometry::Plate,
+                 position, {}};
   for (const auto& l : layers) p.conductor.layers.push_back({l[0].data()[0], l[1].data()[0], l[2].data()[0]});
   veldo::Waveform w;
   if (width > 0 || std::isnan(width) || width < 0) w = {veldo::Waveform::Pulse, width};
@@ -266,7 +267,7 @@ PYBIND11_MODULE(_veldo, m) {
         py::arg("position"), py::arg("f"), py::arg("layers"), py::arg("acc"), py::arg("threads") = 1,
         py::arg("stop_on_refusal") = true, py::arg("pickup") = std::vector<Column>{},
         "Evaluate a coil (or a drive and a pickup) over a layered plate, tube or rod at 1-D columns of SI values.");
-  m.def("transient", &TransientOf, py::arg("parallel"), py::arg("coil"), py::arg("pickup"), py::arg("position"),
+  m.def("transient", &TransientOf, py::arg("geometry"), py::arg("parallel"), py::arg("coil"), py::arg("pickup"), py::arg("position"),
         py::arg("layers"), py::arg("t"), py::arg("width"), py::arg("acc"),
         "The pickup's voltage per ampere after the drive is switched off (or pulsed), over a plate.");
   m.def("mutual_inductance", &MutualInductances, py::arg("a"), py::arg("b"), py::arg("acc"),
