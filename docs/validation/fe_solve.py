@@ -192,7 +192,8 @@ def freefem_version():
 
 def describe(case):
     coils = "; ".join(f"N={c['N']} R1={c['R1']!r} R2={c['R2']!r} L={c['L']!r} z={c['z']!r}" for c in case["coils"])
-    layers = "; ".join(f"(t={t!r}, sigma={s!r}, mur={m!r})" for t, s, m in case["layers"])
+    layers = "; ".join(f"(t={'unbounded' if t is None else repr(t)}, sigma={s!r}, mur={m!r})"
+                       for t, s, m in case["layers"])
     where = f"lift_off={case['lift_off']!r}" if case["geometry"] == "plate" else f"radius={case['radius']!r}"
     return f"{case['name']}: {case['geometry']} f={case['f']!r} {where} layers {layers}; coils {coils}"
 
