@@ -49,7 +49,7 @@ valgrind: build
 	@scripts/valgrind-cli $(BUILD)/cli/veldo-cli
 
 # The validation page: docs/validation.md's tables and the figures in docs/validation/. First the
-# finite-element solutions (FreeFEM, installed on first use; about 15 minutes on two cores) into
+# finite-element solutions (FreeFEM, installed on first use; some 10 minutes on two cores) into
 # docs/validation/data/fe_axisym.csv. Not part of CI: make test holds the same comparisons against
 # the stored numbers without running the solver.
 docs: build
