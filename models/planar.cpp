@@ -28,25 +28,6 @@ struct PlanarWinding {
   long double J(double k) const { return CoilIntJ(k * R1, k * R2); }
 };
 
-// J0 of a real argument, order 0 of ZBESJ.
-double BesselJ0(double x) {
-  double cyr[2] = {}, cyi[2] = {};
-  int nz = 0, ierr = 0;
-  ZBESJ(x, 0.0, 0.0, 1, 1, cyr, cyi, nz, ierr);
-  return cyr[1];
-}
-
-}  // namespace
-
-// The impedance change of the pickup's voltage per ampere of the drive, both coils' axes normal to
-// the plate, parallel and x apart:
-//   Delta Z = j pi omega mu0 q int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk,
-//   q = N_a N_b / (L_a L_b (R2_a - R1_a)(R2_b - R1_b)).
-// For one coil (a = b, x = 0) the coil factor E(k) J(k)^2 / k^6 with E = D^2 and the turns
-// density squared are formed as they always were; each product of two factors commutes exactly,
-// so Z_ab = Z_ba to the rounding of the turns factor.
-namespace {
-
 // S = int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk over the stack `media`, and the quadrature's
 // status.
 TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const PlanarMedia& media, double Acc,
@@ -81,6 +62,13 @@ TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const 
 
 }  // namespace
 
+// The impedance change of the pickup's voltage per ampere of the drive, both coils' axes normal to
+// the plate, parallel and x apart:
+//   Delta Z = j pi omega mu0 q int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk,
+//   q = N_a N_b / (L_a L_b (R2_a - R1_a)(R2_b - R1_b)).
+// For one coil (a = b, x = 0) the coil factor E(k) J(k)^2 / k^6 with E = D^2 and the turns
+// density squared are formed as they always were; each product of two factors commutes exactly,
+// so Z_ab = Z_ba to the rounding of the turns factor.
 void PlanarPair(const Coil& a, const Coil& b, double liftOff, const std::vector<Layer>& layers, double f,
                 double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
   const double omega = Omega(f);
