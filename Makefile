@@ -48,9 +48,13 @@ fuzz:
 valgrind: build
 	@scripts/valgrind-cli $(BUILD)/cli/veldo-cli
 
-# The validation page: docs/validation.md's tables and the figures in docs/validation/ (seconds;
-# not part of CI, whose make test runs the same comparisons at the tabulated points).
+# The validation page: docs/validation.md's tables and the figures in docs/validation/. First the
+# finite-element solutions (FreeFEM, installed on first use; some 10 minutes on two cores) into
+# docs/validation/data/fe_axisym.csv. Not part of CI: make test holds the same comparisons against
+# the stored numbers without running the solver.
 docs: build
+	@scripts/install-deps --docs
+	@/usr/bin/python3 docs/validation/fe_solve.py
 	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/validation/make_docs.py
 	@PYTHONPATH=$(BUILD)/python /usr/bin/python3 docs/layered/make_figures.py
 

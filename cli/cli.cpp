@@ -17,6 +17,7 @@
 #include "app/parse.hpp"
 #include "app/problem_json.hpp"
 #include "app/problem_sweep.hpp"
+#include "app/transient.hpp"
 #include "cli/cli_output.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
 #include "ui/chart_render.hpp"
@@ -96,12 +97,21 @@ int Reject(std::FILE* messages, const std::string& text) {
   return kExitRejected;
 }
 
-// The unit a parameter is typed in on the command line, as its SI factor: the window's units.
-double UnitOf(std::string_view path) {
+// The units of the layered form's lengths and conductivities, as SI factors: the window's (mm,
+// MS/m) unless --length-unit or --conductivity-unit say otherwise.
+struct Units {
+  double length = kFactorMm;
+  double sigma = kFactorMSm;
+};
+// 100 %IACS, the International Annealed Copper Standard, is 58.0 MS/m.
+constexpr double kFactorIACS = 0.58e6;
+
+// The unit a parameter is typed in on the command line, as its SI factor.
+double UnitOf(std::string_view path, const Units& units = {}) {
   if (path == "f") return kFactorKHz;
-  if (path.ends_with(".sigma")) return kFactorMSm;
+  if (path.ends_with(".sigma")) return units.sigma;
   if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
-  return kFactorMm;
+  return units.length;
 }
 
 // A number of a layered problem's option, in the window's units; "inf" (any case) is unbounded.
@@ -120,6 +130,10 @@ struct ProblemOptions {
   std::string sweep, family;         // PATH=FROM:TO:STEP, PATH=V1,V2,...
   bool parallel = false;
   std::string file;                  // --problem FILE (JSON)
+  std::string pickup;                // N:R1:R2:L:Z:X of a pickup coil
+  std::string time, pulse;           // FROM:TO:K/dec [ms], WIDTH [ms]
+  std::string lengthUnit, sigmaUnit;  // as typed
+  Units units;
   bool Given() const { return plate || !tube.empty() || !rod.empty() || !layers.empty(); }
 };
 
@@ -140,6 +154,36 @@ int RunProblemFile(const std::string& file, int threads, Engine engine, std::FIL
   const ComputeStatus status = RunProblemSweep(*s, out, threads);
   std::fflush(data);
   return status == ComputeStatus::Rejected ? kExitRejected : status == ComputeStatus::Fault ? kExitFault : kExitOk;
+}
+
+// The transient of the problem at FROM:TO:K/dec milliseconds: rows t [ms], v [V/A].
+int RunTransient(const Problem& p, double acc, const std::string& time, const std::string& pulse, std::FILE* data,
+                 std::FILE* messages) {
+  const auto parts = SplitSweepText(time);
+  std::optional<double> from, to, perDecade;
+  if (parts && (*parts)[2].ends_with("/dec")) {
+    from = Number((*parts)[0], false), to = Number((*parts)[1], false);
+    perDecade = Number(std::string_view((*parts)[2]).substr(0, (*parts)[2].size() - 4), false);
+  }
+  if (!from || !to || !perDecade) return Reject(messages, "'" + time + "' is not FROM:TO:K/dec (milliseconds)");
+  if (!(*from > 0) || *from > *to) return Reject(messages, "Check the times: FROM must be above 0 and not above TO");
+  if (!(*perDecade >= 1) || *perDecade != std::floor(*perDecade)) return Reject(messages, std::string(kLogStepMessage));
+  const auto sweep = MakeLogSweep(*from, *to, *perDecade);  // in ms, as printed
+  if (!sweep) return Reject(messages, std::string(kTooManyPointsMessage));
+  std::vector<double> t;
+  for (int i = 0; i < sweep->count; ++i) t.push_back(sweep->Value(i) * 1e-3);
+  Waveform w;
+  if (!pulse.empty()) {
+    const auto width = Number(pulse, false);
+    w = {Waveform::Pulse, width ? *width * 1e-3 : std::numeric_limits<double>::quiet_NaN()};
+  }
+  if (auto refusal = TransientRefusal(p, t, w, acc)) return Reject(messages, *refusal);
+  const TransientResult r = Transient(p, t, w, acc);
+  std::fprintf(data, "t,v\n");
+  for (std::size_t i = 0; i < t.size(); ++i) std::fprintf(data, "%.17g,%.17g\n", sweep->Value(static_cast<int>(i)), r.v[i]);
+  if (r.Ier != 0) std::fprintf(messages, "some frequency-domain values did not reach the requested accuracy\n");
+  std::fflush(data);
+  return kExitOk;
 }
 
 // veldo-cli's layered-problem form: the coil, frequency and accuracy from the common options, the
@@ -165,9 +209,27 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
   const auto L = ParseLenientReal(field("Editl", "1.0")), acc = ParseLenientReal(field("Editacc", "0.01"));
   if (!N || !R1 || !R2 || !L || !acc) return Reject(messages, "The coil options --n, --r1, --r2, --l and --acc take numbers");
   coil.N = *N;
-  coil.R1 = *R1 * kFactorMm, coil.R2 = *R2 * kFactorMm, coil.L = *L * kFactorMm;
+  const Units& u = o.units;
+  coil.R1 = *R1 * u.length, coil.R2 = *R2 * u.length, coil.L = *L * u.length;
   coil.axis = o.parallel ? CoilAxis::Parallel : CoilAxis::Normal;
   p.probe.coils.push_back(coil);
+  if (!o.pickup.empty()) {  // N:R1:R2:L:Z:X, lengths in mm
+    std::vector<double> v;
+    std::string_view rest = o.pickup;
+    while (true) {
+      const std::size_t colon = rest.find(':');
+      const auto x = Number(rest.substr(0, colon), false);
+      if (!x) break;
+      v.push_back(*x);
+      if (colon == std::string_view::npos) break;
+      rest = rest.substr(colon + 1);
+    }
+    if (v.size() != 6 || v[0] != std::trunc(v[0]) || !(v[0] >= 1 && v[0] <= 2147483647.0))
+      return Reject(messages, "'" + o.pickup + "' is not N:R1:R2:L:Z:X (turns, then mm)");
+    p.probe.coils.push_back(Coil{static_cast<int>(v[0]), v[1] * u.length, v[2] * u.length, v[3] * u.length,
+                                 v[4] * u.length, v[5] * u.length});
+    p.probe.pickup = 1;
+  }
   s.Acc = *acc / 100;
   const auto fIt = params.find(Param::F), loIt = params.find(Param::LO);
   const auto f = Number(fIt == params.end() ? "100.0" : fIt->second, false);
@@ -176,15 +238,16 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
   p.conductor.geometry = o.plate ? Geometry::Plate : !o.tube.empty() ? Geometry::Tube : Geometry::Rod;
   const auto position = Number(o.plate ? (loIt == params.end() ? "0.1" : loIt->second) : !o.tube.empty() ? o.tube : o.rod, false);
   if (!position) return Reject(messages, "The lift-off (--lo) or the radius of --tube or --rod must be a number [mm]");
-  p.conductor.position = *position * kFactorMm;
+  p.conductor.position = *position * u.length;
   for (std::size_t i = 0; i < o.layers.size(); ++i) {
     const auto parts = SplitSweepText(o.layers[i]);
     std::optional<double> d, sigma, mur;
     if (parts) d = Number((*parts)[0], true), sigma = Number((*parts)[1], false), mur = Number((*parts)[2], false);
     if (!d || !sigma || !mur)
       return Reject(messages, "'" + o.layers[i] + "' is not THICKNESS:SIGMA:MUR (mm, MS/m, relative; thickness inf for unbounded)");
-    p.conductor.layers.push_back({*d * kFactorMm, *sigma * kFactorMSm, *mur});
+    p.conductor.layers.push_back({*d * u.length, *sigma * u.sigma, *mur});
   }
+  if (!o.time.empty()) return RunTransient(s.problem, *acc / 100, o.time, o.pulse, data, messages);
   // The swept parameter: by default none (one point at the fixed values).
   std::string path = "f";
   std::array<std::string, 3> range{std::to_string(*f), std::to_string(*f), "0"};
@@ -199,7 +262,7 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
   }
   if (!ParameterValue(p, path)) return Reject(messages, UnknownParameterMessage(path));
   s.path = path;
-  s.unit = UnitOf(path);
+  s.unit = UnitOf(path, u);
   const auto from = Number(range[0], false), to = Number(range[1], false);
   std::string stepText = range[2];
   const bool logarithmic = stepText.size() > 4 && stepText.ends_with("/dec");
@@ -222,7 +285,7 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
       const std::size_t comma = rest.find(',');
       const auto v = Number(rest.substr(0, comma), false);
       if (!v) return Reject(messages, "'" + o.family + "' is not PATH=V1,V2,...");
-      s.familyValues.push_back(*v * UnitOf(s.family));
+      s.familyValues.push_back(*v * UnitOf(s.family, u));
       rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     }
   }
@@ -296,6 +359,23 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
                  "Read the problem and its sweep from a JSON FILE (SI units; the form sessions keep, "
                  "see the README)")
       ->type_name("FILE");
+  app.add_option("--pickup", problem.pickup,
+                 "A pickup coil: the rows are then its transfer impedance to the drive (the coil of --n, --r1, "
+                 "--r2, --l); Z and X its lower face's height and its axis' lateral offset [mm]")
+      ->type_name("N:R1:R2:L:Z:X");
+  app.add_option("--time", problem.time,
+                 "The transient instead of a sweep: the pickup's (or the coil's) voltage per ampere after the drive "
+                 "is switched off, at times [ms] from FROM to TO, K per decade; rows t [ms], v [V/A]")
+      ->type_name("FROM:TO:K/dec");
+  app.add_option("--pulse", problem.pulse, "With --time: a rectangular drive pulse of WIDTH [ms] instead of a step-off")
+      ->type_name("WIDTH");
+  app.add_option("--length-unit", problem.lengthUnit,
+                 "The layered form's lengths (the coil, --lo, --tube, --rod, --layer, --pickup, a swept length) "
+                 "in mm (default), mil or in")
+      ->type_name("mm|mil|in");
+  app.add_option("--conductivity-unit", problem.sigmaUnit,
+                 "The layered form's conductivities in MS/m (default) or %IACS (100 %IACS = 58.0 MS/m)")
+      ->type_name("MS/m|%IACS");
   app.add_flag("--parallel", problem.parallel, "The coil lies with its axis parallel to the plate");
   app.add_option("--sweep", problem.sweep,
                  "Sweep a parameter of the layered conductor by its path (f, lift_off, radius, coil.R1, "
@@ -366,6 +446,13 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     return RunProblemFile(problem.file, threads, engine, data, messages);
   }
   if (problem.Given()) {
+    if (problem.lengthUnit == "mil") problem.units.length = 25.4e-6;
+    else if (problem.lengthUnit == "in") problem.units.length = 25.4e-3;
+    else if (!problem.lengthUnit.empty() && problem.lengthUnit != "mm")
+      return Reject(messages, "--length-unit takes mm, mil or in, not '" + problem.lengthUnit + "'");
+    if (problem.sigmaUnit == "%IACS") problem.units.sigma = kFactorIACS;
+    else if (!problem.sigmaUnit.empty() && problem.sigmaUnit != "MS/m")
+      return Reject(messages, "--conductivity-unit takes MS/m or %IACS, not '" + problem.sigmaUnit + "'");
     if (!caseText.empty()) return Reject(messages, "Give either a CASE or a layered conductor (--plate, --tube, --rod)");
     if (!chartPath.empty() || !sessionPath.empty())
       return Reject(messages, "--chart and --session take a CASE; a layered conductor prints its rows only");

@@ -61,7 +61,7 @@ void CylinderChunk(const Coil& coil, std::span<const std::size_t> idx, std::span
   for (std::size_t i = 0; i < n; ++i) {
     const Conductor& c = *cond[idx[i]];
     omega[i] = Omega(f[idx[i]]);
-    media.emplace_back(c, omega[i]);
+    media.emplace_back(c, 0.0, omega[i]);
     b[i] = c.position;
     sameSurface = sameSurface && b[i] == b[0];
     gapMin = std::min(gapMin, rod ? coil.R1 - b[i] : b[i] - R2);

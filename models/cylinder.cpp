@@ -30,11 +30,12 @@ long double AxialPair(long double k, const Coil& a, const Coil& b) {
 // dropped, the integral is exactly 0 without the quadrature noticing anything wrong: the call then
 // reports both runs as failed instead of returning a silent "no change". A rod of radius 0 is no
 // conductor: rho = 0 at every node.
-void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, double f, double Acc, Impedance& out,
-                  KernelCount* Count, CoilFactorCache* Cache) {
+namespace {
+
+// S = int_0^inf rho (axial) Ic_a Ic_b / k^6 dk over the shells `media`, and the quadrature's status.
+TComplex CylinderPairIntegral(const Coil& a, const Coil& b, const CylinderMedia& media, double Acc, int& Ier,
+                              KernelCount* Count, CoilFactorCache* Cache) {
   const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && a.z == b.z;
-  const double omega = Omega(f);
-  const CylinderMedia media(conductor, omega);
   const bool rod = media.Rod();
   const Limits lim;
   auto factor = [&](double k, const Coil& c) {
@@ -64,13 +65,31 @@ void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, doub
     return ScaledKernel(rhoS, cf, k * media.Surface(), rod ? +1 : -1, self);
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, out.Ier, evals, Reuses(Count));
-  if (dropped > 0 && S.Re == 0.0 && S.Im == 0.0) out.Ier = CombineIer(1, 1);
+  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, Ier, evals, Reuses(Count));
+  if (dropped > 0 && S.Re == 0.0 && S.Im == 0.0) Ier = CombineIer(1, 1);
+  AddCount(Count, evals, 0, factors.Evaluated());
+  return S;
+}
+
+}  // namespace
+
+void CylinderPair(const Coil& a, const Coil& b, const Conductor& conductor, double f, double Acc, Impedance& out,
+                  KernelCount* Count, CoilFactorCache* Cache) {
+  const double omega = Omega(f);
+  const CylinderMedia media(conductor, 0.0, omega);
+  const TComplex S = CylinderPairIntegral(a, b, media, Acc, out.Ier, Count, Cache);
   const double q = PairTurnsFactor(a, b);
   const TComplex dZ = CScale(CMulI(CScale(S, q)), 4.0f * omega * kMu0);
   out.dR = CRe(dZ);
   out.dX = CIm(dZ);
-  AddCount(Count, evals, 0, factors.Evaluated());
+}
+
+// Delta L(p) = Delta Z(p) / p = 4 mu0 q S(p) at a complex Laplace variable p.
+TComplex CylinderPairLaplace(const Coil& a, const Coil& b, const Conductor& conductor, const TComplex& p, double Acc,
+                             int& Ier, CoilFactorCache* Cache) {
+  const CylinderMedia media(conductor, p.Re, p.Im);
+  const TComplex S = CylinderPairIntegral(a, b, media, Acc, Ier, nullptr, Cache);
+  return CScale(S, static_cast<double>(4.0L * kMu0 * PairTurnsFactor(a, b)));
 }
 
 void CylinderCoil(const Coil& coil, const Conductor& conductor, double f, double Acc, Impedance& out,

@@ -67,10 +67,13 @@ inline TComplex RoundTrip(const TComplex& a, const TComplex& b) {
 // near[j] (towards the coil) and near[j+1]; the last one is unbounded (bore) or the core (rod).
 class CylinderMedia {
 public:
-  CylinderMedia(const Conductor& c, double omega) : rod_(c.geometry == Geometry::Rod) {
+  // At the Laplace variable p = pRe + j pIm: alpha^2 = k^2 + p mu0 mu sigma (at a frequency pRe = 0,
+  // pIm = omega, and the same numbers as k^2 + j omega mu0 mu sigma).
+  CylinderMedia(const Conductor& c, double pRe, double pIm) : rod_(c.geometry == Geometry::Rod) {
     double r = c.position;
     for (const Layer& l : c.layers) {
-      s_.push_back(SProduct(omega, l.mur, l.sigma));
+      r_.push_back(pRe == 0.0 ? 0.0 : SProduct(pRe, l.mur, l.sigma));
+      s_.push_back(SProduct(pIm, l.mur, l.sigma));
       mu_.push_back(l.mur);
       near_.push_back(r);
       r = rod_ ? r - l.thickness : r + l.thickness;
@@ -101,7 +104,7 @@ public:
   bool Admittance(double k, TComplex& Yn, TComplex& Yd) const {
     const std::size_t n = s_.size();
     {
-      const TComplex alpha = CSqrt(Cmplx(k * k, s_[n - 1]));
+      const TComplex alpha = CSqrt(Cmplx(k * k + r_[n - 1], s_[n - 1]));
       const TComplex z = CScale(alpha, near_[n - 1]);
       TComplex v0, v1;
       if (rod_) {
@@ -115,7 +118,7 @@ public:
       }
     }
     for (std::size_t j = n - 1; j-- > 0;) {
-      const TComplex alpha = CSqrt(Cmplx(k * k, s_[j]));
+      const TComplex alpha = CSqrt(Cmplx(k * k + r_[j], s_[j]));
       const double mu = mu_[j];
       const TComplex zFar = CScale(alpha, near_[j + 1]);
       const TComplex zNear = CScale(alpha, near_[j]);
@@ -155,7 +158,7 @@ public:
 
 private:
   bool rod_;
-  std::vector<double> s_, mu_, near_;
+  std::vector<double> r_, s_, mu_, near_;
 };
 
 // Above ELIM the unscaled I0 of a real argument overflows, so CoilIntI has no value there.

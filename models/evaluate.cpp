@@ -33,6 +33,13 @@ Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& c
   return z;
 }
 
+TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
+                      int& Ier, Workspace& ws) {
+  if (conductor.geometry != Geometry::Plate)
+    return models_detail::CylinderPairLaplace(drive, pickup, conductor, p, Acc, Ier, &ws.cache);
+  return models_detail::PlanarPairLaplace(drive, pickup, conductor.position, conductor.layers, p, Acc, Ier, &ws.cache);
+}
+
 Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
                        Workspace& ws) {
   return EvaluatePair(drive, pickup, conductor, f, Acc, &ws.count, &ws.cache);

@@ -179,6 +179,14 @@ double PairTurnsFactor(const Coil& a, const Coil& b) {
   return static_cast<double>(na * nb / (static_cast<long double>(a.L) * b.L * wa * wb));
 }
 
+// J0 of a real argument, order 0 of ZBESJ.
+inline double BesselJ0(double x) {
+  double cyr[2] = {}, cyi[2] = {};
+  int nz = 0, ierr = 0;
+  ZBESJ(x, 0.0, 0.0, 1, 1, cyr, cyi, nz, ierr);
+  return cyr[1];
+}
+
 // ELIM = 2.303 (K log10(2) - 3), K the smaller exponent bound of the Bessel unit's table (about
 // 700.92): above it the unscaled I0 of a real argument overflows in ZBESI, so CoilIntI has no
 // value there.

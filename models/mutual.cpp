@@ -38,13 +38,6 @@ long double AxialInAir(long double k, const Coil& a, const Coil& b) {
   return -(G(ba - bb) - G(ba - ab) - G(aa - bb) + G(aa - ab));
 }
 
-double BesselJ0(double x) {
-  double cyr[2] = {}, cyi[2] = {};
-  int nz = 0, ierr = 0;
-  ZBESJ(x, 0.0, 0.0, 1, 1, cyr, cyi, nz, ierr);
-  return cyr[1];
-}
-
 }  // namespace
 
 // M = pi mu0 q_ab int_0^inf J_a J_b / k^4 A_ab(k) J0(k x) dk with J = int_{kR1}^{kR2} t J1(t) dt,

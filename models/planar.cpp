@@ -28,30 +28,13 @@ struct PlanarWinding {
   long double J(double k) const { return CoilIntJ(k * R1, k * R2); }
 };
 
-// J0 of a real argument, order 0 of ZBESJ.
-double BesselJ0(double x) {
-  double cyr[2] = {}, cyi[2] = {};
-  int nz = 0, ierr = 0;
-  ZBESJ(x, 0.0, 0.0, 1, 1, cyr, cyi, nz, ierr);
-  return cyr[1];
-}
-
-}  // namespace
-
-// The impedance change of the pickup's voltage per ampere of the drive, both coils' axes normal to
-// the plate, parallel and x apart:
-//   Delta Z = j pi omega mu0 q int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk,
-//   q = N_a N_b / (L_a L_b (R2_a - R1_a)(R2_b - R1_b)).
-// For one coil (a = b, x = 0) the coil factor E(k) J(k)^2 / k^6 with E = D^2 and the turns
-// density squared are formed as they always were; each product of two factors commutes exactly,
-// so Z_ab = Z_ba to the rounding of the turns factor.
-void PlanarPair(const Coil& a, const Coil& b, double liftOff, const std::vector<Layer>& layers, double f,
-                double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
+// S = int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk over the stack `media`, and the quadrature's
+// status.
+TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const PlanarMedia& media, double Acc,
+                            int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
   const PlanarWinding wa{a.R1, a.R2, a.L, liftOff + a.z}, wb{b.R1, b.R2, b.L, liftOff + b.z};
   const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && wa.h == wb.h && a.x == b.x;
   const double x = std::fabs(a.x - b.x);
-  const double omega = Omega(f);
-  const PlanarMedia media(layers, omega);
   auto make = [&](double k) {
     CoilFactor cf;
     const long double Ja = wa.J(k), Jb = self ? Ja : wb.J(k);
@@ -72,12 +55,37 @@ void PlanarPair(const Coil& a, const Coil& b, double liftOff, const std::vector<
     return x != 0 ? CScale(z, cf.lateral) : z;
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, out.Ier, evals, Reuses(Count));
+  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, Ier, evals, Reuses(Count));
+  AddCount(Count, evals, 0, factors.Evaluated());
+  return S;
+}
+
+}  // namespace
+
+// The impedance change of the pickup's voltage per ampere of the drive, both coils' axes normal to
+// the plate, parallel and x apart:
+//   Delta Z = j pi omega mu0 q int_0^inf rho(k) D_a D_b J_a J_b / k^6 J0(k x) dk,
+//   q = N_a N_b / (L_a L_b (R2_a - R1_a)(R2_b - R1_b)).
+// For one coil (a = b, x = 0) the coil factor E(k) J(k)^2 / k^6 with E = D^2 and the turns
+// density squared are formed as they always were; each product of two factors commutes exactly,
+// so Z_ab = Z_ba to the rounding of the turns factor.
+void PlanarPair(const Coil& a, const Coil& b, double liftOff, const std::vector<Layer>& layers, double f,
+                double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache) {
+  const double omega = Omega(f);
+  const PlanarMedia media(layers, omega);
+  const TComplex S = PlanarPairIntegral(a, b, liftOff, media, Acc, out.Ier, Count, Cache);
   const double q = PairTurnsFactor(a, b);
   const TComplex dZ = CScale(CMulI(CScale(S, q)), static_cast<double>(kPi * omega * kMu0));
   out.dR = CRe(dZ);
   out.dX = CIm(dZ);
-  AddCount(Count, evals, 0, factors.Evaluated());
+}
+
+// Delta L(p) = Delta Z(p) / p = pi mu0 q S(p) at a complex Laplace variable p.
+TComplex PlanarPairLaplace(const Coil& a, const Coil& b, double liftOff, const std::vector<Layer>& layers,
+                           const TComplex& p, double Acc, int& Ier, CoilFactorCache* Cache) {
+  const PlanarMedia media(layers, p.Re, p.Im);
+  const TComplex S = PlanarPairIntegral(a, b, liftOff, media, Acc, Ier, nullptr, Cache);
+  return CScale(S, static_cast<double>(kPi * kMu0 * PairTurnsFactor(a, b)));
 }
 
 void PlanarNormalCoil(const Coil& coil, double liftOff, const std::vector<Layer>& layers, double f, double Acc,

@@ -51,10 +51,14 @@ inline void Rebalance(TComplex& num, TComplex& den) {
 // classical (A M e + B P) / (B M e + A P), with the same operations in the same order.
 class PlanarMedia {
 public:
-  PlanarMedia(const std::vector<Layer>& layers, double omega) {
-    s_.reserve(layers.size());
+  // At the angular frequency omega: alpha^2 = k^2 + j omega mu0 mu sigma.
+  PlanarMedia(const std::vector<Layer>& layers, double omega) : PlanarMedia(layers, 0.0, omega) {}
+  // At the Laplace variable p = pRe + j pIm (a transient's contour): alpha^2 = k^2 + p mu0 mu sigma.
+  // With pRe = 0 the same numbers as at omega = pIm.
+  PlanarMedia(const std::vector<Layer>& layers, double pRe, double pIm) {
     for (const Layer& l : layers) {
-      s_.push_back(SProduct(omega, l.mur, l.sigma));
+      r_.push_back(pRe == 0.0 ? 0.0 : SProduct(pRe, l.mur, l.sigma));
+      s_.push_back(SProduct(pIm, l.mur, l.sigma));
       mu_.push_back(l.mur);
       d_.push_back(l.thickness);
     }
@@ -64,14 +68,14 @@ public:
   TComplex Reflection(double k) const {
     const std::size_t n = s_.size();
     // alphaBelow and muBelow are those of layer i+1, alphaAbove and muAbove of layer i.
-    TComplex alphaBelow = CSqrt(Cmplx(k * k, s_[n - 1]));
+    TComplex alphaBelow = CSqrt(Cmplx(k * k + r_[n - 1], s_[n - 1]));
     double muBelow = mu_[n - 1];
     TComplex num, den;
     if (n == 1) {
       Air(k, alphaBelow, muBelow, num, den);
       return BalancedDiv(num, den);
     }
-    TComplex alphaAbove = CSqrt(Cmplx(k * k, s_[n - 2]));
+    TComplex alphaAbove = CSqrt(Cmplx(k * k + r_[n - 2], s_[n - 2]));
     double muAbove = mu_[n - 2];
     num = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
     den = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
@@ -80,7 +84,7 @@ public:
       muBelow = muAbove;
       TComplex P, M;
       if (i >= 1) {
-        alphaAbove = CSqrt(Cmplx(k * k, s_[i - 1]));
+        alphaAbove = CSqrt(Cmplx(k * k + r_[i - 1], s_[i - 1]));
         muAbove = mu_[i - 1];
         P = CAdd(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
         M = CSub(CScale(alphaAbove, muBelow), CScale(alphaBelow, muAbove));
@@ -105,7 +109,9 @@ private:
     P = CAdd(kmu, alpha1);
   }
 
-  std::vector<double> s_, mu_, d_;  // per layer: omega mu0 mu sigma [1/m^2], mu, thickness [m]
+  // Per layer: the real and imaginary part of p mu0 mu sigma [1/m^2] (0 and omega mu0 mu sigma at a
+  // frequency), mu, thickness [m].
+  std::vector<double> r_, s_, mu_, d_;
 };
 
 }  // namespace veldo::models_detail

@@ -13,6 +13,7 @@
 
 #include "models/coil_factor_cache.hpp"
 #include "models/models_counted.hpp"
+#include "numerics/complex.hpp"
 
 namespace veldo {
 
@@ -97,6 +98,12 @@ Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& c
                        Workspace& ws);
 Impedance EvaluatePair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
                        KernelCount* count, CoilFactorCache* cache);
+
+// Delta L(p) = Delta Z(p) / p [H], the conductor's part of the pair's transfer inductance at a
+// complex Laplace variable p (Re p may be negative: the contours of a transient's inversion), over
+// a plate, in a tube or round a rod. At p = j omega, Delta Z / (j omega).
+TComplex InductanceAt(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p, double Acc,
+                      int& Ier, Workspace& ws);
 
 // The mutual inductance [H] of two windings in air, axes parallel at their lateral offsets x,
 // their spans [z, z + L] along the axis; Ier is the quadrature's IER (0: reached Acc). For one

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "models/problem.hpp"
+#include "numerics/complex.hpp"
 
 namespace veldo::models_detail {
 
@@ -12,6 +13,10 @@ void PlanarNormalCoil(const Coil& coil, double liftOff, const std::vector<Layer>
                       Impedance& out, KernelCount* Count, CoilFactorCache* Cache);
 void PlanarPair(const Coil& drive, const Coil& pickup, double liftOff, const std::vector<Layer>& layers, double f,
                 double Acc, Impedance& out, KernelCount* Count, CoilFactorCache* Cache);
+TComplex PlanarPairLaplace(const Coil& drive, const Coil& pickup, double liftOff, const std::vector<Layer>& layers,
+                           const TComplex& p, double Acc, int& Ier, CoilFactorCache* Cache);
+TComplex CylinderPairLaplace(const Coil& drive, const Coil& pickup, const Conductor& conductor, const TComplex& p,
+                             double Acc, int& Ier, CoilFactorCache* Cache);
 void CylinderPair(const Coil& drive, const Coil& pickup, const Conductor& conductor, double f, double Acc,
                   Impedance& out, KernelCount* Count, CoilFactorCache* Cache);
 void PlanarParallelCoil(const Coil& coil, double liftOff, const std::vector<Layer>& layers, double f,

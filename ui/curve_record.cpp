@@ -8,6 +8,7 @@
 
 #include "app/case_table.hpp"
 #include "app/format.hpp"
+#include "ui/layered_form.hpp"
 
 namespace veldo {
 
@@ -58,6 +59,7 @@ std::string CurveRecord::Input(const std::string& name) const {
 
 std::string ParamUnit(const std::string& param) {
   if (param == "f") return "kHz";
+  if (IsProblemPath(param)) return PathUnit(param);
   for (const CaseDef& c : kCases)
     if (const ParamDef* p = FindParam(c, param)) return UnitOfCaption(p->caption);
   return {};
@@ -180,6 +182,10 @@ std::string Short(double v) {
 
 std::string ParamCaption(const std::string& param) {
   if (param == "f") return "Frequency f [kHz]";
+  if (IsProblemPath(param)) {
+    const std::string unit = PathUnit(param);
+    return PathShortName(param) + (unit.empty() ? "" : " [" + unit + "]");
+  }
   for (const CaseDef& c : kCases)
     for (const ParamDef& p : c.params)
       if (p.name == param) return S(p.caption);

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "app/output.hpp"
+#include "ui/problem_sweep_qt.hpp"
 
 namespace veldo {
 
@@ -22,6 +24,13 @@ struct CurvePoint {
   double dR = 0, dX = 0;  // impedance change, ohms
   double x = 0, y = 0;    // normalised point
   int ier = 0;            // the model's status (0: the requested accuracy was reached)
+};
+
+// A curve of a layered geometry as data: the problem with its sweep and family (SI), and which of
+// the family's values the curve holds.
+struct LayeredCurve {
+  ProblemSweep sweep;
+  int familyIndex = -1;  // -1: no family
 };
 
 struct CurveRecord {
@@ -36,6 +45,9 @@ struct CurveRecord {
   bool visible = true;
   bool counted = true;  // in the registry (a command that ended on a fault leaves it uncounted)
   std::vector<CurvePoint> points;
+  // Set for the curves of a layered geometry (cases 10 to 12): their problem. Their `param` is the
+  // swept parameter's path ("layers.0.sigma") and `inputs` the coil's and the group's fields.
+  std::optional<LayeredCurve> layered;
 
   // The text of an input field, or "" when the record does not hold it.
   std::string Input(const std::string& name) const;

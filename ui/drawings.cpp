@@ -3,6 +3,12 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "app/parse.hpp"
+
 namespace veldo {
 
 namespace {
@@ -264,6 +270,181 @@ void TDrawing::Paint(QPainter& p, const QRectF& target, int testCase) {
     case 8: Sphere(p, 2); break;
     case 9: Vertical(p); break;
     default: break;
+  }
+  p.restore();
+}
+
+}  // namespace veldo
+
+namespace veldo {
+
+namespace {
+
+// Fill colours of the layers by their place in the stack; a layer that does not conduct is white.
+const QColor kLayerColours[] = {QColor(0, 255, 0), QColor(255, 255, 0), QColor(135, 206, 250),
+                                QColor(255, 165, 0), QColor(255, 182, 193), QColor(192, 192, 192)};
+
+double Mm(const std::string& text, double fallback) {
+  const auto v = ParseStrictReal(text, ".");
+  return v && std::isfinite(*v) && *v >= 0 ? *v : fallback;
+}
+
+QColor LayerColour(const LayeredForm& f, std::size_t k) {
+  const auto sigma = ParseStrictReal(f.layers[k][1], ".");
+  if (sigma && *sigma == 0) return Qt::white;
+  return kLayerColours[k % std::size(kLayerColours)];
+}
+
+// Widths on the canvas of the finite layers: in proportion at `scale` px per mm, each at least
+// `least` and at most `most`, and all of them together at most `room`.
+std::vector<double> LayerSizes(const LayeredForm& f, double scale, double least, double most, double room) {
+  std::vector<double> sizes;
+  for (std::size_t k = 0; k + 1 < f.layers.size(); ++k)
+    sizes.push_back(std::clamp(Mm(f.layers[k][0], 0) * scale, least, most));
+  double total = 0;
+  for (double s : sizes) total += s;
+  if (total > room && total > 0)
+    for (double& s : sizes) s *= room / total;
+  return sizes;
+}
+
+void LayerNumber(QPainter& p, const QRectF& r, std::size_t k) {
+  if (r.width() < 7 || r.height() < 9) return;
+  p.setPen(Qt::black);
+  p.drawText(r, Qt::AlignCenter, QString::number(k + 1));
+}
+
+void StackPlate(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
+  const double r2 = Mm(c.R2, 4), r1 = std::min(Mm(c.R1, 2), r2), l = Mm(c.L, 1);
+  const double scale = 70 / std::max(r2, 1e-9);  // the coil's outer radius 70 px
+  const double coilTop = 60, coilH = std::clamp(l * scale, 8.0, 40.0);
+  const double surface = coilTop + coilH + std::clamp(Mm(f.position, 0.1) * scale, 14.0, 40.0);
+  // The finite layers in proportion to one another, together about 100 px.
+  double total = 0;
+  for (std::size_t k = 0; k + 1 < f.layers.size(); ++k) total += Mm(f.layers[k][0], 0);
+  const std::vector<double> sizes =
+      LayerSizes(f, total > 0 ? 100 / total : scale, 10, 60, std::max(bottom - surface - 24, 10.0));
+  double y = surface;
+  for (std::size_t k = 0; k < f.layers.size(); ++k) {
+    const double h = k < sizes.size() ? sizes[k] : std::max(bottom - y, 16.0);
+    const QRectF band(20, y, kW - 40, h);
+    Block(p, band, LayerColour(f, k));
+    LayerNumber(p, QRectF(24, y, 16, h), k);
+    y += h;
+  }
+  SymmetryAxis(p, coilTop - 15, y);
+  CoilSection(p, coilTop, r1 * scale, r2 * scale, coilH);
+  VerticalDimension(p, 40, coilTop + coilH, surface, "LO");
+}
+
+void StackTube(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
+  const double top = 50, r2 = Mm(c.R2, 4), r1 = std::min(Mm(c.R1, 2), r2), l = Mm(c.L, 1);
+  const double bore = std::max(Mm(f.position, r2), r2);
+  const double scale = 75 / std::max(bore, 1e-9);  // the bore's wall 75 px from the axis
+  const std::vector<double> sizes = LayerSizes(f, scale, 6, 40, kAxisX - 75 - 30);
+  double x = 75;
+  for (std::size_t k = 0; k < f.layers.size(); ++k) {
+    const double w = k < sizes.size() ? sizes[k] : kAxisX - 10 - x;
+    for (double side : {-1.0, 1.0}) {
+      const double left = side < 0 ? kAxisX - x - w : kAxisX + x;
+      Block(p, QRectF(left, top, w, bottom - top), LayerColour(f, k));
+      LayerNumber(p, QRectF(left, top + 4, w, 14), k);
+    }
+    x += w;
+  }
+  const double coilH = std::clamp(l * scale, 8.0, 60.0), coilTop = (top + bottom) / 2 - coilH / 2;
+  SymmetryAxis(p, top - 5, bottom + 5);
+  CoilSection(p, coilTop, r1 * scale, r2 * scale, coilH);
+  Radius(p, top + 30, kAxisX + 75, "R");
+}
+
+void StackRod(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
+  const double top = 50, r2 = Mm(c.R2, 4), r1 = std::min(Mm(c.R1, 2), r2), l = Mm(c.L, 1);
+  const double scale = 130 / std::max(r2, 1e-9);  // the coil's outer radius 130 px
+  const double radius = std::clamp(Mm(f.position, r1) * scale, 12.0, r1 * scale);
+  const std::vector<double> sizes = LayerSizes(f, scale, 5, 40, std::max(radius - 6, 1.0));
+  // Shells from the outside in, the core to the axis.
+  double outer = radius;
+  for (std::size_t k = 0; k < f.layers.size(); ++k) {
+    Block(p, QRectF(kAxisX - outer, top, 2 * outer, bottom - top), LayerColour(f, k));
+    const double w = k < sizes.size() ? sizes[k] : outer;
+    LayerNumber(p, QRectF(kAxisX + outer - w, top + 4, w, 14), k);
+    outer -= w;
+  }
+  const double coilH = std::clamp(l * scale, 8.0, 60.0), coilTop = (top + bottom) / 2 - coilH / 2;
+  SymmetryAxis(p, top - 5, bottom + 5);
+  Winding(p, QRectF(kAxisX - r2 * scale, coilTop, (r2 - r1) * scale, coilH));
+  Winding(p, QRectF(kAxisX + r1 * scale, coilTop, (r2 - r1) * scale, coilH));
+  Radius(p, top + 45, kAxisX + radius, "R");
+}
+
+}  // namespace
+
+TStackDrawing::TStackDrawing(QWidget* parent) : QWidget(parent) {
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void TStackDrawing::SetStack(const LayeredForm& form, const CoilPicture& coil) {
+  form_ = form;
+  coil_ = coil;
+  update();
+}
+
+void TStackDrawing::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  Paint(painter, QRectF(rect()), form_, coil_);
+}
+
+std::vector<QString> TStackDrawing::LayerNames(const LayeredForm& f) {
+  std::vector<QString> names;
+  for (std::size_t k = 0; k < f.layers.size(); ++k) {
+    const LayerTexts& t = f.layers[k];
+    const bool last = k + 1 == f.layers.size();
+    QString name = QString("%1: %2, %3 MS/m").arg(k + 1).arg(last ? QString::fromUtf8("∞") : QString::fromStdString(t[0]) + " mm",
+                                                            QString::fromStdString(t[1]));
+    if (t[2] != "1") name += QString::fromUtf8(", μr ") + QString::fromStdString(t[2]);
+    names.push_back(name);
+  }
+  return names;
+}
+
+void TStackDrawing::Paint(QPainter& p, const QRectF& target, const LayeredForm& f, const CoilPicture& c) {
+  p.save();
+  p.fillRect(target, Qt::white);
+  const double s = std::min(target.width() / kW, target.height() / kH);
+  p.translate(target.left() + (target.width() - kW * s) / 2, target.top() + (target.height() - kH * s) / 2);
+  p.scale(s, s);
+  QFont font = p.font();
+  font.setPointSizeF(8);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  const char* caption = f.geometry == Geometry::Plate  ? "Axisymmetric view of a circular coil above a layered plate"
+                        : f.geometry == Geometry::Tube ? "Axisymmetric view of a circular coil inside a layered tube"
+                                                       : "Axisymmetric view of a circular coil round a layered rod or tube";
+  p.drawText(QRectF(6, 4, kW - 12, 36), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, caption);
+  // The legend under the picture: at most six lines, the rest summed up.
+  std::vector<QString> names = LayerNames(f);
+  constexpr std::size_t kLines = 6;
+  if (names.size() > kLines) {
+    const std::size_t more = names.size() - (kLines - 1);
+    names.resize(kLines - 1);
+    names.push_back(QString("... and %1 more layers").arg(more));
+  }
+  const double line = 12, legendTop = kH - 6 - line * static_cast<double>(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const double y = legendTop + line * static_cast<double>(i);
+    if (i < f.layers.size() && !(i + 1 == kLines && f.layers.size() > kLines)) Block(p, QRectF(20, y + 2, 14, 8), LayerColour(f, i));
+    p.setPen(Qt::black);
+    p.drawText(QPointF(40, y + 10), names[i]);
+  }
+  if (!f.layers.empty()) {
+    const double bottom = legendTop - 8;
+    switch (f.geometry) {
+      case Geometry::Plate: StackPlate(p, f, c, bottom); break;
+      case Geometry::Tube: StackTube(p, f, c, bottom); break;
+      case Geometry::Rod: StackRod(p, f, c, bottom); break;
+    }
   }
   p.restore();
 }

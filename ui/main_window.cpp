@@ -31,6 +31,7 @@
 #include "ui/curve_list.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/drawings.hpp"
+#include "ui/layered_group.hpp"
 #include "ui/messages.hpp"
 #include "ui/number_text.hpp"
 #include "ui/window_output.hpp"
@@ -95,6 +96,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   computeCommand_ = [](int testCase, const ComputeInput& in, ComputeOutput& out, std::stop_token stop) {
     veldo::ButtonComputeClick(testCase, in, out, RealModels(), kAllCores, std::move(stop));
   };
+  problemCommand_ = [](const ProblemSweep& sweep, ComputeOutput& out, std::stop_token stop) {
+    RunProblemSweep(sweep, out, kAllCores, std::move(stop));
+  };
   AskSavePath = [this] {
     return AskPath(true, "Enhanced Windows Metafile (*.emf);;PNG image (*.png);;SVG image (*.svg)", "emf");
   };
@@ -115,6 +119,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   left->addLayout(coilRow);
   left->addWidget(CreateOutputGroup());
   for (int k = 1; k <= 9; ++k) left->addWidget(CreateCaseGroup(k));
+  for (const Geometry g : {Geometry::Plate, Geometry::Tube, Geometry::Rod}) {
+    auto* group = new LayeredGroup(g, this);
+    group->Changed = [this] { UpdateStackDrawing(); };
+    LayeredGroups[static_cast<std::size_t>(CaseOfGeometry(g) - kLayeredPlateCase)] = group;
+    left->addWidget(group);
+  }
   left->addStretch(1);
   left->addWidget(CreateAccuracyGroup());
   auto* rightPanel = new QWidget(central);
@@ -258,6 +268,10 @@ void TForm1::CreateMenus() {
   QMenu* sph = submenu(geo2, "Spherical1", "Spherical");
   N1Layer3 = action(sph, "N1Layer3", "1 Layer", false);
   N2Layers3 = action(sph, "N2Layers3", "2 Layers", false);
+  geo2->addSeparator();
+  LayeredPlate1 = action(geo2, "LayeredPlate1", "Layered plate");
+  Tube1 = action(geo2, "Tube1", "Tube (coil inside)");
+  Rod1 = action(geo2, "Rod1", "Rod or tube (coil outside)");
 
   QMenu* geo3 = bar->addMenu("&3D-Geometry");
   geo3->setObjectName("N3DGeometry1");
@@ -416,6 +430,11 @@ QWidget* TForm1::CreateViews() {
     cell->addWidget(d, 0, 0);
     Drawings[static_cast<std::size_t>(k - 1)] = d;
   }
+  StackDrawing = new TStackDrawing(page);
+  StackDrawing->setObjectName("Pstack");
+  StackDrawing->setMinimumSize(200, 200);
+  StackDrawing->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  cell->addWidget(StackDrawing, 0, 0);
   Chart1 = MakeImpedanceChart();
   curves_ = std::make_unique<CurveRegistry>(
       Chart1, [this](QLineSeries* s) { Chart1ClickSeries(s); },
@@ -440,6 +459,11 @@ void TForm1::ConnectEvents() {
   connect(N1Layer2, &QAction::triggered, this, &TForm1::N1Layer2Click);
   connect(N2Layers2, &QAction::triggered, this, &TForm1::N2Layers2Click);
   connect(N1Layer4, &QAction::triggered, this, &TForm1::N1Layer4Click);
+  connect(LayeredPlate1, &QAction::triggered, this, &TForm1::LayeredPlate1Click);
+  connect(Tube1, &QAction::triggered, this, &TForm1::Tube1Click);
+  connect(Rod1, &QAction::triggered, this, &TForm1::Rod1Click);
+  for (const char* name : {"Editr1", "Editr2", "Editl"})
+    connect(GBcoil->findChild<QLineEdit*>(name), &QLineEdit::textChanged, this, [this] { UpdateStackDrawing(); });
   connect(TabControl1Tabs, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
   connect(About1, &QAction::triggered, this, &TForm1::About1Click);
   connect(New1, &QAction::triggered, this, &TForm1::New1Click);
@@ -459,10 +483,23 @@ void TForm1::FormCreate() {
   testCase_ = 1;
   for (std::size_t i = 0; i < Drawings.size(); ++i) Drawings[i]->setVisible(i == 0);
   for (std::size_t i = 0; i < CaseGroups.size(); ++i) CaseGroups[i]->setVisible(i == 0);
+  for (LayeredGroup* g : LayeredGroups) g->hide();
+  StackDrawing->hide();
   for (QWidget* w : {static_cast<QWidget*>(ButtonCompute), static_cast<QWidget*>(GBcoil),
                      static_cast<QWidget*>(GBoutput), static_cast<QWidget*>(GBaccuracy), TabControl1})
     w->show();
   Chart1View->hide();
+}
+
+LayeredGroup* TForm1::CurrentLayeredGroup() const {
+  return IsLayeredCase(testCase_) ? LayeredGroups[static_cast<std::size_t>(testCase_ - kLayeredPlateCase)] : nullptr;
+}
+
+void TForm1::UpdateStackDrawing() {
+  const LayeredGroup* g = CurrentLayeredGroup();
+  if (g == nullptr) return;
+  auto text = [this](const char* name) { return GBcoil->findChild<QLineEdit*>(name)->text().toStdString(); };
+  StackDrawing->SetStack(g->Form(), CoilPicture{text("Editr1"), text("Editr2"), text("Editl")});
 }
 
 int TForm1::ActiveTab() const { return TabControl1Tabs->currentIndex(); }
@@ -472,21 +509,27 @@ void TForm1::SelectCase(int k) {
   if (ActiveTab() == 0)
     for (std::size_t i = 0; i < Drawings.size(); ++i) Drawings[i]->setVisible(static_cast<int>(i) == k - 1);
   for (std::size_t i = 0; i < CaseGroups.size(); ++i) CaseGroups[i]->setVisible(static_cast<int>(i) == k - 1);
+  for (std::size_t i = 0; i < LayeredGroups.size(); ++i)
+    LayeredGroups[i]->setVisible(static_cast<int>(i) == k - kLayeredPlateCase);
+  if (ActiveTab() == 0) StackDrawing->setVisible(IsLayeredCase(k));
   for (QWidget* w : {static_cast<QWidget*>(ButtonCompute), static_cast<QWidget*>(GBcoil),
                      static_cast<QWidget*>(GBoutput), static_cast<QWidget*>(GBaccuracy), TabControl1})
     w->show();
   testCase_ = k;
+  UpdateStackDrawing();
 }
 
 void TForm1::TabControl1Change() {
   if (ActiveTab() == 1) {
     for (TDrawing* d : Drawings) d->hide();
+    StackDrawing->hide();
     Chart1View->show();
   }
   if (ActiveTab() == 0) {
     for (TDrawing* d : Drawings) d->hide();
     Chart1View->hide();
     if (testCase_ >= 1 && testCase_ <= 9) Drawings[static_cast<std::size_t>(testCase_ - 1)]->show();
+    if (IsLayeredCase(testCase_)) StackDrawing->show();
   }
 }
 
@@ -496,6 +539,7 @@ void TForm1::ButtonComputeClick() {
     return;
   }
   statusBar()->clearMessage();
+  if (IsLayeredCase(testCase_)) return ComputeLayered();
   SetComputing(true);
   auto inputs = SnapshotInputs(*this);
   const std::string param = SelectedParam(testCase_, [&](std::string_view s) { return inputs->IsSelected(s); });
@@ -504,6 +548,40 @@ void TForm1::ButtonComputeClick() {
                                                                statusBar(), curves_.get(), sink_,
                                                                [this] { RescaleAxes(); }, std::move(head)});
   run_ = std::make_unique<ComputeRun>(this, computeCommand_, testCase_, std::move(inputs), *output_,
+                                      [this] { ComputeEnded(); });
+}
+
+// The group's texts are read here, on the window's thread, into the problem and its sweep (a
+// message ends the command before it starts); the worker runs the sweep.
+void TForm1::ComputeLayered() {
+  const LayeredGroup& group = *CurrentLayeredGroup();
+  const LayeredForm form = group.Form();
+  auto inputs = SnapshotInputs(*this);
+  CurveRecord head;
+  head.testCase = testCase_;
+  head.param = form.sweepPath;
+  for (const char* name : {"Editr1", "Editr2", "Editl", "EditN", "Editacc"}) head.inputs.emplace_back(name, inputs->FieldText(name));
+  for (const QLineEdit* e : group.findChildren<QLineEdit*>())
+    if (!e->objectName().isEmpty()) head.inputs.emplace_back(e->objectName().toStdString(), e->text().toStdString());
+  auto targets = [&] {
+    return WindowOutputTargets{Labelinductivereactance, Labelinductance, PB1, statusBar(), curves_.get(), sink_,
+                               [this] { RescaleAxes(); }, head};
+  };
+  std::optional<ProblemSweep> sweep;
+  {
+    WindowOutput reading(targets());
+    sweep = ReadLayeredForm(form, *inputs, reading);
+  }
+  if (!sweep) return;
+  head.layered = LayeredCurve{*sweep, -1};
+  head.label = LayeredLabel(*sweep, form.from, form.to, -1);
+  WindowOutputTargets t = targets();
+  t.familyLabel = [s = *sweep, from = form.from, to = form.to](int k) { return LayeredLabel(s, from, to, k); };
+  output_ = std::make_unique<WindowOutput>(std::move(t));
+  SetComputing(true);
+  ComputeCommand command = [run = problemCommand_, s = *sweep](int, const ComputeInput&, ComputeOutput& out,
+                                                               std::stop_token stop) { run(s, out, std::move(stop)); };
+  run_ = std::make_unique<ComputeRun>(this, std::move(command), testCase_, std::move(inputs), *output_,
                                       [this] { ComputeEnded(); });
 }
 
@@ -539,6 +617,7 @@ void TForm1::SetComputing(bool computing) {
   GBcoil->setEnabled(!computing);
   GBaccuracy->setEnabled(!computing);
   for (QGroupBox* g : CaseGroups) g->setEnabled(!computing);
+  for (LayeredGroup* g : LayeredGroups) g->setEnabled(!computing);
   for (const char* menu : {"N2DGeometry1", "N3DGeometry1"})
     if (auto* m = menuBar()->findChild<QMenu*>(menu)) m->menuAction()->setEnabled(!computing);
   New1->setEnabled(!computing);
@@ -578,7 +657,8 @@ void TForm1::SaveAs1Click() {
     // Behind the Geometry tab the chart keeps whatever size the toolkit last gave it (often a
     // small default): save it at the size it would be shown at, the drawing's place on a window
     // on screen, its design size otherwise.
-    const QWidget* drawing = Drawings[static_cast<std::size_t>(testCase_ - 1)];
+    const QWidget* drawing = IsLayeredCase(testCase_) ? static_cast<const QWidget*>(StackDrawing)
+                                                      : Drawings[static_cast<std::size_t>(testCase_ - 1)];
     Chart1->resize(isVisible() && drawing->isVisible() ? QSizeF(drawing->size()) : QSizeF(kChartWidth, kChartHeight));
   }
   if (!SaveChartPicture(Chart1, path, PictureFormatOf(path).value_or(PictureFormat::Emf)))

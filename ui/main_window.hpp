@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "ui/axes_limits.hpp"
+#include "ui/problem_sweep_qt.hpp"
 #include "ui/compute_run.hpp"
 #include "ui/curve_registry.hpp"
 #include "ui/session.hpp"
@@ -36,6 +37,8 @@ class QTabBar;
 namespace veldo {
 
 class CurveList;
+class LayeredGroup;
+class TStackDrawing;
 class ImpedanceChartView;
 class MessageSink;
 class TAboutBox;
@@ -60,6 +63,10 @@ public:
   void N1Layer2Click() { SelectCase(5); }
   void N2Layers2Click() { SelectCase(6); }
   void N1Layer4Click() { SelectCase(9); }
+  // The layered geometries (cases 10 to 12): a layered plate, the coil in a tube, round a rod.
+  void LayeredPlate1Click() { SelectCase(10); }
+  void Tube1Click() { SelectCase(11); }
+  void Rod1Click() { SelectCase(12); }
   void TabControl1Change();
   void About1Click();
   void New1Click();
@@ -103,6 +110,9 @@ public:
   // Seams: where messages go, what Compute runs, how Save As asks for a path (empty: cancelled).
   void SetMessageSink(MessageSink* sink);
   void SetComputeCommand(ComputeCommand command) { computeCommand_ = std::move(command); }
+  // What Compute runs for a layered geometry, on the worker: RunProblemSweep on every core.
+  using ProblemCommand = std::function<void(const ProblemSweep&, ComputeOutput&, std::stop_token)>;
+  void SetProblemCommand(ProblemCommand command) { problemCommand_ = std::move(command); }
   std::function<QString()> AskSavePath;
 
   // The selected geometry case, and the curve registry (Curves, CurveCount).
@@ -118,6 +128,10 @@ public:
   QLabel* Labelinductivereactance = nullptr;
   std::array<QGroupBox*, 9> CaseGroups{};  // GBpr1 ... GBvpr1, by TestCase - 1
   std::array<TDrawing*, 9> Drawings{};     // Ppr1 ... Pvpr1, by TestCase - 1
+  std::array<LayeredGroup*, 3> LayeredGroups{};  // GBlp, GBlt, GBlr, by TestCase - 10
+  TStackDrawing* StackDrawing = nullptr;         // Pstack: the drawing of the layered geometries
+  // The input group of the selected layered geometry, or null.
+  LayeredGroup* CurrentLayeredGroup() const;
   QWidget* TabControl1 = nullptr;
   QTabBar* TabControl1Tabs = nullptr;
   ImpedanceChartView* Chart1View = nullptr;  // the widget named Chart1
@@ -134,6 +148,7 @@ public:
   QAction *N1Layer2 = nullptr, *N2Layers2 = nullptr, *N1Layer3 = nullptr, *N2Layers3 = nullptr;
   QAction *N1Layer4 = nullptr, *N2Layers4 = nullptr, *CylindricalID2 = nullptr;
   QAction *CylindricalOD2 = nullptr, *Spherical2 = nullptr, *About1 = nullptr;
+  QAction *LayeredPlate1 = nullptr, *Tube1 = nullptr, *Rod1 = nullptr;
   TAboutBox* AboutBox = nullptr;
   TOKBottomDlg* OKBottomDlg = nullptr;
   TOKBottomDlg1* OKBottomDlg1 = nullptr;
@@ -155,6 +170,8 @@ private:
   QWidget* CreateViews();
   void ConnectEvents();
   void SelectCase(int k);
+  void ComputeLayered();
+  void UpdateStackDrawing();
   void DeleteAllCurves();
   // Re-ranges the axes to the data (or their manual limits).
   void RescaleAxes();
@@ -176,6 +193,7 @@ private:
   QString lastTooltip_;
 
   ComputeCommand computeCommand_;
+  ProblemCommand problemCommand_;
   std::unique_ptr<MessageSink> ownSink_;
   MessageSink* sink_ = nullptr;
   int testCase_ = 1;

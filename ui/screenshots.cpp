@@ -2,7 +2,8 @@
 // geometry case (drawing tab in front) and one of the chart after a default sweep of case 1,
 // which is also written as the metafile File > Save As makes; then a tour of the workbench: two
 // logarithmic frequency sweeps in each view of the chart with the curve list beside it, and the
-// tooltip of a point.
+// tooltip of a point; and the layered geometries: a plate's family of conductivity curves at five
+// lift-offs, a tube's stack drawn from its layers.
 // Usage: veldo-screenshots OUTPUT_DIR
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include "ui/chart.hpp"
 #include "ui/curve_registry.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/layered_group.hpp"
 #include "ui/main_window.hpp"
 #include "ui/messages.hpp"
 
@@ -122,5 +124,39 @@ int main(int argc, char** argv) {
   const bool tipSaved = picture.save(dir.filePath("tour-5-tooltip.png"));
   std::printf("%s %s\n", tipSaved ? "wrote" : "FAILED", qPrintable(dir.filePath("tour-5-tooltip.png")));
   ok = tipSaved && ok;
+  QToolTip::hideText();
+
+  // A three-layer plate: the top layer's conductivity swept, one curve per lift-off.
+  form.New1Click();
+  form.OKBottomDlg->Proceed();
+  form.OKBottomDlg->hide();
+  form.resize(1280, 760);
+  form.LayeredPlate1Click();
+  veldo::LayeredGroup* plate = form.LayeredGroups[0];
+  plate->SelectCell(0, 1);
+  plate->FamilyPath->setCurrentIndex(plate->FamilyPath->findData(QString("lift_off")));
+  plate->FamilyFrom->setText("0.1");
+  plate->FamilyTo->setText("0.5");
+  plate->FamilyStep->setText("0.1");
+  form.ButtonComputeClick();
+  form.WaitForCompute();
+  form.TabControl1Tabs->setCurrentIndex(1);
+  form.Splitter1->setSizes({760, 300});
+  ok = Save(form, dir, "tour-layered-plate.png") && ok;
+  // The coil in a copper tube with an outer steel jacket, drawn from its stack, and a frequency
+  // sweep per thickness of the copper.
+  form.New1Click();
+  form.OKBottomDlg->Proceed();
+  form.OKBottomDlg->hide();
+  form.Tube1Click();
+  veldo::LayeredGroup* tube = form.LayeredGroups[1];
+  tube->SetTable({{"1.0", "58.0", "1"}, {"2.0", "5.0", "100"}, {"inf", "0", "1"}}, "f", "layers.0.thickness");
+  tube->FamilyFrom->setText("0.5");
+  tube->FamilyTo->setText("1.5");
+  tube->FamilyStep->setText("0.5");
+  form.ButtonComputeClick();
+  form.WaitForCompute();
+  form.TabControl1Tabs->setCurrentIndex(0);
+  ok = Save(form, dir, "tour-tube.png") && ok;
   return ok ? 0 : 1;
 }

@@ -8,10 +8,13 @@
 #include <QSaveFile>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "app/case_table.hpp"
+#include "ui/problem_sweep_qt.hpp"
+#include "app/problem_json.hpp"
 
 namespace veldo {
 
@@ -43,7 +46,7 @@ QJsonObject Curve(const CurveRecord& r) {
   QJsonArray points;
   for (const CurvePoint& p : r.points)
     points.append(QJsonArray{Number(p.value), Number(p.dR), Number(p.dX), Number(p.x), Number(p.y), p.ier});
-  return QJsonObject{{"case", r.testCase},
+  QJsonObject o{{"case", r.testCase},
                      {"param", Q(r.param)},
                      {"label", Q(r.label)},
                      {"colour", QJsonArray{r.colour.r, r.colour.g, r.colour.b}},
@@ -53,6 +56,23 @@ QJsonObject Curve(const CurveRecord& r) {
                      {"visible", r.visible},
                      {"counted", r.counted},
                      {"points", points}};
+  if (r.layered) {
+    // The problem in the JSON form veldo-cli --problem reads (SI; the unit shown is apart).
+    const std::string problem = ProblemToJson(r.layered->sweep);
+    o.insert("problem", QJsonDocument::fromJson(QByteArray(problem.data(), static_cast<qsizetype>(problem.size()))).object());
+    o.insert("unit", Number(r.layered->sweep.unit));
+    o.insert("family_index", r.layered->familyIndex);
+  }
+  return o;
+}
+
+QJsonObject Table(const LayeredTable& t) {
+  QJsonArray layers;
+  for (const LayerTexts& l : t.layers) layers.append(QJsonArray{Q(l[0]), Q(l[1]), Q(l[2])});
+  return QJsonObject{{"geometry", Q(std::string(GeometryName(t.geometry)))},
+                     {"layers", layers},
+                     {"sweep", Q(t.sweepPath)},
+                     {"family", Q(t.familyPath)}};
 }
 
 // Walks a document, remembering the first fault with the path of the member it concerns.
@@ -155,15 +175,56 @@ private:
 };
 
 bool KnownCase(int testCase) {
+  if (IsLayeredCase(testCase)) return true;
   const CaseDef* c = FindCase(testCase);
   return c != nullptr && c->model != ModelKind::None;
 }
 
+constexpr const char* kCasesThatCompute = "(1 to 6, 9, 10 to 12)";
+
+// A layered curve's problem: the problem_json form, its geometry the case's.
+void ReadProblem(Checker& check, const QJsonObject& o, const std::string& at, CurveRecord& r) {
+  const QJsonObject problem = check.Object(o, at, "problem");
+  if (check.Failed()) return;
+  std::string error;
+  const QByteArray text = QJsonDocument(problem).toJson(QJsonDocument::Compact);
+  auto sweep = ProblemFromJson(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), error);
+  if (!sweep) return check.Fail("the member '" + at + ".problem' is not a problem (" + error + ")");
+  if (sweep->problem.conductor.geometry != GeometryOfCase(r.testCase))
+    return check.Fail("the member '" + at + ".problem' is not a " + std::string(GeometryName(GeometryOfCase(r.testCase))));
+  sweep->unit = check.Double(o, at, "unit");
+  sweep->colour = r.colour;
+  const int last = static_cast<int>(std::min<std::size_t>(sweep->familyValues.size(), kSessionMaxCurves)) - 1;
+  const int index = check.Int(o, at, "family_index", sweep->family.empty() ? -1 : 0, sweep->family.empty() ? -1 : last);
+  if (!check.Failed()) r.layered = LayeredCurve{std::move(*sweep), index};
+}
+
+LayeredTable ReadTable(Checker& check, const QJsonObject& o, const std::string& at) {
+  LayeredTable t;
+  const auto geometry = GeometryNamed(check.String(o, at, "geometry"));
+  if (!check.Failed() && !geometry) check.Fail("the member '" + at + ".geometry' is not \"plate\", \"tube\" or \"rod\"");
+  if (geometry) t.geometry = *geometry;
+  const QJsonArray layers = check.Array(o, at, "layers");
+  if (!check.Failed() && (layers.isEmpty() || layers.size() > static_cast<qsizetype>(kMaxLayers)))
+    check.Fail("the member '" + at + ".layers' does not hold 1 to " + std::to_string(kMaxLayers) + " layers");
+  for (qsizetype i = 0; i < layers.size() && !check.Failed(); ++i) {
+    const QJsonArray l = layers[i].toArray();
+    if (l.size() != 3 || !l[0].isString() || !l[1].isString() || !l[2].isString()) {
+      check.Fail("the member '" + at + ".layers[" + std::to_string(i) + "]' is not an array of 3 texts");
+      break;
+    }
+    t.layers.push_back({l[0].toString().toStdString(), l[1].toString().toStdString(), l[2].toString().toStdString()});
+  }
+  t.sweepPath = check.String(o, at, "sweep");
+  t.familyPath = check.String(o, at, "family");
+  return t;
+}
+
 CurveRecord ReadCurve(Checker& check, const QJsonObject& o, const std::string& at) {
   CurveRecord r;
-  r.testCase = check.Int(o, at, "case", 1, 9);
+  r.testCase = check.Int(o, at, "case", 1, kRodCase);
   if (!check.Failed() && !KnownCase(r.testCase))
-    check.Fail("the member '" + at + ".case' is not a case that computes (1 to 6, 9)");
+    check.Fail("the member '" + at + ".case' is not a case that computes " + kCasesThatCompute);
   r.param = check.String(o, at, "param");
   r.label = check.String(o, at, "label");
   const QJsonArray colour = check.Array(o, at, "colour");
@@ -195,6 +256,7 @@ CurveRecord ReadCurve(Checker& check, const QJsonObject& o, const std::string& a
     q.ier = check.IntValue(p[5], where + "[5]", std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     r.points.push_back(q);
   }
+  if (!check.Failed() && IsLayeredCase(r.testCase)) ReadProblem(check, o, at, r);
   return r;
 }
 
@@ -205,7 +267,7 @@ std::string WriteSession(const Session& s) {
   for (const std::string& name : s.selected) selected.append(Q(name));
   QJsonArray curves;
   for (const CurveRecord& r : s.curves) curves.append(Curve(r));
-  const QJsonObject root{{"format", kSessionFormat},
+  QJsonObject root{{"format", kSessionFormat},
                          {"version", kSessionVersion},
                          {"program", QString("%1 %2").arg(kProgramName, kProgramVersion)},
                          {"case", s.testCase},
@@ -214,6 +276,11 @@ std::string WriteSession(const Session& s) {
                          {"view", s.view},
                          {"axes", QJsonObject{{"x", Axis(s.x)}, {"y", Axis(s.y)}}},
                          {"curves", curves}};
+  if (!s.tables.empty()) {
+    QJsonArray tables;
+    for (const LayeredTable& t : s.tables) tables.append(Table(t));
+    root.insert("layered", tables);
+  }
   return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -244,9 +311,9 @@ SessionRead ReadSession(const std::string& bytes) {
 
   Checker check;
   Session s;
-  s.testCase = check.Int(root, "", "case", 1, 9);
+  s.testCase = check.Int(root, "", "case", 1, kRodCase);
   if (!check.Failed() && !KnownCase(s.testCase))
-    check.Fail("the member 'case' is not a case that computes (1 to 6, 9)");
+    check.Fail(std::string("the member 'case' is not a case that computes ") + kCasesThatCompute);
   s.fields = check.Texts(root, "", "fields");
   const QJsonArray selected = check.Array(root, "", "selected");
   for (qsizetype i = 0; i < selected.size() && !check.Failed(); ++i) {
@@ -270,6 +337,19 @@ SessionRead ReadSession(const std::string& bytes) {
       break;
     }
     s.curves.push_back(ReadCurve(check, curves[i].toObject(), at));
+  }
+  // Version 2: the layered groups' tables (a version-1 file has none: the groups stay as they are).
+  if (!check.Failed() && root.contains("layered")) {
+    const QJsonArray tables = check.Array(root, "", "layered");
+    if (!check.Failed() && tables.size() > 3) check.Fail("the member 'layered' holds more than the 3 layered groups");
+    for (qsizetype i = 0; i < tables.size() && !check.Failed(); ++i) {
+      const std::string at = "layered[" + std::to_string(i) + "]";
+      if (!tables[i].isObject()) {
+        check.Fail("the member '" + at + "' is not an object");
+        break;
+      }
+      s.tables.push_back(ReadTable(check, tables[i].toObject(), at));
+    }
   }
   if (check.Failed()) return {std::nullopt, check.Error()};
   return {std::move(s), {}};

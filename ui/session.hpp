@@ -12,14 +12,23 @@
 
 #include "ui/axes_limits.hpp"
 #include "ui/curve_record.hpp"
+#include "ui/layered_form.hpp"
 
 namespace veldo {
 
-// The format this program writes and the newest it reads.
-inline constexpr int kSessionVersion = 1;
+// The format this program writes and the newest it reads. Version 2 adds the layered geometries:
+// cases 10 to 12, their tables, and per curve its problem as data (app/problem_json's form).
+inline constexpr int kSessionVersion = 2;
 inline constexpr const char* kSessionFormat = "veldo-session";
 // The most curves a session may hold: the window's registry slots.
 inline constexpr int kSessionMaxCurves = 101;
+
+// What a layered group holds besides its edit fields: the layers as typed and the chosen paths.
+struct LayeredTable {
+  Geometry geometry = Geometry::Plate;
+  std::vector<LayerTexts> layers;
+  std::string sweepPath, familyPath;
+};
 
 struct Session {
   int testCase = 1;
@@ -28,6 +37,7 @@ struct Session {
   int view = 0;                                             // the chart view (ChartView)
   AxisState x, y;
   std::vector<CurveRecord> curves;
+  std::vector<LayeredTable> tables;  // version 2: one per layered group
 };
 
 // The session as a JSON document (UTF-8).

@@ -65,6 +65,11 @@ void WindowOutput::BeginCurve(Rgb colour) {
   MovePoints();
   CurveRecord head = to_.head;
   head.colour = colour;
+  if (head.layered) {
+    if (!head.layered->sweep.family.empty()) head.layered->familyIndex = curvesBegun_;
+    if (to_.familyLabel) head.label = to_.familyLabel(curvesBegun_);
+  }
+  ++curvesBegun_;
   to_.curves->Begin(std::move(head));
   to_.curves->SetAirCoil(X0_, L0_);
 }

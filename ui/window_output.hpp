@@ -35,6 +35,9 @@ struct WindowOutputTargets {
   MessageSink* messages;
   std::function<void()> rescaleAxes;  // the axes to the data on the chart
   CurveRecord head;                   // the command's case and inputs, for its curve's record
+  // A layered geometry's command: the label of its k-th curve (its family value); the record of
+  // that curve holds the family's index k. Empty for the cases (one curve, the head's label).
+  std::function<std::string(int)> familyLabel = {};
 };
 
 class WindowOutput : public ComputeOutput {
@@ -68,6 +71,7 @@ private:
   std::vector<CurvePoint> pending_;  // received, not yet on the curve
   std::optional<CurvePoint> details_;  // of the point about to be added
   double X0_ = 0, L0_ = 0;
+  int curvesBegun_ = 0;
   bool axesBehind_ = false;  // points on the curve the axes have not followed yet
   QTimer drawPoints_;
   QTimer rescale_;

@@ -24,6 +24,7 @@
 #include "ui/curve_list.hpp"
 #include "ui/main_window.hpp"
 #include "ui/session.hpp"
+#include "ui/layered_group.hpp"
 
 namespace veldo {
 
@@ -120,6 +121,10 @@ Session TForm1::CurrentSession() const {
   s.x = xAxis_;
   s.y = yAxis_;
   for (int i = 0; i < curves_->InUse(); ++i) s.curves.push_back(curves_->Record(i));
+  for (const LayeredGroup* g : LayeredGroups) {
+    const LayeredForm f = g->Form();
+    s.tables.push_back({f.geometry, f.layers, f.sweepPath, f.familyPath});
+  }
   return s;
 }
 
@@ -170,6 +175,9 @@ bool TForm1::OpenSessionFile(const QString& path) {
 
   curves_->RemoveAll();
   for (auto& [e, text] : fields) e->setText(text);
+  for (const LayeredTable& t : s.tables)
+    LayeredGroups[static_cast<std::size_t>(CaseOfGeometry(t.geometry) - kLayeredPlateCase)]->SetTable(
+        t.layers, t.sweepPath, t.familyPath);
   for (QRadioButton* r : selected) r->setChecked(true);
   SelectCase(s.testCase);
   xAxis_ = s.x;

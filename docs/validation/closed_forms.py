@@ -132,3 +132,23 @@ def vertical_image_mutual(N, R1, R2, L, LO, n_radial=16, n_angle=256):
             dot = -np.cos(phi[:, None] + phi[None, :])
             total += wi * wj * ri * rj * np.sum(dot * along) * dphi * dphi
     return density**2 * MU0 / (4.0 * np.pi) * total
+
+
+def coil_mutual(a, b, nodes=24):
+    """Mutual inductance [H] of two coaxial windings a, b in air, dicts of N, R1, R2, L and z (the
+    lower face), whose sections do not overlap: Maxwell's filament formula on a Gauss-Legendre
+    product rule over both sections (the integrand is smooth when they are apart; 8, 16, 24 and 32
+    nodes a side agree to 1e-14 for the finite-element pair)."""
+    x, w = np.polynomial.legendre.leggauss(nodes)
+
+    def points(c):
+        r = (c["R1"] + c["R2"]) / 2 + (c["R2"] - c["R1"]) / 2 * x
+        z = c["z"] + c["L"] / 2 + c["L"] / 2 * x
+        R, Z = np.meshgrid(r, z, indexing="ij")
+        W = np.outer(w, w) / 4  # the mean over the section
+        return R.ravel(), Z.ravel(), W.ravel()
+
+    ra, za, wa = points(a)
+    rb, zb, wb = points(b)
+    M = filament_mutual(ra[:, None], rb[None, :], za[:, None] - zb[None, :])
+    return a["N"] * b["N"] * float(wa @ M @ wb)

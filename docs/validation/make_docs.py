@@ -5,7 +5,8 @@
     PYTHONPATH=build/default/python /usr/bin/python3 docs/validation/make_docs.py
 
 The models run through the Python package veldo; every reference comes from closed_forms.py,
-data/closed_forms.csv (make_references.py) or data/team15.csv. Each table replaces the lines
+data/closed_forms.csv (make_references.py), data/team15.csv or the finite-element solutions of
+data/fe_axisym.csv (fe_solve.py, which make docs runs first). Each table replaces the lines
 between "<!-- begin NAME -->" and "<!-- end NAME -->" in docs/validation.md. Nothing is fitted.
 """
 
@@ -21,6 +22,7 @@ import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
 import closed_forms as cf  # noqa: E402
+import fe_cases  # noqa: E402
 import veldo  # noqa: E402
 
 HERE = pathlib.Path(__file__).resolve().parent
@@ -271,6 +273,48 @@ def team15():
     return t
 
 
+# --- finite elements, every axisymmetric geometry ---------------------------------------------
+
+def finite_elements():
+    runs = fe_cases.study()
+    body, checks, study = [], [], []
+    for case in fe_cases.cases():
+        rows = runs[case["name"]]
+        fig = fe_cases.figures(rows)
+        fe = fig["dZ"]
+        need = fe_cases.needs(case)
+        if need and not hasattr(veldo, need):
+            ours, diff = None, f"(veldo.{need} not built)"
+        else:
+            ours = fe_cases.veldo_dz(veldo, case, ACC)
+            diff = f"{abs(ours - fe) / abs(fe):.1e}"
+        body.append([case["name"], case["what"], g(fe.real, 7), g(ours.real, 7) if ours else "—", g(fe.imag, 7),
+                     g(ours.imag, 7) if ours else "—", diff, f"{fig['mesh']:.1e}", f"{fig['box']:.1e}",
+                     f"{case['bound']:.0e}"])
+        for r in rows:
+            study.append([case["name"], f"{r['level']:g}", g(r["box_m"], 3), r["grid"], f"{int(r['triangles'])}",
+                          f"{int(r['dof'])}", g(r["dR_ohm"], 9), g(r["dX_ohm"], 9)])
+        # the air problem on the same meshes against Maxwell's formula
+        coils = case["coils"]
+        omega = 2 * math.pi * case["f"]
+        if len(coils) > 1:
+            want, what = omega * cf.coil_mutual(coils[0], coils[1]), "ωM of the pair"
+        else:
+            c = coils[0]
+            want, what = omega * cf.self_inductance(c["N"], c["R1"], c["R2"], c["L"]), "X0 of the coil"
+        if case["name"] in ("plate-1", "pair-coated"):
+            for r in sorted(rows, key=lambda r: (r["box_m"], r["level"])):
+                checks.append([case["name"], what, f"{r['level']:g}", g(r["box_m"], 3), g(want, 9),
+                               g(r["X0_air_ohm"], 9), rel(r["X0_air_ohm"], want)])
+    t = table(["case", "conductor", "FE dR", "VELDO dR", "FE dX", "VELDO dX", "abs(ΔdZ)/abs(dZ FE)",
+               "FE mesh figure", "FE box figure", "test bound"], body)
+    t_air = table(["case", "quantity", "level", "box [m]", "Maxwell [ohm]", "FE in air [ohm]",
+                   "relative difference"], checks)
+    t_study = table(["case", "level", "box [m]", "grid r×z", "triangles", "P2 unknowns", "dR [ohm]", "dX [ohm]"],
+                    study)
+    return t, t_air, t_study
+
+
 def main():
     tables = {"air-coil": air_coil()}
     tables["image-mu"], tables["image-sigma"] = image_limits()
@@ -278,6 +322,7 @@ def main():
     tables["two-layers"] = equal_layers()
     tables["rod"] = rod()
     tables["team15"] = team15()
+    tables["fe"], tables["fe-air"], tables["fe-study"] = finite_elements()
     text = PAGE.read_text()
     for name, body in tables.items():
         pattern = re.compile(rf"(<!-- begin {name} -->\n).*?(<!-- end {name} -->)", re.S)

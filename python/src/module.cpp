@@ -17,6 +17,7 @@
 
 #include "app/batch.hpp"
 #include "app/problem.hpp"
+#include "app/transient.hpp"
 
 namespace py = pybind11;
 
@@ -201,6 +202,34 @@ py::tuple MutualInductances(const std::vector<Column>& a, const std::vector<Colu
   return py::make_tuple(M, ier, refusals);
 }
 
+// The pickup's voltage per ampere [V/A] of a drive over a conductor at the times t [s] (one problem,
+// its coils' six columns of length 1 each, the layers likewise): (v, ier). A pulse when width > 0.
+py::tuple TransientOf(const std::string& geometry, bool parallel, const std::vector<Column>& coil, const std::vector<Column>& pickup, double position,
+                      const std::vector<std::vector<Column>>& layers, const Column& t, double width, double acc) {
+  veldo::Problem p;
+  p.probe.coils.push_back(CoilAt(coil, 0, parallel));
+  if (!pickup.empty()) {
+    const veldo::Coil b = CoilAt(pickup, 0, false), &a = p.probe.coils.front();
+    if (b.N != a.N || b.R1 != a.R1 || b.R2 != a.R2 || b.L != a.L || b.z != a.z || b.x != a.x) {
+      p.probe.coils.push_back(b);
+      p.probe.pickup = 1;
+    }
+  }
+  p.conductor = {geometry == "tube" ? veldo::Geometry::Tube : geometry == "rod" ? veldo::Geometry::Rod : veldo::Geometry::Plate,
+                 position, {}};
+  for (const auto& l : layers) p.conductor.layers.push_back({l[0].data()[0], l[1].data()[0], l[2].data()[0]});
+  veldo::Waveform w;
+  if (width > 0 || std::isnan(width) || width < 0) w = {veldo::Waveform::Pulse, width};
+  const std::span<const double> times(t.data(), static_cast<std::size_t>(t.size()));
+  if (auto refusal = veldo::TransientRefusal(p, times, w, acc)) throw py::value_error(*refusal);
+  veldo::TransientResult r;
+  {
+    const py::gil_scoped_release release;
+    r = veldo::Transient(p, times, w, acc);
+  }
+  return py::make_tuple(py::array_t<double>(static_cast<py::ssize_t>(r.v.size()), r.v.data()), r.Ier);
+}
+
 const char* StatusName(veldo::ComputeStatus s) {
   switch (s) {
     case veldo::ComputeStatus::Completed: return "completed";
@@ -247,6 +276,9 @@ PYBIND11_MODULE(_veldo, m) {
         py::arg("position"), py::arg("f"), py::arg("layers"), py::arg("acc"), py::arg("threads") = 1,
         py::arg("stop_on_refusal") = true, py::arg("pickup") = std::vector<Column>{}, py::arg("engine") = "batch",
         "Evaluate a coil (or a drive and a pickup) over a layered plate, tube or rod at 1-D columns of SI values.");
+  m.def("transient", &TransientOf, py::arg("geometry"), py::arg("parallel"), py::arg("coil"), py::arg("pickup"), py::arg("position"),
+        py::arg("layers"), py::arg("t"), py::arg("width"), py::arg("acc"),
+        "The pickup's voltage per ampere after the drive is switched off (or pulsed), over a plate.");
   m.def("mutual_inductance", &MutualInductances, py::arg("a"), py::arg("b"), py::arg("acc"),
         py::arg("stop_on_refusal") = true, "The mutual inductance of two coils in air at 1-D columns of SI values.");
   m.def("run_command", &RunCommand, py::arg("name"), py::arg("options"), py::arg("threads") = 1,

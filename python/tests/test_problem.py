@@ -91,3 +91,11 @@ def test_a_probes_connection():
     assert abs(balanced.dZ) <= 1e-13 * abs(tr.dZ)
     with pytest.raises(ValueError, match="needs 3 coils"):
         veldo.Probe([drive, a], "differential transmit-receive").terms()
+
+
+def test_units_and_the_depth_of_penetration():
+    assert 100 * veldo.IACS == 58.0e6 and 1000 * veldo.MIL == pytest.approx(veldo.INCH)
+    # Copper at 100 kHz: 0.209 mm (the textbook figure); at a 5 mm rod's f_g delta = sqrt(2) r.
+    assert veldo.skin_depth(100 * veldo.KHZ, 100 * veldo.IACS) == pytest.approx(0.209e-3, rel=1e-2)
+    fg = veldo.limit_frequency(1e6, 5e-3)
+    assert veldo.skin_depth(fg, 1e6) == pytest.approx(5e-3 * math.sqrt(2), rel=1e-12)

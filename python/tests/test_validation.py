@@ -2,8 +2,9 @@
 
 Each reference comes from outside VELDO: Maxwell's filament formula integrated by scipy
 (docs/validation/data/closed_forms.csv, made by make_references.py), the method of images,
-Foerster's long-coil solution for a rod, and TEAM Workshop Problem 15's coil, measurements and an
-independent finite-element solution (docs/validation/data/team15.csv). Each bound is what the
+Foerster's long-coil solution for a rod, TEAM Workshop Problem 15's coil, measurements and an
+independent finite-element solution (docs/validation/data/team15.csv), and FreeFEM solutions of
+every axisymmetric geometry with their mesh study (docs/validation/data/fe_axisym.csv). Each bound is what the
 reference allows: the quadrature's digits, the next term of an asymptotic limit, or the measurement.
 """
 
@@ -20,6 +21,7 @@ import veldo
 VALIDATION = pathlib.Path(__file__).resolve().parents[2] / "docs" / "validation"
 sys.path.insert(0, str(VALIDATION))
 import closed_forms as cf  # noqa: E402
+import fe_cases  # noqa: E402
 
 F = 1e3       # frequency of the limit checks [Hz]; the limits hold at any
 ACC = 1e-6    # model accuracy for the closed-form checks, well below their bounds
@@ -174,3 +176,20 @@ def test_team15_unflawed_plate_against_the_finite_element_solution():
     assert float(air.L0) == pytest.approx(TEAM15[(1, "fem", "L0")] * 1e-3, rel=2e-3)
     assert L_plate == pytest.approx(TEAM15[(1, "fem", "L_plate")] * 1e-3, rel=2e-3)
     assert float(plate.dR) == pytest.approx(TEAM15[(1, "fem", "R_plate")], rel=2e-3)
+
+
+FE_RUNS = fe_cases.study()
+
+
+@pytest.mark.parametrize("case", fe_cases.cases(), ids=lambda c: c["name"])
+def test_axisymmetric_problems_against_the_finite_element_solution(case):
+    # FreeFEM's P2 solution of the same section (docs/validation/fe_solve.py), stored with its mesh
+    # study: the finest level's dZ moves by less than the bound when the mesh is halved or the
+    # truncated domain doubled, and the model must agree with it to that bound.
+    need = fe_cases.needs(case)
+    if need and not hasattr(veldo, need):
+        pytest.skip(f"veldo.{need} is not built")
+    fig = fe_cases.figures(FE_RUNS[case["name"]])
+    assert max(fig["mesh"], fig["box"]) < case["bound"]
+    ours = fe_cases.veldo_dz(veldo, case, ACC)
+    assert abs(ours - fig["dZ"]) <= case["bound"] * abs(fig["dZ"])

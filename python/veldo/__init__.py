@@ -24,15 +24,16 @@ import numpy as np
 
 from . import _veldo
 from ._cases import CASE_PARAMS, arguments
-from ._problem import (Coil, Layer, Plate, Probe, Rod, Tube, impedance, mutual_inductance, probe_impedance,
-                       transfer_impedance)
+from ._problem import (IACS, INCH, KHZ, MIL, MM, MS_PER_M, Coil, Layer, Plate, Probe, Rod, Tube, impedance,
+                       limit_frequency, mutual_inductance, probe_impedance, skin_depth, transfer_impedance, transient)
 from ._study import StudyWarning, read_study, study
 
 __all__ = [
     "AirCoil", "Impedance", "Sweep", "InputError", "ComputeError",
     "air_coil", "planar1", "planar2", "bore1", "bore2", "rod1", "rod2", "vertical",
     "Coil", "Layer", "Plate", "Tube", "Rod", "impedance", "transfer_impedance", "mutual_inductance",
-    "Probe", "probe_impedance",
+    "Probe", "probe_impedance", "transient", "skin_depth", "limit_frequency",
+    "MM", "MIL", "INCH", "MS_PER_M", "IACS", "KHZ",
     "evaluate", "sweep", "study", "read_study", "StudyWarning", "CASES",
 ]
 

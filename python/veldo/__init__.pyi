@@ -12,6 +12,12 @@ IntArray = Union[np.int32, npt.NDArray[np.int32]]
 FieldValue = Union[str, float, int, Sequence[Union[str, float, int]]]
 
 CASES: tuple[str, ...]
+MM: float
+MIL: float
+INCH: float
+MS_PER_M: float
+IACS: float
+KHZ: float
 
 class InputError(ValueError):
     message: str
@@ -113,6 +119,10 @@ class Probe:
 
 def probe_impedance(probe: Probe, conductor: Union[Plate, Tube, Rod], f: ArrayLike, acc: float = ..., *,
                     threads: int = ..., engine: str = ...) -> Impedance: ...
+def transient(drive: Coil, pickup: Coil, conductor: Plate, t: ArrayLike, waveform: Union[str, tuple[str, float]] = ...,
+              acc: float = ...) -> FloatArray: ...
+def skin_depth(f: ArrayLike, sigma: ArrayLike, mur: ArrayLike = ...) -> FloatArray: ...
+def limit_frequency(sigma: ArrayLike, radius: ArrayLike, mur: ArrayLike = ...) -> FloatArray: ...
 def evaluate(case: str, *args: ArrayLike, acc: float = ..., threads: int = ..., engine: str = ...) -> Impedance: ...
 def sweep(case: str, *, threads: int = ..., **fields: FieldValue) -> Sweep: ...
 def study(case: str, grid: Mapping[str, ArrayLike], *, client: Any = ..., chunk: int = ...,

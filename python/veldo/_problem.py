@@ -234,3 +234,56 @@ def probe_impedance(probe: Probe, conductor, f, acc: float = 1e-4, *, threads: i
         else:
             total = Impedance(total.dR + sign * z.dR, total.dX + sign * z.dX, np.maximum(total.ier, z.ier))
     return total
+
+
+def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc: float = 1e-6):
+    """The pickup's voltage per ampere of drive current [V/A] at the times ``t`` [s] after the
+    drive is switched, over a plate, in a tube or round a rod: only what the conductor adds (the coupling in air, an impulse
+    at the switching instant, is not part of it). ``waveform``: ``"step-off"`` (1 A before t = 0, 0
+    after) or ``("pulse", width)`` (1 A from 0 to width [s]). ``pickup`` may be the drive (its own
+    voltage). Fixed Talbot inversion of the Laplace-domain response; ``acc`` is relative to the
+    response's scale. Raises ValueError for times that are not finite and above 0, a width not
+    above 0, or a problem the models cannot describe.
+    """
+    if not isinstance(conductor, (Plate, Tube, Rod)):
+        raise TypeError("conductor must be a veldo.Plate, veldo.Tube or veldo.Rod")
+    if waveform == "step-off":
+        width = 0.0
+    elif isinstance(waveform, tuple) and len(waveform) == 2 and waveform[0] == "pulse":
+        width = float(waveform[1])
+        if not width > 0:
+            raise ValueError("Check the pulse: its width must be a finite number above 0 s")
+    else:
+        raise ValueError(f"a waveform is 'step-off' or ('pulse', width), not {waveform!r}")
+    t = np.ascontiguousarray(np.asarray(t, dtype=np.float64))
+    scalars = _coil_values(drive) + _coil_values(pickup) + [conductor.position]
+    for layer in conductor.layers:
+        scalars += [layer.thickness, layer.sigma, layer.mur]
+    cols = [np.asarray([float(np.asarray(v))], dtype=np.float64) for v in scalars]
+    layers = [cols[13 + 3 * i: 16 + 3 * i] for i in range(len(conductor.layers))]
+    v, ier = _veldo.transient(conductor.geometry, drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]),
+                              layers, t.reshape(-1), width, float(acc))
+    return v.reshape(t.shape)[()] if t.ndim == 0 else v.reshape(t.shape)
+
+
+# Units, for scripts that think in them: multiply to get SI (``veldo.Layer(2 * veldo.MIL, 40 * veldo.IACS)``).
+MM = 1e-3            # millimetre [m]
+MIL = 25.4e-6        # thousandth of an inch [m]
+INCH = 25.4e-3       # [m]
+MS_PER_M = 1e6       # MS/m [S/m]
+IACS = 0.58e6        # 1 %IACS [S/m]: 100 %IACS, annealed copper, is 58.0 MS/m
+KHZ = 1e3            # [Hz]
+_MU0 = 1.2566370614359173e-06
+
+
+def skin_depth(f, sigma, mur=1.0):
+    """The standard depth of penetration delta = 1/sqrt(pi f mu0 mur sigma) [m] (inf where f or sigma
+    is 0), broadcasting."""
+    with np.errstate(divide="ignore"):
+        return 1.0 / np.sqrt(np.pi * np.asarray(f, dtype=np.float64) * _MU0 * mur * np.asarray(sigma, dtype=np.float64))
+
+
+def limit_frequency(sigma, radius, mur=1.0):
+    """The limit frequency f_g = 1/(2 pi mu0 mur sigma r^2) [Hz] of a conductor of radius r (a rod's or a
+    tube's; over a plate the coil's mean radius), at which the skin depth is sqrt(2) r."""
+    return 1.0 / (2 * np.pi * _MU0 * mur * np.asarray(sigma, dtype=np.float64) * np.asarray(radius, dtype=np.float64) ** 2)

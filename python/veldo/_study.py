@@ -25,6 +25,16 @@ class StudyWarning(UserWarning):
     """Some points of a study were refused; the ``error`` column says which and why."""
 
 
+def _axes(grid):
+    axes = {}
+    for name, values in grid.items():
+        a = np.asarray(values, dtype=np.float64)
+        if a.ndim != 1 or a.size == 0:
+            raise ValueError(f"the axis {name} must be a non-empty 1-D array")
+        axes[name] = a
+    return axes
+
+
 def _prepare(case, grid, fixed):
     names = arguments(case)
     unknown = sorted((set(grid) | set(fixed)) - set(names))
@@ -36,12 +46,7 @@ def _prepare(case, grid, fixed):
     missing = [n for n in names if n not in grid and n not in fixed]
     if missing:
         raise TypeError(f"{case} needs {', '.join(missing)} as an axis or a fixed value")
-    axes = {}
-    for name, values in grid.items():
-        a = np.asarray(values, dtype=np.float64)
-        if a.ndim != 1 or a.size == 0:
-            raise ValueError(f"the axis {name} must be a non-empty 1-D array")
-        axes[name] = a
+    axes = _axes(grid)
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
@@ -75,12 +80,7 @@ def _prepare_problem(problem, grid, fixed):
         raise TypeError(f"{', '.join(both)} given both as an axis and as a fixed value")
     if "f" not in grid and "f" not in fixed:
         raise TypeError("the study needs f as an axis or a fixed value")
-    axes = {}
-    for name, values in grid.items():
-        a = np.asarray(values, dtype=np.float64)
-        if a.ndim != 1 or a.size == 0:
-            raise ValueError(f"the axis {name} must be a non-empty 1-D array")
-        axes[name] = a
+    axes = _axes(grid)
     _with(coil, conductor, {**{n: 0.0 for n in axes}, **fixed})  # every path names a field
     return axes, {name: float(v) for name, v in fixed.items()}
 

@@ -60,6 +60,8 @@ const Expected kRuns[] = {
      "", 0, 0, 0},
     {"--tube 3 --layer inf:1:1", 2, "Check the geometry: the coil must fit inside the bore (radius >= R2)\n", "", 0, 0, 0},
     {"--plate", 2, "Give the conductor's layers with --layer THICKNESS:SIGMA:MUR\n", "", 0, 0, 0},
+    {"--plate --layer inf:1:1 --pickup 100:3:5:1:0.5:0", 2, "Check coils 1 and 2: their windings overlap\n", "", 0, 0, 0},
+    {"--plate --layer inf:1:1 --time 0:1:10/dec", 2, "Check the times: FROM must be above 0 and not above TO\n", "", 0, 0, 0},
     {"planar1 --plate --layer inf:1:1", 2, "Give either a CASE or a layered conductor (--plate, --tube, --rod)\n", "", 0,
      0, 0},
     {"--plate --layer inf:1:1 --sweep layers.1.sigma=1:2:1", 2,

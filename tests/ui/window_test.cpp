@@ -17,6 +17,7 @@
 #include "tests/ui/window_support.hpp"
 #include "ui/drawings.hpp"
 #include "ui/emf_encoder.hpp"
+#include "ui/layered_group.hpp"
 #include "ui/number_text.hpp"
 
 namespace veldo {
@@ -25,12 +26,16 @@ namespace {
 class WindowTest : public test::WindowFixture {
 protected:
   static bool Shown(const QWidget* w) { return !w->isHidden(); }
-  // Only the input group and the drawing of case k are shown (k = 0: no drawing).
+  // Only the input group and the drawing of case k are shown (k = 0: no drawing); the layered
+  // geometries (10 to 12) share one drawing.
   void ExpectCaseShown(int k, int drawing) const {
     for (int i = 1; i <= 9; ++i) {
       EXPECT_EQ(Shown(form->CaseGroups[i - 1]), i == k) << k << " " << i;
       EXPECT_EQ(Shown(form->Drawings[i - 1]), i == drawing) << k << " " << i;
     }
+    for (int i = 10; i <= 12; ++i)
+      EXPECT_EQ(Shown(form->LayeredGroups[static_cast<std::size_t>(i - 10)]), i == k) << k << " " << i;
+    EXPECT_EQ(Shown(form->StackDrawing), drawing >= 10) << k;
   }
   // The point of a curve in the chart view's coordinates.
   QPoint ViewPoint(QLineSeries* s, int i) const {
@@ -89,7 +94,8 @@ TEST_F(WindowTest, TwoLayerRowsShowMr1AboveCon2) {
 TEST_F(WindowTest, CaseSelectionUnderEitherTab) {
   const std::vector<std::pair<QAction*, int>> entries{
       {form->Layered1, 2}, {form->N1Layer1, 3}, {form->N2Layers1, 4}, {form->N1Layer2, 5},
-      {form->N2Layers2, 6}, {form->N1Layer4, 9}, {form->Halfspace1, 1}, {form->Halfspace1, 1}};
+      {form->N2Layers2, 6}, {form->N1Layer4, 9}, {form->LayeredPlate1, 10}, {form->Tube1, 11},
+      {form->Rod1, 12}, {form->Halfspace1, 1}, {form->Halfspace1, 1}};
   for (const int tab : {0, 1}) {
     form->TabControl1Tabs->setCurrentIndex(tab);
     for (const auto& [entry, k] : entries) {

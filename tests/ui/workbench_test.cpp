@@ -195,7 +195,7 @@ TEST_F(WorkbenchTest, ABadSessionFileIsRefusedWithOneMessageAndChangesNothing) {
       {"picture.json", "\x89PNG\r\n", "it is not a JSON document"},
       {"empty.json", "", "the file is empty"},
       {"truncated.json", good.substr(0, good.size() / 2), "the file is truncated"},
-      {"newer.json", replaced("\"version\": 1", "\"version\": 2"), "newer format (version 2; this program reads up to version 1)"},
+      {"newer.json", replaced("\"version\": 2", "\"version\": 3"), "newer format (version 3; this program reads up to version 2)"},
       {"array.json", "[1, 2]", "not a JSON object"},
       {"other.json", R"({"format": "something else", "version": 1})", "it is not a VELDO session"},
       {"nocurves.json", replaced("\"curves\"", "\"curvez\""), "the member 'curves' is missing"},

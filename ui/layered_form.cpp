@@ -1,0 +1,257 @@
+#include "ui/layered_form.hpp"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "app/case_table.hpp"
+#include "app/format.hpp"
+#include "app/parse.hpp"
+#include "models/models.hpp"
+
+namespace veldo {
+
+namespace {
+
+// The case fields' conversion message, as the seven cases show it.
+std::string NotANumber(const std::string& text) {
+  return ErrorBoxText("'" + text + "' is not a valid floating point value");
+}
+
+bool EndsWithPerDecade(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  if (s.size() < 4) return false;
+  std::string tail(s.substr(s.size() - 4));
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == "/dec";
+}
+
+// A From/To/Step triple in the window's unit, checked as the cases check theirs; the values are
+// scaled to SI as veldo-cli scales its --sweep.
+class RangeReader {
+public:
+  RangeReader(const ComputeInput& in, ComputeOutput& out) : separator_(in.DecimalSeparator()), out_(out) {}
+
+  std::optional<double> Number(const std::string& text) {
+    const auto v = ParseStrictReal(text, separator_);
+    if (!v) out_.ShowMessage(MessageKind::Error, NotANumber(text));
+    return v;
+  }
+
+  // In display units when `factor` is 1 (a family's values are scaled one by one).
+  std::optional<SweepRange> Range(const std::string& fromText, const std::string& toText, const std::string& stepText,
+                                  double factor) {
+    const auto from = Number(fromText);
+    if (!from) return std::nullopt;
+    const auto to = Number(toText);
+    if (!to) return std::nullopt;
+    const bool logarithmic = EndsWithPerDecade(stepText);
+    std::string number = stepText;
+    if (logarithmic) number = std::string(std::string_view(stepText).substr(0, stepText.find_last_not_of(' ') + 1 - 4));
+    const auto step = Number(logarithmic ? number : stepText);
+    if (!step) return std::nullopt;
+    if (RealModels().CheckRange(*from, *to, *step) == 1) return Refuse(kCheckRangeMessage);
+    if (logarithmic && !(*from > 0)) return Refuse(kLogFromMessage);
+    if (logarithmic && (!(*step >= 1) || *step != std::floor(*step))) return Refuse(kLogStepMessage);
+    const auto range = logarithmic ? MakeLogSweep(*from * factor, *to * factor, *step)
+                                   : MakeSweep(*from * factor, *to * factor, *step * factor);
+    if (!range) return Refuse(kTooManyPointsMessage);
+    return range;
+  }
+
+  std::nullopt_t Refuse(std::string_view message) {
+    out_.ShowMessage(MessageKind::Plain, std::string(message));
+    return std::nullopt;
+  }
+
+private:
+  std::string separator_;
+  ComputeOutput& out_;
+};
+
+std::string LayerWord(std::size_t k) { return "Layer " + std::to_string(k + 1); }
+
+}  // namespace
+
+Geometry GeometryOfCase(int testCase) {
+  return testCase == kTubeCase ? Geometry::Tube : testCase == kRodCase ? Geometry::Rod : Geometry::Plate;
+}
+
+int CaseOfGeometry(Geometry g) {
+  return g == Geometry::Tube ? kTubeCase : g == Geometry::Rod ? kRodCase : kLayeredPlateCase;
+}
+
+std::string_view GeometryName(Geometry g) {
+  return g == Geometry::Tube ? "tube" : g == Geometry::Rod ? "rod" : "plate";
+}
+
+std::optional<Geometry> GeometryNamed(std::string_view name) {
+  for (Geometry g : {Geometry::Plate, Geometry::Tube, Geometry::Rod})
+    if (GeometryName(g) == name) return g;
+  return std::nullopt;
+}
+
+LayeredForm DefaultLayeredForm(Geometry g) {
+  LayeredForm f;
+  f.geometry = g;
+  switch (g) {
+    case Geometry::Plate:
+      f.layers = {{"0.1", "1.0", "1"}, {"0.5", "35.4", "1"}, {"inf", "5.0", "1"}};
+      f.sweepPath = "layers.0.sigma", f.from = "1", f.to = "20", f.step = "1";
+      break;
+    case Geometry::Tube:
+      f.position = "5.0";
+      f.layers = {{"1.0", "58.0", "1"}, {"inf", "0", "1"}};
+      f.sweepPath = "f", f.from = "1", f.to = "1000", f.step = "10/dec";
+      break;
+    case Geometry::Rod:
+      f.position = "1.5";
+      f.layers = {{"0.2", "15.0", "1"}, {"inf", "1.0", "1"}};
+      f.sweepPath = "f", f.from = "1", f.to = "1000", f.step = "10/dec";
+      break;
+  }
+  return f;
+}
+
+std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family) {
+  std::vector<PathInfo> paths{{"f", "Frequency f", "kHz", kFactorKHz}};
+  paths.push_back(g == Geometry::Plate ? PathInfo{"lift_off", "Lift-off", "mm", kFactorMm}
+                                       : PathInfo{"radius", g == Geometry::Tube ? "Bore radius" : "Rod radius", "mm", kFactorMm});
+  paths.push_back({"coil.R1", "Coil R1", "mm", kFactorMm});
+  paths.push_back({"coil.R2", "Coil R2", "mm", kFactorMm});
+  paths.push_back({"coil.L", "Coil L", "mm", kFactorMm});
+  if (!family) paths.push_back({"coil.N", "Coil N", "", kFactorNone});
+  for (std::size_t k = 0; k < layers; ++k) {
+    const std::string at = "layers." + std::to_string(k) + ".";
+    if (k + 1 < layers) paths.push_back({at + "thickness", LayerWord(k) + " thickness", "mm", kFactorMm});
+    paths.push_back({at + "sigma", LayerWord(k) + " conductivity", "MS/m", kFactorMSm});
+    paths.push_back({at + "mur", LayerWord(k) + " permeability", "", kFactorNone});
+  }
+  return paths;
+}
+
+std::string PathUnit(std::string_view path) {
+  if (path == "f") return "kHz";
+  if (path.ends_with(".sigma")) return "MS/m";
+  if (path.ends_with(".mur") || path == "coil.N") return "";
+  return "mm";
+}
+
+double PathFactor(std::string_view path) {
+  if (path == "f") return kFactorKHz;
+  if (path.ends_with(".sigma")) return kFactorMSm;
+  if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
+  return kFactorMm;
+}
+
+std::string PathShortName(std::string_view path) {
+  if (path == "lift_off") return "lift-off";
+  if (path.starts_with("coil.")) return std::string(path.substr(5));
+  if (path.starts_with("layers.")) {
+    const std::string_view rest = path.substr(7);
+    const auto dot = rest.find('.');
+    if (dot != std::string_view::npos) {
+      const int k = std::atoi(std::string(rest.substr(0, dot)).c_str());
+      const std::string_view m = rest.substr(dot + 1);
+      return "layer " + std::to_string(k + 1) + " " + std::string(m == "sigma" ? "sigma" : m == "mur" ? "mur" : "d");
+    }
+  }
+  return std::string(path);
+}
+
+bool IsProblemPath(std::string_view param) {
+  return param == "lift_off" || param == "radius" || param.starts_with("coil.") || param.starts_with("layers.");
+}
+
+Rgb PathColour(std::string_view path) {
+  if (path == "f") return kBlack;
+  if (path.ends_with(".thickness")) return kYellow;
+  if (path.ends_with(".sigma")) return path == "layers.0.sigma" ? kRed : kFuchsia;
+  if (path.ends_with(".mur")) return path == "layers.0.mur" ? kGreen : kAqua;
+  return kBlue;
+}
+
+std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const ComputeInput& common, ComputeOutput& out) {
+  RangeReader read(common, out);
+  ProblemSweep s;
+  Problem& p = s.problem;
+  // The coil and the accuracy as the cases read them: lenient parsers, in their order.
+  Coil coil;
+  double values[4] = {};
+  const char* names[4] = {"Editacc", "Editr1", "Editr2", "Editl"};
+  for (int i = 0; i < 4; ++i) {
+    const std::string text = common.FieldText(names[i]);
+    const auto v = ParseLenientReal(text);
+    if (!v) return out.ShowMessage(MessageKind::Error, NotANumber(text)), std::nullopt;
+    values[i] = *v;
+  }
+  const std::string nText = common.FieldText("EditN");
+  const auto n = ParseLenientInt(nText);
+  if (!n) return out.ShowMessage(MessageKind::Error, ErrorBoxText("'" + nText + "' is not a valid integer value")), std::nullopt;
+  s.Acc = values[0] / 100;
+  coil.R1 = values[1] * kFactorMm, coil.R2 = values[2] * kFactorMm, coil.L = values[3] * kFactorMm;
+  coil.N = *n;
+  p.probe.coils.push_back(coil);
+  const auto f = read.Number(form.f);
+  if (!f) return std::nullopt;
+  p.f = *f * kFactorKHz;
+  p.conductor.geometry = form.geometry;
+  const auto position = read.Number(form.position);
+  if (!position) return std::nullopt;
+  p.conductor.position = *position * kFactorMm;
+  for (std::size_t k = 0; k < form.layers.size(); ++k) {
+    const LayerTexts& t = form.layers[k];
+    Layer l;
+    if (k + 1 == form.layers.size()) {
+      l.thickness = std::numeric_limits<double>::infinity();
+    } else {
+      const auto d = read.Number(t[0]);
+      if (!d) return std::nullopt;
+      l.thickness = *d * kFactorMm;
+    }
+    const auto sigma = read.Number(t[1]);
+    if (!sigma) return std::nullopt;
+    const auto mur = read.Number(t[2]);
+    if (!mur) return std::nullopt;
+    l.sigma = *sigma * kFactorMSm;
+    l.mur = *mur;
+    p.conductor.layers.push_back(l);
+  }
+  if (!ParameterValue(p, form.sweepPath)) return read.Refuse(UnknownParameterMessage(form.sweepPath));
+  s.path = form.sweepPath;
+  s.unit = PathFactor(s.path);
+  const auto range = read.Range(form.from, form.to, form.step, s.unit);
+  if (!range) return std::nullopt;
+  s.range = *range;
+  if (!form.familyPath.empty()) {
+    if (form.familyPath == form.sweepPath)
+      return read.Refuse("Check the family: it must be another parameter than the swept one");
+    if (!ParameterValue(p, form.familyPath) || form.familyPath == "coil.N")
+      return read.Refuse(UnknownParameterMessage(form.familyPath));
+    // The family's values are typed numbers times the unit, as veldo-cli's --family reads them.
+    const auto familyRange = read.Range(form.familyFrom, form.familyTo, form.familyStep, 1.0);
+    if (!familyRange) return std::nullopt;
+    if (familyRange->count > kCurveSlots) return read.Refuse(kRegistryFullMessage);
+    s.family = form.familyPath;
+    const double factor = PathFactor(s.family);
+    for (int i = 0; i < familyRange->count; ++i) s.familyValues.push_back(familyRange->Value(i) * factor);
+  }
+  s.colour = PathColour(s.path);
+  return s;
+}
+
+std::string LayeredLabel(const ProblemSweep& s, const std::string& from, const std::string& to, int familyIndex) {
+  std::string label = PathShortName(s.path) + " " + from + " to " + to;
+  const std::string unit = PathUnit(s.path);
+  if (!unit.empty()) label += " " + unit;
+  if (!s.family.empty() && familyIndex >= 0 && familyIndex < static_cast<int>(s.familyValues.size())) {
+    const std::string familyUnit = PathUnit(s.family);
+    label += ", " + PathShortName(s.family) + " " +
+             SweptValueText(s.familyValues[static_cast<std::size_t>(familyIndex)] / PathFactor(s.family));
+    if (!familyUnit.empty()) label += " " + familyUnit;
+  }
+  return label;
+}
+
+}  // namespace veldo
