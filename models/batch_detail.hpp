@@ -56,14 +56,17 @@ struct PanelSums {
   bool Trusted(std::size_t i, double Acc, double tail) const;
 };
 
-// Panels over kappa in (0, inf): [0, lo], then doubling up to kappa = 1 (features of any scale
-// between lo and 1: a large lift-off, a low frequency, a thick layer), then panels at most 3 wide
+// Panels over kappa in (0, inf): [0, lo], then each 4 times the last up to kappa = 1 (features of
+// any scale between lo and 1: a large lift-off, a low frequency, a thick layer), then panels at most 3 wide
 // up to kappa = 4 (the peak of the coil factor), 6 up to 16 and 8 beyond (the coil factor
 // oscillates with period pi; the 15-point rule integrates e^(i 2 kappa) over 8 to about 1e-8 of
 // the panel, the 7-point rule's difference from it being the estimate), no wider than 6 times the
 // decay length `decay` of the batch's lowest point, nor than `widest`.
 class Grid {
 public:
+  // The ratio of the graded panels' ends: the 15-point rule follows a feature smooth in log kappa
+  // over a factor of 4 (a factor of 8 sent some points of steep skin transitions back).
+  static constexpr double kGrade = 4.0;
   Grid(double smallest, double decay, double widest = HUGE_VAL)
       : lo_(std::clamp(smallest / 4.0, 1e-6, 0.25)), decay_(decay), widest_(widest) {}
   std::pair<double, double> Next() {
@@ -71,7 +74,7 @@ public:
     if (a == 0.0) {
       b_ = lo_;
     } else if (a < 1.0) {
-      b_ = std::min(2.0 * a, 1.0);
+      b_ = std::min(kGrade * a, 1.0);
     } else {
       const double osc = a < 4.0 ? 3.0 : a < 16.0 ? 6.0 : 8.0;
       b_ = a + std::min({osc, widest_, std::max(0.25, 6.0 * decay_)});
