@@ -198,6 +198,11 @@ struct PlanarColumns {
   std::vector<double> s, mu, d;
 };
 
+// The stacks of the points idx (all of one layer count) as columns, layer by layer: omega mu0 mu
+// sigma, mu and the thickness (0 for the unbounded last layer), with each point's angular frequency.
+PlanarColumns StackColumns(std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
+                           std::span<const double> f, std::vector<double>& omega);
+
 // The reflection coefficient rho(k) of every point's stack at one k, into rr and ri. shared: the
 // first layer from which down every point's stack is the same (c.layers when none is): the
 // recursion through those layers runs once, for point 0, and is copied to the others.

@@ -201,8 +201,8 @@ void PlanarKernel::Reflection(double k, double* rr, double* ri) {
   ReflectionColumns(c_, shared_, k, ar_.data(), ai_.data(), nr_.data(), ni_.data(), dr_.data(), di_.data(), rr, ri);
 }
 
-void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
-                 std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted) {
+PlanarColumns StackColumns(std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
+                           std::span<const double> f, std::vector<double>& omega) {
   const std::size_t n = idx.size();
   PlanarColumns col;
   col.n = n;
@@ -210,16 +210,28 @@ void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<c
   col.s.resize(col.layers * n);
   col.mu.resize(col.layers * n);
   col.d.resize(col.layers * n);
-  std::vector<double> h(n), omega(n);
+  omega.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     const Conductor& c = *cond[idx[i]];
     omega[i] = Omega(f[idx[i]]);
-    h[i] = c.position + coil.z;
     for (std::size_t l = 0; l < col.layers; ++l) {
       col.s[l * n + i] = SProduct(omega[i], c.layers[l].mur, c.layers[l].sigma);
       col.mu[l * n + i] = c.layers[l].mur;
       col.d[l * n + i] = l + 1 < col.layers ? c.layers[l].thickness : 0.0;
     }
+  }
+  return col;
+}
+
+void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
+                 std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted) {
+  const std::size_t n = idx.size();
+  std::vector<double> omega;
+  const PlanarColumns col = StackColumns(idx, cond, f, omega);
+  std::vector<double> h(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Conductor& c = *cond[idx[i]];
+    h[i] = c.position + coil.z;
   }
   // Which factors the points share: the lift-off (a conductivity or frequency sweep), or the
   // stack and frequency (a lift-off sweep).

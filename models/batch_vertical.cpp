@@ -54,22 +54,12 @@ void VerticalChunk(const Coil& coil, std::span<const std::size_t> idx, std::span
                    std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted) {
   const std::size_t n = idx.size();
   const double R1 = coil.R1, R2 = coil.R2, L = coil.L;
-  PlanarColumns col;
-  col.n = n;
-  col.layers = cond[idx[0]]->layers.size();
-  col.s.resize(col.layers * n);
-  col.mu.resize(col.layers * n);
-  col.d.resize(col.layers * n);
-  std::vector<double> h(n), omega(n);
+  std::vector<double> omega;
+  const PlanarColumns col = StackColumns(idx, cond, f, omega);
+  std::vector<double> h(n);
   for (std::size_t i = 0; i < n; ++i) {
     const Conductor& c = *cond[idx[i]];
-    omega[i] = Omega(f[idx[i]]);
     h[i] = R2 + (c.position + coil.z);
-    for (std::size_t l = 0; l < col.layers; ++l) {
-      col.s[l * n + i] = SProduct(omega[i], c.layers[l].mur, c.layers[l].sigma);
-      col.mu[l * n + i] = c.layers[l].mur;
-      col.d[l * n + i] = l + 1 < col.layers ? c.layers[l].thickness : 0.0;
-    }
   }
   bool sameH = true;
   for (std::size_t i = 1; i < n; ++i) sameH = sameH && h[i] == h[0];
