@@ -202,6 +202,8 @@ struct PlanarColumns {
 // sigma, mu and the thickness (0 for the unbounded last layer), with each point's angular frequency.
 PlanarColumns StackColumns(std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
                            std::span<const double> f, std::vector<double>& omega);
+// The first layer from which down every point's stack in `col` is the same (col.layers when none is).
+std::size_t SharedFrom(const PlanarColumns& col);
 
 // The reflection coefficient rho(k) of every point's stack at one k, into rr and ri. shared: the
 // first layer from which down every point's stack is the same (c.layers when none is): the

@@ -223,6 +223,20 @@ PlanarColumns StackColumns(std::span<const std::size_t> idx, std::span<const Con
   return col;
 }
 
+std::size_t SharedFrom(const PlanarColumns& col) {
+  const std::size_t n = col.n;
+  std::size_t shared = col.layers;
+  while (shared > 0) {
+    const std::size_t l = shared - 1;
+    bool same = true;
+    for (std::size_t i = 1; i < n && same; ++i)
+      same = col.s[l * n + i] == col.s[l * n] && col.mu[l * n + i] == col.mu[l * n] && col.d[l * n + i] == col.d[l * n];
+    if (!same) break;
+    --shared;
+  }
+  return shared;
+}
+
 void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
                  std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted) {
   const std::size_t n = idx.size();
@@ -266,15 +280,7 @@ void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<c
       one.d.push_back(col.d[l * n]);
     }
   }
-  std::size_t shared = col.layers;
-  while (shared > 0) {
-    const std::size_t l = shared - 1;
-    bool same = true;
-    for (std::size_t i = 1; i < n && same; ++i)
-      same = col.s[l * n + i] == col.s[l * n] && col.mu[l * n + i] == col.mu[l * n] && col.d[l * n + i] == col.d[l * n];
-    if (!same) break;
-    --shared;
-  }
+  const std::size_t shared = SharedFrom(col);
   PlanarKernel kernel(sameMedia ? one : col, sameMedia ? 1 : shared);
   const std::size_t nm = sameMedia ? 1 : n;
   std::vector<double> rr(nm), ri(nm), vr(n), vi(n);

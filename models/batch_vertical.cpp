@@ -63,15 +63,7 @@ void VerticalChunk(const Coil& coil, std::span<const std::size_t> idx, std::span
   }
   bool sameH = true;
   for (std::size_t i = 1; i < n; ++i) sameH = sameH && h[i] == h[0];
-  std::size_t shared = col.layers;
-  while (shared > 0) {
-    const std::size_t l = shared - 1;
-    bool same = true;
-    for (std::size_t i = 1; i < n && same; ++i)
-      same = col.s[l * n + i] == col.s[l * n] && col.mu[l * n + i] == col.mu[l * n] && col.d[l * n + i] == col.d[l * n];
-    if (!same) break;
-    --shared;
-  }
+  const std::size_t shared = SharedFrom(col);
   PlanarKernel kernel(col, shared);
   double hMin = h[0], hMax = h[0];
   for (double v : h) hMin = std::min(hMin, v), hMax = std::max(hMax, v);
