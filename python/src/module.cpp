@@ -265,6 +265,25 @@ py::dict RunCommand(const std::string& name, const std::map<std::string, std::st
   return d;
 }
 
+// The case table as the package builds its case functions from it: per case with a computation
+// its name, its one-line summary, and its parameters after the frequency as (name, unit symbol in
+// the window, factor from that unit to SI).
+py::list Cases() {
+  py::list cases;
+  for (const veldo::CaseDef& c : veldo::kCases) {
+    if (c.model == veldo::ModelKind::None) continue;
+    py::list params;
+    for (const veldo::ParamDef& p : c.params)
+      params.append(py::make_tuple(std::string(p.name), std::string(p.unit.symbol), p.unit.factor));
+    py::dict d;
+    d["name"] = std::string(c.cliName);
+    d["summary"] = std::string(c.summary);
+    d["params"] = params;
+    cases.append(d);
+  }
+  return cases;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_veldo, m) {
@@ -281,6 +300,7 @@ PYBIND11_MODULE(_veldo, m) {
         "The pickup's voltage per ampere after the drive is switched off (or pulsed), over a plate.");
   m.def("mutual_inductance", &MutualInductances, py::arg("a"), py::arg("b"), py::arg("acc"),
         py::arg("stop_on_refusal") = true, "The mutual inductance of two coils in air at 1-D columns of SI values.");
+  m.def("cases", &Cases, "The case table: name, summary and parameters (name, window unit, factor to SI).");
   m.def("run_command", &RunCommand, py::arg("name"), py::arg("options"), py::arg("threads") = 1,
         "Run the Compute command over field texts in the window's units.");
 }
