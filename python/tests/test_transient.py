@@ -62,6 +62,10 @@ def test_the_time_integral_is_the_perfect_conductors_image():
     (0.0, "step-off", PLATE, "time 1 is not a finite number above 0"),
     ([1e-3, math.nan], "step-off", PLATE, "time 2 is not"),
     (1e-3, ("pulse", 0.0), PLATE, "Check the pulse"),
+    (1e-3, ("samples", [0.0], [1.0]), PLATE, "at least two samples"),
+    (1e-3, ("samples", [0.0, 1e-4, 1e-4], [1.0, 0.5, 0.0]), PLATE, "sample 3 is not after"),
+    (1e-3, ("samples", [0.0, math.inf], [1.0, 0.0]), PLATE, "sample 2 is not a pair of finite numbers"),
+    ([1e-9, 1e4], "step-off", PLATE, "span more than 12 decades"),
     (1e-3, "step-off", veldo.Tube(3e-3, [veldo.Layer(INF, 1e6)]), "the coil must fit inside the bore"),
 ])
 def test_bad_input_is_refused_before_any_work(t, waveform, conductor, message):
