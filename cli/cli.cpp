@@ -175,7 +175,7 @@ int RunTransient(const Problem& p, double acc, const std::string& time, const st
   Waveform w;
   if (!pulse.empty()) {
     const auto width = Number(pulse, false);
-    w = {Waveform::Pulse, width ? *width * 1e-3 : std::numeric_limits<double>::quiet_NaN()};
+    w = {Waveform::Pulse, width ? *width * 1e-3 : std::numeric_limits<double>::quiet_NaN(), {}, {}};
   }
   if (auto refusal = TransientRefusal(p, t, w, acc)) return Reject(messages, *refusal);
   const TransientResult r = Transient(p, t, w, acc);
