@@ -20,6 +20,7 @@
 #include "app/checks.hpp"
 #include "app/fp_guard.hpp"
 #include "app/problem.hpp"
+#include "app/problem_sweep.hpp"
 #include "models/coil_factor_cache.hpp"
 #include "models/models.hpp"
 
@@ -248,23 +249,21 @@ CommandRecord RunCommand(std::string_view caseName, const std::map<std::string, 
       if (Lower(q.name) == option) p = &q;
     if (p == nullptr)
       return Rejected("The case " + std::string(caseName) + " has no field " + option);
-    const std::size_t first = text.find(':');
-    if (first == std::string::npos) {
+    if (text.find(':') == std::string::npos) {
       in.texts[std::string(p->fromField)] = text;
       continue;
     }
-    const std::size_t second = text.find(':', first + 1);
-    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
-      return Rejected("'" + text + "' is not FROM:TO:STEP");
+    const auto parts = SplitSweepText(text);
+    if (!parts) return Rejected("'" + text + "' is not FROM:TO:STEP");
     if (swept != nullptr) {
       const auto [a, b] = std::minmax(swept, p);  // in the case's order
       return Rejected("Only one parameter can be swept (" + std::string(a->name) + " and " +
                       std::string(b->name) + " are given as FROM:TO:STEP)");
     }
     swept = p;
-    in.texts[std::string(p->fromField)] = text.substr(0, first);
-    in.texts[std::string(p->toField)] = text.substr(first + 1, second - first - 1);
-    in.texts[std::string(p->stepField)] = text.substr(second + 1);
+    in.texts[std::string(p->fromField)] = (*parts)[0];
+    in.texts[std::string(p->toField)] = (*parts)[1];
+    in.texts[std::string(p->stepField)] = (*parts)[2];
     in.selector = std::string(p->selector);
   }
 

@@ -476,21 +476,19 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     }
     const ParamDef& p =
         id == Param::F ? caseDef->frequency : caseDef->params[static_cast<std::size_t>(index)];
-    const std::size_t first = text.find(':');
-    if (first == std::string::npos) {
+    if (text.find(':') == std::string::npos) {
       in.texts[std::string(p.fromField)] = text;
       continue;
     }
-    const std::size_t second = text.find(':', first + 1);
-    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
-      return Reject(messages, "'" + text + "' is not FROM:TO:STEP");
+    const auto parts = SplitSweepText(text);
+    if (!parts) return Reject(messages, "'" + text + "' is not FROM:TO:STEP");
     if (swept != nullptr)
       return Reject(messages, "Only one parameter can be swept (" + std::string(swept->name) +
                                   " and " + std::string(p.name) + " are given as FROM:TO:STEP)");
     swept = &p;
-    in.texts[std::string(p.fromField)] = text.substr(0, first);
-    in.texts[std::string(p.toField)] = text.substr(first + 1, second - first - 1);
-    in.texts[std::string(p.stepField)] = text.substr(second + 1);
+    in.texts[std::string(p.fromField)] = (*parts)[0];
+    in.texts[std::string(p.toField)] = (*parts)[1];
+    in.texts[std::string(p.stepField)] = (*parts)[2];
     in.selector = std::string(p.selector);
   }
 

@@ -177,3 +177,29 @@ TEST(ProblemJson, RoundTripAndRefusals) {
 
 }  // namespace
 }  // namespace veldo
+
+#include "app/units.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace veldo {
+
+// The skin depth and the limit frequency shown beside the inputs, against their closed forms at
+// 30 digits; no value where there is no penetration depth (sigma, f or mur zero, not finite).
+TEST(MaterialScales, MatchTheClosedForms) {
+  const auto t = test::ReadCsv("app/material_scales.csv");
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    auto v = [&](const char* name) { return t.num(i, t.col(name)); };
+    const auto delta = SkinDepth(v("f"), v("sigma"), v("mur"));
+    const auto fg = LimitFrequency(v("sigma"), v("mur"), v("r"));
+    ASSERT_TRUE(delta && fg) << "row " << i;
+    EXPECT_LT(test::RelErr(*delta, v("delta")), 4e-16) << "row " << i;
+    EXPECT_LT(test::RelErr(*fg, v("fg")), 4e-16) << "row " << i;
+  }
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  for (double bad : {0.0, kInf, std::nan("")}) {
+    EXPECT_FALSE(SkinDepth(bad, 1e7, 1) || SkinDepth(1e5, bad, 1) || SkinDepth(1e5, 1e7, bad));
+    EXPECT_FALSE(LimitFrequency(bad, 1, 1e-3) || LimitFrequency(1e7, bad, 1e-3) || LimitFrequency(1e7, 1, bad));
+  }
+}
+
+}  // namespace veldo
