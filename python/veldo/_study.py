@@ -47,7 +47,7 @@ VARIABLE_ATTRS = types.MappingProxyType({
     "ier": {"long_name": "quadrature status",
             "flag_meanings": "0 both runs reached acc; 1 the real part's, 2 the imaginary part's, 3 both fell "
                              "short; -1 not computed (refused)"},
-    "error": {"long_name": "why the point was refused ('' where it was computed)"},
+    "error": {"long_name": "why the point was refused (None where it was computed)"},
 })
 
 
@@ -244,12 +244,14 @@ def store_chunk(k, path, run, case, fixed, acc, engine, threads=1):
     axes = {name: group[name][:] for name in variables[0].attrs["_ARRAY_DIMENSIONS"]}
     region, start, stop = _chunk_range(variables[0].shape, variables[0].chunks, k)
     _, dR, dX, ier, refused = run(case, axes, fixed, acc, start, stop, threads, engine)
-    error = np.full(stop - start, "", dtype=object)
-    for i, message in refused:
-        error[i - start] = message
     shape = tuple(s.stop - s.start for s in region)
-    for variable, values in zip(variables, (dR, dX, ier, error)):
+    for variable, values in zip(variables, (dR, dX, ier)):
         variable[region] = values.reshape(shape)
+    if refused:  # a block never written reads as None throughout
+        error = np.full(stop - start, None, dtype=object)
+        for i, message in refused:
+            error[i - start] = message
+        variables[3][region] = error.reshape(shape)
     group["progress/refused"][k] = len(refused)
     return k, len(refused)
 
@@ -267,7 +269,7 @@ def _create_store(path, axes, block, attrs):
         # No fill value: xarray would read a coordinate equal to it as missing.
         group.array(name, axis, chunks=axis.shape, fill_value=None).attrs["_ARRAY_DIMENSIONS"] = [name]
     for name, dtype, fill, codec in (("dR", "f8", math.nan, None), ("dX", "f8", math.nan, None),
-                                     ("ier", "i4", None, None), ("error", object, None, numcodecs.VLenUTF8())):
+                                     ("ier", "i4", None, None), ("error", object, None, numcodecs.MsgPack())):
         variable = group.create(name, shape=shape, chunks=block, dtype=dtype, fill_value=fill, object_codec=codec)
         variable.attrs.update({"_ARRAY_DIMENSIONS": list(axes), **VARIABLE_ATTRS[name]})
     group.create_group("progress").create("refused", shape=(_chunk_count(shape, block),), chunks=(1,),
@@ -358,7 +360,7 @@ def _warn_store(ds, refused, block):
     axes = {name: ds[name].values for name in ds["dR"].dims}
     region, start, _ = _chunk_range(ds["dR"].shape, block, k)
     error = ds["error"][region].values.reshape(-1)
-    i = int(np.flatnonzero(error != "")[0])
+    i = next(i for i, message in enumerate(error) if message is not None)
     warnings.warn(f"{int(refused.sum())} of {ds['dR'].size} points were refused (the first, at "
                   f"{_point(axes, start + i)}: {error[i]}); see the error variable", StudyWarning, stacklevel=4)
 
@@ -396,7 +398,7 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     exactly with :func:`read_study`), or a pickle when the name ends in ``.pkl``.
 
     With ``dataset=True`` it returns an ``xarray.Dataset`` instead, over the grid's axes (its
-    coordinates): ``dR``, ``dX``, ``ier`` and ``error`` ('' where the point was computed); its
+    coordinates): ``dR``, ``dX``, ``ier`` and ``error`` (as in the table); its
     attributes hold the problem (``problem``, JSON), the grid (``grid``: the axes' sizes, JSON,
     and ``grid_sha256`` of their values), ``engine``, ``acc``, ``chunk`` and ``veldo_version``.
 
@@ -455,10 +457,7 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
         write_study(df, path)
     if not dataset:
         return df
-    text = np.full(total, "", dtype=object)
-    for i, message in refused:
-        text[i] = message
-    return _dataset(axes, dR, dX, ier, text, _description(case, axes, fixed, acc, engine, int(chunk)))
+    return _dataset(axes, dR, dX, ier, error, _description(case, axes, fixed, acc, engine, int(chunk)))
 
 
 def write_study(df, path):
