@@ -83,11 +83,12 @@ def store_only(points, on, path):
     start = time.perf_counter()
     ds = veldo.study("planar1", g, chunk=50_000, path=path, client=client, threads=2, MR1=1.0, f=1e5, **COIL)
     wall = time.perf_counter() - start
-    complete = int((ds["ier"] >= 0).sum())  # read back chunk by chunk, as a user would
+    after = peak_mb()
+    computed = int((ds["ier"] >= 0).sum())  # read back chunk by chunk, as a user would
     if client is not None:
         client.close()
         local.close()
-    print(f"{n} {wall:.3f} {before:.1f} {peak_mb():.1f} {complete}")
+    print(f"{n} {wall:.3f} {before:.1f} {after:.1f} {peak_mb():.1f} {computed}")
 
 
 def store(points, on, path):
@@ -99,12 +100,13 @@ def store(points, on, path):
     finally:
         if made:
             shutil.rmtree(os.path.dirname(path), ignore_errors=True)
-    n, wall, before, peak, complete = line.split()
+    n, wall, before, after, peak, computed = line.split()
     n, wall = int(n), float(wall)
     print(f"study of {n} points into a Zarr store, chunks of 50000, computed {on} "
           f"({'2 threads' if on == 'here' else 'LocalCluster, 2 workers'}):")
-    print(f"  {wall:8.1f} s  {n / wall:9.0f} points/s  peak memory of the study's process {float(peak):.0f} MB "
-          f"({float(before):.0f} MB before the study); {complete} points read back")
+    print(f"  {wall:8.1f} s  {n / wall:9.0f} points/s; the study's process at its peak: {float(before):.0f} MB "
+          f"before the study, {float(after):.0f} MB after it, {float(peak):.0f} MB after reading ier back "
+          f"({computed} points computed)")
 
 
 def main():

@@ -483,15 +483,23 @@ def read_study(path):
 
     path = str(path).rstrip("/")
     if path.endswith(".zarr"):
+        import dask.array
         import xarray as xr
         import zarr
 
-        marks = zarr.open_consolidated(path, mode="r")["progress/refused"][:]
+        group = zarr.open_consolidated(path, mode="r")
+        marks = group["progress/refused"][:]
         missing = int(np.count_nonzero(marks < 0))
         if missing:
             raise ValueError(f"{path} lacks {missing} of its {marks.size} chunks: run the study again to "
                              "complete it")
-        return xr.open_zarr(path, consolidated=True)[list(RESULT_COLUMNS)]
+        # The messages as a Dask array of their own: xarray 2023.01 reads a variable of objects whole
+        # when it opens it (looking for cftime dates).
+        ds = xr.open_zarr(path, consolidated=True, drop_variables=["error"])
+        error = group["error"]
+        attrs = {k: v for k, v in error.attrs.items() if k != "_ARRAY_DIMENSIONS"}
+        ds["error"] = xr.Variable(error.attrs["_ARRAY_DIMENSIONS"], dask.array.from_zarr(error), attrs)
+        return ds[list(RESULT_COLUMNS)]
     if path.endswith(".pkl"):
         return pd.read_pickle(path)
     attrs = {}
