@@ -19,7 +19,6 @@ continue it; they and the arrays' layout are written once, before any chunk, int
 renamed into place complete.
 """
 
-
 from __future__ import annotations
 
 import dataclasses
@@ -167,9 +166,20 @@ def _chunk_range(shape, block, k):
     return region, start, start + math.prod(s.stop - s.start for s in region)
 
 
+def _numbers(value):
+    """Every number as a float, so that N=200 and N=200.0 describe the same problem."""
+    if isinstance(value, dict):
+        return {k: _numbers(v) for k, v in value.items()}
+    if isinstance(value, (list, tuple)):
+        return [_numbers(v) for v in value]
+    if isinstance(value, (int, float, np.number)) and not isinstance(value, bool):
+        return float(value)
+    return value
+
+
 def _json(value):
     """JSON that reads back to the same numbers (17 digits, inf and nan as Python writes them)."""
-    return json.dumps(value, default=lambda v: v.tolist() if isinstance(v, (np.ndarray, np.generic)) else str(v))
+    return json.dumps(_numbers(value))
 
 
 def _description(case, axes, fixed, acc, engine, chunk):
@@ -318,7 +328,6 @@ def _open_store(path, axes, block, attrs):
 
 def _store_study(run, case, axes, fixed, acc, engine, chunk, path, client, threads, progress):
     """The study into the Zarr store at ``path``; the Dataset read lazily from the store."""
-    import xarray as xr
     import zarr
 
     path = os.path.abspath(path)
