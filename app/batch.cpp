@@ -33,19 +33,7 @@ constexpr long double kTwoPi = 6.28318530717958647703L;
 // threads finish close together when the points differ in cost.
 constexpr std::size_t kBlock = 16;
 
-int ParamCount(ModelKind model) {
-  switch (model) {
-    case ModelKind::PlanarOneLayer:
-    case ModelKind::CylinderInsideOneLayer:
-    case ModelKind::CylinderOutsideOneLayer:
-    case ModelKind::VerticalCoilHalfSpace: return 3;
-    case ModelKind::PlanarTwoLayers:
-    case ModelKind::CylinderInsideTwoLayers:
-    case ModelKind::CylinderOutsideTwoLayers: return 6;
-    case ModelKind::None: break;
-  }
-  return 0;
-}
+int ParamCount(ModelKind model) { return PresetParamCount(model); }
 
 // The text the window shows for a field that spells a value no double parser accepts.
 std::string NotAFloat(double v) {
@@ -60,22 +48,19 @@ std::string NotAnInteger(double v) {
 }
 
 // One point's inputs, gathered from the columns.
-struct PointInputs {
-  int N = 0;
-  double R1 = 0, R2 = 0, L = 0, f = 0;
-  std::array<double, 6> v{};
-};
+using PointInputs = CasePoint;
 
 // The checks of one point in the command's order, with `count` case parameters; the point's
 // inputs when it is accepted, else the message.
 std::optional<std::string> CheckPoint(const BatchColumns& in, std::size_t i, int count,
                                       ModelKind model, PointInputs& p) {
   const double N = in.N[i];
+  p.model = model;
   p.R1 = in.R1[i];
   p.R2 = in.R2[i];
   p.L = in.L[i];
   p.f = in.f[i];
-  for (int k = 0; k < count; ++k) p.v[static_cast<std::size_t>(k)] = in.params[static_cast<std::size_t>(k)][i];
+  for (int k = 0; k < count; ++k) p.params[static_cast<std::size_t>(k)] = in.params[static_cast<std::size_t>(k)][i];
   // Reading order: accuracy (checked once for the batch), R1, R2, L, N, f, the case parameters.
   for (double x : {p.R1, p.R2, p.L, N})
     if (!std::isfinite(x)) return NotAFloat(x);
@@ -85,76 +70,24 @@ std::optional<std::string> CheckPoint(const BatchColumns& in, std::size_t i, int
   if (const auto refusal = CoilRefusal(p.N, p.R1, p.R2, p.L)) return std::string(*refusal);
   if (!std::isfinite(p.f)) return NotAFloat(p.f);
   for (int k = 0; k < count; ++k)
-    if (!std::isfinite(p.v[static_cast<std::size_t>(k)])) return NotAFloat(p.v[static_cast<std::size_t>(k)]);
+    if (!std::isfinite(p.params[static_cast<std::size_t>(k)])) return NotAFloat(p.params[static_cast<std::size_t>(k)]);
   bool negative = p.f < 0;
-  for (int k = 0; k < count; ++k) negative = negative || p.v[static_cast<std::size_t>(k)] < 0;
+  for (int k = 0; k < count; ++k) negative = negative || p.params[static_cast<std::size_t>(k)] < 0;
   if (negative) return std::string(kNegativeDataMessage);
-  if (const auto refusal = GeometryRefusal(model, p.R1, p.R2, p.v)) return std::string(*refusal);
+  if (const auto refusal = GeometryRefusal(model, p.R1, p.R2, p.params)) return std::string(*refusal);
   return std::nullopt;
 }
 
 // The model call of one accepted point, with the calling thread's coil factors; the fault it
 // raised, if any.
-FpFault EvaluateOne(ModelKind model, const PointInputs& p, double Acc, double& a, double& b, int& ier,
-                    CoilFactorCache& cache) {
-  const std::array<double, 6>& v = p.v;
+FpFault EvaluateOne(const PointInputs& p, double Acc, double& a, double& b, int& ier, CoilFactorCache& cache) {
   return RunGuarded([&] {
-    switch (model) {
-      case ModelKind::PlanarOneLayer:
-        PlanarOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
-        break;
-      case ModelKind::PlanarTwoLayers:
-        PlanarTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a, b, ier, cache);
-        break;
-      case ModelKind::CylinderInsideOneLayer:
-        CylinderInsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
-        break;
-      case ModelKind::CylinderInsideTwoLayers:
-        CylinderInsideTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc, a,
-                                b, ier, cache);
-        break;
-      case ModelKind::CylinderOutsideOneLayer:
-        CylinderOutsideOneLayer(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
-        break;
-      case ModelKind::CylinderOutsideTwoLayers:
-        CylinderOutsideTwoLayers(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc,
-                                 a, b, ier, cache);
-        break;
-      case ModelKind::VerticalCoilHalfSpace:
-        VerticalCoilHalfSpace(p.N, p.R1, p.R2, p.L, p.f, v[0], v[1], v[2], Acc, a, b, ier, cache);
-        break;
-      case ModelKind::None: break;
-    }
+    const Problem q = CaseProblem(p);
+    const Impedance z = Evaluate(q.probe, q.conductor, q.f, Acc, nullptr, &cache);
+    a = z.dR;
+    b = z.dX;
+    ier = z.Ier;
   });
-}
-
-// One accepted point of a case as the problem its model evaluates (models/evaluate.cpp's
-// presets): a two-layer bore's shell is B2 - B1 thick, a two-layer rod's B1 - B2 round a core of
-// radius B2.
-Problem CaseProblem(ModelKind model, const PointInputs& p) {
-  constexpr double kUnbounded = std::numeric_limits<double>::infinity();
-  const std::array<double, 6>& v = p.v;
-  Problem q;
-  const bool parallel = model == ModelKind::VerticalCoilHalfSpace;
-  q.probe.coils.push_back(Coil{p.N, p.R1, p.R2, p.L, 0.0, 0.0, parallel ? CoilAxis::Parallel : CoilAxis::Normal});
-  q.f = p.f;
-  switch (model) {
-    case ModelKind::PlanarOneLayer:
-    case ModelKind::VerticalCoilHalfSpace: q.conductor = {Geometry::Plate, v[0], {{kUnbounded, v[1], v[2]}}}; break;
-    case ModelKind::PlanarTwoLayers:
-      q.conductor = {Geometry::Plate, v[0], {{v[1], v[2], v[4]}, {kUnbounded, v[3], v[5]}}};
-      break;
-    case ModelKind::CylinderInsideOneLayer: q.conductor = {Geometry::Tube, v[0], {{kUnbounded, v[1], v[2]}}}; break;
-    case ModelKind::CylinderInsideTwoLayers:
-      q.conductor = {Geometry::Tube, v[0], {{v[1] - v[0], v[2], v[4]}, {kUnbounded, v[3], v[5]}}};
-      break;
-    case ModelKind::CylinderOutsideOneLayer: q.conductor = {Geometry::Rod, v[0], {{v[0], v[1], v[2]}}}; break;
-    case ModelKind::CylinderOutsideTwoLayers:
-      q.conductor = {Geometry::Rod, v[0], {{v[0] - v[1], v[2], v[4]}, {v[1], v[3], v[5]}}};
-      break;
-    case ModelKind::None: break;
-  }
-  return q;
 }
 
 // The air-coil reference and the inductance as the command forms them.
@@ -360,8 +293,8 @@ public:
   void ReportAccuracy(int, int, bool) override {}
 };
 
-// A model call's arguments (N, R1, R2, L, f, the case's parameters, Acc) and its results.
-using CallKey = std::vector<double>;
+// A model call's point and accuracy, and its results.
+using CallKey = std::pair<CasePoint, double>;
 struct CallResult {
   double dR, dX;
   int Ier;
@@ -377,25 +310,14 @@ ModelTable BatchModels(int TestCase, const ComputeInput& in, int threads) {
   // Pass 1: the points, as the command calls its model.
   std::mutex mutex;
   std::vector<CallKey> calls;
-  auto note = [&](CallKey key, double& dR, double& dX, int& Ier) {
+  ModelTable noting = real;
+  noting.ForThread = {};
+  noting.Evaluate = [&](const CasePoint& point, double Acc, double& dR, double& dX, int& Ier) {
     const std::lock_guard<std::mutex> lock(mutex);
-    calls.push_back(std::move(key));
+    calls.emplace_back(point, Acc);
     dR = dX = 0.0;
     Ier = 0;
   };
-  ModelTable noting = real;
-  noting.ForThread = {};
-  const OneLayerFn one = [&](int N, double R1, double R2, double L, double f, double P, double C, double M,
-                             double Acc, double& dR, double& dX, int& Ier) {
-    note({static_cast<double>(N), R1, R2, L, f, P, C, M, Acc}, dR, dX, Ier);
-  };
-  const TwoLayerFn two = [&](int N, double R1, double R2, double L, double f, double P1, double P2, double C1,
-                             double C2, double M1, double M2, double Acc, double& dR, double& dX, int& Ier) {
-    note({static_cast<double>(N), R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc}, dR, dX, Ier);
-  };
-  noting.PlanarOneLayer = noting.CylinderInsideOneLayer = noting.CylinderOutsideOneLayer =
-      noting.VerticalCoilHalfSpace = one;
-  noting.PlanarTwoLayers = noting.CylinderInsideTwoLayers = noting.CylinderOutsideTwoLayers = two;
   NoOutput none;
   ButtonComputeClick(TestCase, in, none, noting, 1);
 
@@ -405,8 +327,11 @@ ModelTable BatchModels(int TestCase, const ComputeInput& in, int threads) {
   if (model != ModelKind::None && !calls.empty()) {
     const std::size_t n = calls.size();
     std::vector<std::vector<double>> cols(5 + static_cast<std::size_t>(count), std::vector<double>(n));
-    for (std::size_t i = 0; i < n; ++i)
-      for (std::size_t c = 0; c < cols.size(); ++c) cols[c][i] = calls[i][c];
+    for (std::size_t i = 0; i < n; ++i) {
+      const CasePoint& p = calls[i].first;
+      cols[0][i] = p.N, cols[1][i] = p.R1, cols[2][i] = p.R2, cols[3][i] = p.L, cols[4][i] = p.f;
+      for (int k = 0; k < count; ++k) cols[5 + static_cast<std::size_t>(k)][i] = p.params[static_cast<std::size_t>(k)];
+    }
     BatchColumns columns;
     columns.n = n;
     columns.N = cols[0].data(), columns.R1 = cols[1].data(), columns.R2 = cols[2].data();
@@ -414,46 +339,25 @@ ModelTable BatchModels(int TestCase, const ComputeInput& in, int threads) {
     for (int k = 0; k < count; ++k) columns.params[static_cast<std::size_t>(k)] = cols[5 + static_cast<std::size_t>(k)].data();
     std::vector<double> dR(n), dX(n);
     std::vector<int> ier(n);
-    const double Acc = calls.front().back();
+    const double Acc = calls.front().second;
     const std::vector<Refusal> refused =
         EvaluateCase(model, columns, Acc, BatchResults{dR.data(), dX.data(), ier.data()}, threads,
                      OnRefusal::Continue, Engine::Batch);
     std::vector<char> skip(n, 0);
     for (const Refusal& r : refused) skip[r.index] = 1;
     for (std::size_t i = 0; i < n; ++i)
-      if (!skip[i] && calls[i].back() == Acc) results->emplace(calls[i], CallResult{dR[i], dX[i], ier[i]});
+      if (!skip[i] && calls[i].second == Acc) results->emplace(calls[i], CallResult{dR[i], dX[i], ier[i]});
   }
 
   // The table over them.
   ModelTable table = real;
   table.ForThread = {};
-  auto lookup = [results](const CallKey& key, double& dR, double& dX, int& Ier) {
-    const auto it = results->find(key);
-    if (it == results->end()) return false;
+  table.Evaluate = [results, evaluate = real.Evaluate](const CasePoint& point, double Acc, double& dR, double& dX,
+                                                      int& Ier) {
+    const auto it = results->find(CallKey{point, Acc});
+    if (it == results->end()) return evaluate(point, Acc, dR, dX, Ier);
     dR = it->second.dR, dX = it->second.dX, Ier = it->second.Ier;
-    return true;
   };
-  auto wrapOne = [&](OneLayerFn fn) -> OneLayerFn {
-    return [fn, lookup](int N, double R1, double R2, double L, double f, double P, double C, double M, double Acc,
-                        double& dR, double& dX, int& Ier) {
-      if (!lookup({static_cast<double>(N), R1, R2, L, f, P, C, M, Acc}, dR, dX, Ier))
-        fn(N, R1, R2, L, f, P, C, M, Acc, dR, dX, Ier);
-    };
-  };
-  auto wrapTwo = [&](TwoLayerFn fn) -> TwoLayerFn {
-    return [fn, lookup](int N, double R1, double R2, double L, double f, double P1, double P2, double C1, double C2,
-                        double M1, double M2, double Acc, double& dR, double& dX, int& Ier) {
-      if (!lookup({static_cast<double>(N), R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc}, dR, dX, Ier))
-        fn(N, R1, R2, L, f, P1, P2, C1, C2, M1, M2, Acc, dR, dX, Ier);
-    };
-  };
-  table.PlanarOneLayer = wrapOne(real.PlanarOneLayer);
-  table.PlanarTwoLayers = wrapTwo(real.PlanarTwoLayers);
-  table.CylinderInsideOneLayer = wrapOne(real.CylinderInsideOneLayer);
-  table.CylinderInsideTwoLayers = wrapTwo(real.CylinderInsideTwoLayers);
-  table.CylinderOutsideOneLayer = wrapOne(real.CylinderOutsideOneLayer);
-  table.CylinderOutsideTwoLayers = wrapTwo(real.CylinderOutsideTwoLayers);
-  table.VerticalCoilHalfSpace = wrapOne(real.VerticalCoilHalfSpace);
   return table;
 }
 
@@ -474,7 +378,7 @@ std::vector<Refusal> EvaluateCase(ModelKind model, const BatchColumns& in, doubl
     if (!(Acc >= kMinAcc) || (!refused.empty() && onRefusal == OnRefusal::Stop)) return refused;
     std::vector<Problem> problems(in.n);
     for (std::size_t i = 0; i < in.n; ++i)
-      if (accepted[i]) problems[i] = CaseProblem(model, points[i]);
+      if (accepted[i]) problems[i] = CaseProblem(points[i]);
     std::vector<Impedance> z(in.n);
     const std::vector<Refusal> faults = EvaluateBatched(problems, accepted, Acc, z, threads);
     std::vector<char> faulted(in.n, 0);
@@ -487,7 +391,7 @@ std::vector<Refusal> EvaluateCase(ModelKind model, const BatchColumns& in, doubl
   }
   return RunBatch(model, ParamCount(model), in, Acc, threads, onRefusal,
                   [&](const PointInputs& p, std::size_t i, CoilFactorCache& cache) {
-                    return EvaluateOne(model, p, Acc, out.first[i], out.second[i], out.ier[i], cache);
+                    return EvaluateOne(p, Acc, out.first[i], out.second[i], out.ier[i], cache);
                   });
 }
 

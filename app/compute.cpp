@@ -216,48 +216,18 @@ private:
 // The case model as a function of the swept value; the other parameters stay at `fixed`.
 std::function<void(double, double&, double&, int&)> BindModel(const ModelTable& models,
                                                               const SweepPlan& p) {
-  const int N = p.N;
-  const double R1 = p.R1, R2 = p.R2, L = p.L, f = p.f, Acc = p.Acc;
-  const std::array<double, 6> fixed = p.fixed;
+  CasePoint point{p.caseDef->model, p.N, p.R1, p.R2, p.L, p.f, p.fixed};
+  const double Acc = p.Acc;
   const int s = p.swept;
   const bool sweepsF = p.sweepsFrequency;
-  // The working values at one value of the swept parameter: the frequency and the case's
-  // parameters.
-  auto at = [=](double P, double& fP, std::array<double, 6>& w) {
-    w = fixed;
-    fP = f;
+  return [=, evaluate = models.Evaluate](double P, double& dR, double& dX, int& Ier) {
+    CasePoint at = point;
     if (sweepsF)
-      fP = P;
+      at.f = P;
     else
-      w[static_cast<std::size_t>(s)] = P;
+      at.params[static_cast<std::size_t>(s)] = P;
+    evaluate(at, Acc, dR, dX, Ier);
   };
-  auto one = [=](const OneLayerFn& fn) {
-    return [=](double P, double& dR, double& dX, int& Ier) {
-      std::array<double, 6> w;
-      double fP;
-      at(P, fP, w);
-      fn(N, R1, R2, L, fP, w[0], w[1], w[2], Acc, dR, dX, Ier);
-    };
-  };
-  auto two = [=](const TwoLayerFn& fn) {
-    return [=](double P, double& dR, double& dX, int& Ier) {
-      std::array<double, 6> w;
-      double fP;
-      at(P, fP, w);
-      fn(N, R1, R2, L, fP, w[0], w[1], w[2], w[3], w[4], w[5], Acc, dR, dX, Ier);
-    };
-  };
-  switch (p.caseDef->model) {
-    case ModelKind::PlanarOneLayer: return one(models.PlanarOneLayer);
-    case ModelKind::PlanarTwoLayers: return two(models.PlanarTwoLayers);
-    case ModelKind::CylinderInsideOneLayer: return one(models.CylinderInsideOneLayer);
-    case ModelKind::CylinderInsideTwoLayers: return two(models.CylinderInsideTwoLayers);
-    case ModelKind::CylinderOutsideOneLayer: return one(models.CylinderOutsideOneLayer);
-    case ModelKind::CylinderOutsideTwoLayers: return two(models.CylinderOutsideTwoLayers);
-    case ModelKind::VerticalCoilHalfSpace: return one(models.VerticalCoilHalfSpace);
-    case ModelKind::None: break;
-  }
-  return {};
 }
 
 // A point as its model call left it, before the normalisation, with the fault flags that the call
@@ -483,7 +453,7 @@ ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPl
     return st;
   for (std::size_t i = 0; i < caseDef->params.size(); ++i) {
     const ParamDef& p = caseDef->params[i];
-    if ((st = read.Strict(p.fromField, p.factor, plan.fixed[i], &fromWindow[i])) != kOk) return st;
+    if ((st = read.Strict(p.fromField, p.unit.factor, plan.fixed[i], &fromWindow[i])) != kOk) return st;
   }
   bool negative = plan.f < 0;
   for (std::size_t i = 0; i < caseDef->params.size(); ++i) negative = negative || plan.fixed[i] < 0;
@@ -537,8 +507,8 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
       plan.sweepsFrequency ? plan.fWindow : fromWindow[static_cast<std::size_t>(swept)];
   double to = 0, step = 0, toWindow = 0, stepWindow = 0;
   bool logarithmic = false;
-  if ((st = read.Strict(p.toField, p.factor, to, &toWindow)) != kOk) return st;
-  if ((st = read.Step(p.stepField, p.factor, step, stepWindow, logarithmic)) != kOk) return st;
+  if ((st = read.Strict(p.toField, p.unit.factor, to, &toWindow)) != kOk) return st;
+  if ((st = read.Step(p.stepField, p.unit.factor, step, stepWindow, logarithmic)) != kOk) return st;
   plan.stepText = read.Typed(p.stepField, p.name, p.stepDefault).text;
   if (models.CheckRange(from, to, step) == 1) return read.Check(kCheckRangeMessage);
 
@@ -589,7 +559,7 @@ ComputeOutput::CurveInfo DescribeCurve(const SweepPlan& plan, const Reader& read
   info.testCase = c.testCase;
   info.caseName = c.cliName;
   info.param = p.name;
-  info.unit = ParamUnit(p.id);
+  info.unit = p.unit.symbol;
   info.from = plan.windowRange.From;
   info.to = plan.windowRange.To;
   info.step = plan.windowRange.Step;

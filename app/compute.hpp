@@ -28,32 +28,20 @@ public:
 };
 
 // ---------------------------------------------------------------------------------------------
-// The seam to the models: the air-coil reference, the range check and the seven case models, with
-// the argument lists of the models library. The command calls nothing else of it, so tests and
-// fuzzers can run the command over cheap stand-ins.
+// The seam to the models: the air-coil reference, the range check and the evaluation of one case
+// point, with the argument lists of the models library. The command calls nothing else of it, so
+// tests and fuzzers can run the command over cheap stand-ins.
 
 using AirCoilFn = std::function<void(int N, double R1, double R2, double L, double f, double Acc,
                                      double& X0, int& Ier)>;
 using CheckRangeFn = std::function<int(double From, double To, double Step)>;
-// One-layer models: (N, R1, R2, L, f, LO or B1, CON1, MR1, Acc, dR, dX, Ier).
-using OneLayerFn =
-    std::function<void(int N, double R1, double R2, double L, double f, double P, double CON1,
-                       double MR1, double Acc, double& dR, double& dX, int& Ier)>;
-// Two-layer models: (N, R1, R2, L, f, LO or B1, D1 or B2, CON1, CON2, MR1, MR2, Acc, dR, dX, Ier).
-using TwoLayerFn = std::function<void(int N, double R1, double R2, double L, double f, double P1,
-                                      double P2, double CON1, double CON2, double MR1, double MR2,
-                                      double Acc, double& dR, double& dX, int& Ier)>;
+// One point of a case (its problem is CaseProblem(point)) at relative accuracy Acc.
+using CasePointFn = std::function<void(const CasePoint& point, double Acc, double& dR, double& dX, int& Ier)>;
 
 struct ModelTable {
   AirCoilFn AirCoilReactance;
   CheckRangeFn CheckRange;
-  OneLayerFn PlanarOneLayer;
-  TwoLayerFn PlanarTwoLayers;
-  OneLayerFn CylinderInsideOneLayer;
-  TwoLayerFn CylinderInsideTwoLayers;
-  OneLayerFn CylinderOutsideOneLayer;
-  TwoLayerFn CylinderOutsideTwoLayers;
-  OneLayerFn VerticalCoilHalfSpace;
+  CasePointFn Evaluate;
   // Optional: a table of the same models for the use of one thread, made once per sweep thread.
   // The real models' gives each thread a CoilFactorCache of its own (the same bits, less work
   // along a sweep). Empty: this table serves every thread.

@@ -2,7 +2,8 @@
 #include <memory>
 
 #include "app/compute.hpp"
-#include "models/models_counted.hpp"
+#include "app/problem.hpp"
+#include "models/models.hpp"
 
 namespace veldo {
 namespace {
@@ -12,13 +13,14 @@ ModelTable Table(const std::shared_ptr<CoilFactorCache>& c) {
   return ModelTable{
       .AirCoilReactance = [](auto&&... a) { AirCoilReactance(a...); },
       .CheckRange = CheckRange,
-      .PlanarOneLayer = [c](auto&&... a) { PlanarOneLayer(a..., nullptr, c.get()); },
-      .PlanarTwoLayers = [c](auto&&... a) { PlanarTwoLayers(a..., nullptr, c.get()); },
-      .CylinderInsideOneLayer = [c](auto&&... a) { CylinderInsideOneLayer(a..., nullptr, c.get()); },
-      .CylinderInsideTwoLayers = [c](auto&&... a) { CylinderInsideTwoLayers(a..., nullptr, c.get()); },
-      .CylinderOutsideOneLayer = [c](auto&&... a) { CylinderOutsideOneLayer(a..., nullptr, c.get()); },
-      .CylinderOutsideTwoLayers = [c](auto&&... a) { CylinderOutsideTwoLayers(a..., nullptr, c.get()); },
-      .VerticalCoilHalfSpace = [c](auto&&... a) { VerticalCoilHalfSpace(a..., nullptr, c.get()); },
+      .Evaluate =
+          [c](const CasePoint& point, double Acc, double& dR, double& dX, int& Ier) {
+            const Problem q = CaseProblem(point);
+            const Impedance z = Evaluate(q.probe, q.conductor, q.f, Acc, nullptr, c.get());
+            dR = z.dR;
+            dX = z.dX;
+            Ier = z.Ier;
+          },
       .ForThread = CachedModels,
   };
 }

@@ -12,30 +12,36 @@
 
 namespace veldo {
 
-// The drive current: a step-off (1 A for t < 0, 0 after) or a rectangular pulse (1 A for
-// 0 < t < width).
+// The drive current: a step-off (1 A for t < 0, 0 after), a rectangular pulse (1 A for
+// 0 < t < width), or samples (times [s] strictly increasing, currents [A]) joined by straight
+// lines, the first current held before the first time and the last after the last.
 struct Waveform {
-  enum Kind { StepOff, Pulse } kind = StepOff;
+  enum Kind { StepOff, Pulse, Samples } kind = StepOff;
   double width = 0;  // s, of a pulse
+  std::vector<double> times, currents;
 };
 
 struct TransientResult {
   std::vector<double> v;  // V/A at each time
-  int Ier = 0;            // the largest status of the frequency-domain evaluations (0: all reached Acc)
+  int Ier = 0;            // the largest status of the Laplace-domain evaluations (0: all reached Acc)
 };
 
-// Why a transient cannot be computed as asked (times not positive and finite, or out of order; a
-// pulse width not positive; a conductor other than a plate; an accuracy the inversion cannot give),
-// before any work, or nothing.
+// At most this many decades between the shortest and the longest time after a switching instant
+// that one transform spans (the times, and for a pulse or samples their delays after its edges or
+// sample times).
+inline constexpr double kTransientDecades = 12;
+
+// Why a transient cannot be computed as asked (times not positive and finite; a pulse width not
+// positive; samples too few, not finite or out of order; delays after the switching instants
+// spanning more than kTransientDecades; a problem the models cannot describe; an accuracy the
+// inversion cannot give), before any work, or nothing.
 std::optional<std::string> TransientRefusal(const Problem& p, std::span<const double> t, const Waveform& w, double Acc);
 
 // The pickup's voltage per ampere at the times t > 0 [s] over a plate, in a tube or round a rod: for a step-off
-//   v(t) = -L^-1[Delta L(p) - Delta L(inf)](t),
-// Delta L(inf) the perfect conductor's (the limit of p -> inf), by the fixed Talbot contour
-// (Talbot 1979; Abate and Valko 2004): the trapezoidal rule on a contour that both ends in the left
-// half plane, where e^(pt) makes the integrand decay so fast that M nodes give about 0.6 M digits
-// until the rounding of the e^r = e^(2M/5) weight of the first node takes over. The p-domain values
-// are evaluated to Acc / e^r. A pulse is the difference of two shifted step responses.
+//   s(t) = -L^-1[Delta L(p) - Delta L(inf)](t),
+// Delta L(inf) the perfect conductor's (the limit of p -> inf); a pulse is s(t - width) - s(t);
+// samples are the sum of ramp responses R(t) = int_0^t s = -L^-1[(Delta L(p) - Delta L(inf)) / p],
+// each weighted by its segment's slope. Acc is relative to the response's scale (|Delta L| / t).
 TransientResult Transient(const Problem& p, std::span<const double> t, const Waveform& w, double Acc);
 
 }  // namespace veldo

@@ -18,10 +18,11 @@
 #include "app/problem_json.hpp"
 #include "app/problem_sweep.hpp"
 #include "app/transient.hpp"
+#include "app/units.hpp"
 #include "cli/cli_output.hpp"
+#include "app/session_format.hpp"
 #ifdef VELDO_CLI_HAVE_CHART
 #include "ui/chart_render.hpp"
-#include "ui/session.hpp"
 #endif
 
 namespace veldo {
@@ -99,15 +100,13 @@ int Reject(std::FILE* messages, const std::string& text) {
 
 // The units of the layered form's lengths and conductivities, as SI factors: the window's (mm,
 // MS/m) unless --length-unit or --conductivity-unit say otherwise.
-struct Units {
+struct UnitFactors {
   double length = kFactorMm;
   double sigma = kFactorMSm;
 };
-// 100 %IACS, the International Annealed Copper Standard, is 58.0 MS/m.
-constexpr double kFactorIACS = 0.58e6;
 
 // The unit a parameter is typed in on the command line, as its SI factor.
-double UnitOf(std::string_view path, const Units& units = {}) {
+double UnitOf(std::string_view path, const UnitFactors& units = {}) {
   if (path == "f") return kFactorKHz;
   if (path.ends_with(".sigma")) return units.sigma;
   if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
@@ -133,7 +132,7 @@ struct ProblemOptions {
   std::string pickup;                // N:R1:R2:L:Z:X of a pickup coil
   std::string time, pulse;           // FROM:TO:K/dec [ms], WIDTH [ms]
   std::string lengthUnit, sigmaUnit;  // as typed
-  Units units;
+  UnitFactors units;
   bool Given() const { return plate || !tube.empty() || !rod.empty() || !layers.empty(); }
 };
 
@@ -175,7 +174,7 @@ int RunTransient(const Problem& p, double acc, const std::string& time, const st
   Waveform w;
   if (!pulse.empty()) {
     const auto width = Number(pulse, false);
-    w = {Waveform::Pulse, width ? *width * 1e-3 : std::numeric_limits<double>::quiet_NaN()};
+    w = {Waveform::Pulse, width ? *width * 1e-3 : std::numeric_limits<double>::quiet_NaN(), {}, {}};
   }
   if (auto refusal = TransientRefusal(p, t, w, acc)) return Reject(messages, *refusal);
   const TransientResult r = Transient(p, t, w, acc);
@@ -209,7 +208,7 @@ int RunProblem(const ProblemOptions& o, const std::map<std::string, std::string>
   const auto L = ParseLenientReal(field("Editl", "1.0")), acc = ParseLenientReal(field("Editacc", "0.01"));
   if (!N || !R1 || !R2 || !L || !acc) return Reject(messages, "The coil options --n, --r1, --r2, --l and --acc take numbers");
   coil.N = *N;
-  const Units& u = o.units;
+  const UnitFactors& u = o.units;
   coil.R1 = *R1 * u.length, coil.R2 = *R2 * u.length, coil.L = *L * u.length;
   coil.axis = o.parallel ? CoilAxis::Parallel : CoilAxis::Normal;
   p.probe.coils.push_back(coil);
@@ -412,11 +411,9 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
 
   // ... and the curve as a session the window opens.
   std::string sessionPath;
-#ifdef VELDO_CLI_HAVE_CHART
   app.add_option("--session", sessionPath,
                  "Also write the curve as a session to FILE, for the window's File > Open Session")
       ->type_name("FILE");
-#endif
 
   try {
     app.parse(argc, argv);
@@ -446,13 +443,12 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
     return RunProblemFile(problem.file, threads, engine, data, messages);
   }
   if (problem.Given()) {
-    if (problem.lengthUnit == "mil") problem.units.length = 25.4e-6;
-    else if (problem.lengthUnit == "in") problem.units.length = 25.4e-3;
-    else if (!problem.lengthUnit.empty() && problem.lengthUnit != "mm")
-      return Reject(messages, "--length-unit takes mm, mil or in, not '" + problem.lengthUnit + "'");
-    if (problem.sigmaUnit == "%IACS") problem.units.sigma = kFactorIACS;
-    else if (!problem.sigmaUnit.empty() && problem.sigmaUnit != "MS/m")
-      return Reject(messages, "--conductivity-unit takes MS/m or %IACS, not '" + problem.sigmaUnit + "'");
+    const auto length = LengthUnitNamed(problem.lengthUnit.empty() ? "mm" : problem.lengthUnit);
+    if (!length) return Reject(messages, "--length-unit takes mm, mil or in, not '" + problem.lengthUnit + "'");
+    problem.units.length = Factor(*length);
+    const auto sigma = ConductivityUnitNamed(problem.sigmaUnit.empty() ? "MS/m" : problem.sigmaUnit);
+    if (!sigma) return Reject(messages, "--conductivity-unit takes MS/m or %IACS, not '" + problem.sigmaUnit + "'");
+    problem.units.sigma = Factor(*sigma);
     if (!caseText.empty()) return Reject(messages, "Give either a CASE or a layered conductor (--plate, --tube, --rod)");
     if (!chartPath.empty() || !sessionPath.empty())
       return Reject(messages, "--chart and --session take a CASE; a layered conductor prints its rows only");
@@ -499,13 +495,9 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   }
 
   EngineOutput out(data, messages, engine);
-#ifdef VELDO_CLI_HAVE_CHART
   SessionRecorder recorder(out, caseDef->testCase, [&in](const std::string& n) { return in.FieldText(n); },
                            in.selector);
   ComputeOutput& sink = sessionPath.empty() ? static_cast<ComputeOutput&>(out) : recorder;
-#else
-  ComputeOutput& sink = out;
-#endif
   // The batch engine computes the sweep's points beforehand; the command then takes them.
   const ComputeStatus status =
       engine == Engine::Batch
@@ -526,13 +518,11 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   }
 #endif
 
-#ifdef VELDO_CLI_HAVE_CHART
   if (!sessionPath.empty() && !recorder.Result().curves.empty() &&
       !SaveSessionFile(recorder.Result(), sessionPath)) {
     std::fprintf(messages, "Cannot create file %s\n", sessionPath.c_str());
     if (status != ComputeStatus::Fault) return kExitRejected;
   }
-#endif
 
   switch (status) {
     case ComputeStatus::Completed:

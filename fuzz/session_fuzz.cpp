@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui/session.hpp"
+#include "app/session_format.hpp"
 
 namespace {
 

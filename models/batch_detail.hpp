@@ -227,5 +227,10 @@ void CylinderChunk(const Coil& coil, std::span<const std::size_t> idx, std::span
                    std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted);
 void VerticalChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
                    std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted);
+// Delta L(p_i) - Delta L(inf) of the pair a, b (both normal to the plate) over the plate
+// `conductor` at every Laplace variable p_i, into out and trusted (false: the adaptive path
+// computes the point again).
+void LaplaceChunk(const Coil& a, const Coil& b, const Conductor& conductor, std::span<const TComplex> p, double Acc,
+                  std::span<TComplex> out, std::vector<char>& trusted);
 
 }  // namespace veldo::batch_detail

@@ -30,4 +30,15 @@ struct BatchOutcome {
 BatchOutcome EvaluateBatch(const Probe& probe, std::span<const Conductor* const> conductors, std::span<const double> f,
                            double Acc, std::span<Impedance> out, std::span<int> raised, Workspace& ws);
 
+// Delta L(p_i) - Delta L(inf) [H] for every Laplace variable p_i (the conductor's part of the
+// pair's transfer inductance less the perfect conductor's limit, InductanceAt's values) at relative
+// accuracy Acc, into out, and the largest status of the points the adaptive path computed into
+// Ier. Over a plate with both coils normal to it, on one set of kappa nodes for all p (the batch
+// engine's panels, the coil factor once per node); a point whose estimate misses Acc, every point
+// of a batch that raised a floating-point fault flag, and every point of another geometry goes
+// through InductanceAt. The flags are cleared on return; the workspace is the calling thread's.
+BatchOutcome InductanceChanges(const Coil& drive, const Coil& pickup, const Conductor& conductor,
+                               std::span<const TComplex> p, double Acc, std::span<TComplex> out, int& Ier,
+                               Workspace& ws);
+
 }  // namespace veldo

@@ -48,9 +48,9 @@ struct CoilFactor {
 
 class CoilFactorCache {
 public:
-  // `slots` bounds the memory (about 120 bytes a slot); at most three quarters of them are
+  // `slotCount` bounds the memory (about 120 bytes a slot); at most three quarters of them are
   // filled, later nodes are evaluated without being kept.
-  explicit CoilFactorCache(std::size_t slots = kDefaultSlots) : slots_(RoundUp(slots)), mask_(slots_.size() - 1) {}
+  explicit CoilFactorCache(std::size_t slotCount = kDefaultSlots) : slots_(RoundUp(slotCount)), mask_(slots_.size() - 1) {}
 
   // Forgets every kept value (the memory stays).
   void Clear() {

@@ -1,7 +1,10 @@
 // One entry point for every geometry, and the window's fixed cases as presets of it.
+#include <initializer_list>
 #include <limits>
+#include <span>
 
 #include "models/models.hpp"
+#include "models/presets.hpp"
 #include "models/problem.hpp"
 #include "models/stack_models.hpp"
 
@@ -53,17 +56,52 @@ Impedance Evaluate(const Probe& probe, const Conductor& conductor, double f, dou
   return Evaluate(probe, conductor, f, Acc, nullptr, nullptr);
 }
 
-namespace {
+int PresetParamCount(PresetKind kind) {
+  switch (kind) {
+    case PresetKind::PlanarOneLayer:
+    case PresetKind::CylinderInsideOneLayer:
+    case PresetKind::CylinderOutsideOneLayer:
+    case PresetKind::VerticalCoilHalfSpace: return 3;
+    case PresetKind::PlanarTwoLayers:
+    case PresetKind::CylinderInsideTwoLayers:
+    case PresetKind::CylinderOutsideTwoLayers: return 6;
+    case PresetKind::None: break;
+  }
+  return 0;
+}
 
-constexpr double kUnbounded = std::numeric_limits<double>::infinity();
-
-Probe OneCoil(int N, double R1, double R2, double L, CoilAxis axis = CoilAxis::Normal) {
+Probe PresetProbe(PresetKind kind, int N, double R1, double R2, double L) {
   Probe p;
+  const CoilAxis axis = kind == PresetKind::VerticalCoilHalfSpace ? CoilAxis::Parallel : CoilAxis::Normal;
   p.coils.push_back(Coil{N, R1, R2, L, 0.0, 0.0, axis});
   return p;
 }
 
-void Out(const Impedance& z, double& dR, double& dX, int& Ier) {
+Conductor PresetConductor(PresetKind kind, std::span<const double> v) {
+  constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+  switch (kind) {
+    case PresetKind::PlanarOneLayer:
+    case PresetKind::VerticalCoilHalfSpace: return {Geometry::Plate, v[0], {{kUnbounded, v[1], v[2]}}};
+    case PresetKind::PlanarTwoLayers: return {Geometry::Plate, v[0], {{v[1], v[2], v[4]}, {kUnbounded, v[3], v[5]}}};
+    case PresetKind::CylinderInsideOneLayer: return {Geometry::Tube, v[0], {{kUnbounded, v[1], v[2]}}};
+    case PresetKind::CylinderInsideTwoLayers:
+      return {Geometry::Tube, v[0], {{v[1] - v[0], v[2], v[4]}, {kUnbounded, v[3], v[5]}}};
+    case PresetKind::CylinderOutsideOneLayer: return {Geometry::Rod, v[0], {{v[0], v[1], v[2]}}};
+    case PresetKind::CylinderOutsideTwoLayers:
+      return {Geometry::Rod, v[0], {{v[0] - v[1], v[2], v[4]}, {v[1], v[3], v[5]}}};
+    case PresetKind::None: break;
+  }
+  return {};
+}
+
+namespace {
+
+// One case point through the general entry point.
+void Preset(PresetKind kind, int N, double R1, double R2, double L, double f, std::initializer_list<double> params,
+            double Acc, double& dR, double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
+  const Impedance z = Evaluate(PresetProbe(kind, N, R1, R2, L),
+                               PresetConductor(kind, std::span<const double>(params.begin(), params.size())), f, Acc,
+                               Count, Cache);
   dR = z.dR;
   dX = z.dX;
   Ier = z.Ier;
@@ -71,49 +109,39 @@ void Out(const Impedance& z, double& dR, double& dX, int& Ier) {
 
 }  // namespace
 
-// The window's cases, each a problem of one coil over a stack of one or two layers. A two-layer
-// bore or rod gives its interface as a radius; the shell between is its thickness, which gives the
-// interface back exactly whenever the two radii are within a factor of two of each other.
 void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, double CON1, double MR1,
                     double Acc, double& dR, double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Plate, LO, {{kUnbounded, CON1, MR1}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::PlanarOneLayer, N, R1, R2, L, f, {LO, CON1, MR1}, Acc, dR, dX, Ier, Count, Cache);
 }
 void PlanarTwoLayers(int N, double R1, double R2, double L, double f, double LO, double D1, double CON1,
                      double CON2, double MR1, double MR2, double Acc, double& dR, double& dX, int& Ier,
                      KernelCount* Count, CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Plate, LO, {{D1, CON1, MR1}, {kUnbounded, CON2, MR2}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::PlanarTwoLayers, N, R1, R2, L, f, {LO, D1, CON1, CON2, MR1, MR2}, Acc, dR, dX, Ier, Count, Cache);
 }
 void CylinderInsideOneLayer(int N, double R1, double R2, double L, double f, double B1, double CON1,
                             double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
                             CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Tube, B1, {{kUnbounded, CON1, MR1}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::CylinderInsideOneLayer, N, R1, R2, L, f, {B1, CON1, MR1}, Acc, dR, dX, Ier, Count, Cache);
 }
 void CylinderInsideTwoLayers(int N, double R1, double R2, double L, double f, double B1, double B2,
                              double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
                              double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Tube, B1, {{B2 - B1, CON1, MR1}, {kUnbounded, CON2, MR2}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::CylinderInsideTwoLayers, N, R1, R2, L, f, {B1, B2, CON1, CON2, MR1, MR2}, Acc, dR, dX, Ier, Count, Cache);
 }
 void CylinderOutsideOneLayer(int N, double R1, double R2, double L, double f, double B1, double CON1,
                              double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
                              CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Rod, B1, {{B1, CON1, MR1}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::CylinderOutsideOneLayer, N, R1, R2, L, f, {B1, CON1, MR1}, Acc, dR, dX, Ier, Count, Cache);
 }
 void CylinderOutsideTwoLayers(int N, double R1, double R2, double L, double f, double B1, double B2,
                               double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
                               double& dX, int& Ier, KernelCount* Count, CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Rod, B1, {{B1 - B2, CON1, MR1}, {B2, CON2, MR2}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::CylinderOutsideTwoLayers, N, R1, R2, L, f, {B1, B2, CON1, CON2, MR1, MR2}, Acc, dR, dX, Ier, Count, Cache);
 }
 void VerticalCoilHalfSpace(int N, double R1, double R2, double L, double f, double LO, double CON1,
                            double MR1, double Acc, double& dR, double& dX, int& Ier, KernelCount* Count,
                            CoilFactorCache* Cache) {
-  const Conductor c{Geometry::Plate, LO, {{kUnbounded, CON1, MR1}}};
-  Out(Evaluate(OneCoil(N, R1, R2, L, CoilAxis::Parallel), c, f, Acc, Count, Cache), dR, dX, Ier);
+  Preset(PresetKind::VerticalCoilHalfSpace, N, R1, R2, L, f, {LO, CON1, MR1}, Acc, dR, dX, Ier, Count, Cache);
 }
 
 void PlanarOneLayer(int N, double R1, double R2, double L, double f, double LO, double CON1, double MR1,

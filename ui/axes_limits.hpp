@@ -6,15 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace veldo {
+#include "app/axis_state.hpp"
 
-struct AxisState {
-  bool automatic = true;  // the range follows the data
-  double minimum = 0.0;   // the manual limits (the range on show is the chart's)
-  double maximum = 1.0;
-  double increment = 0.0;  // tick spacing; 0 lets the chart choose
-  bool grid = true;
-};
+namespace veldo {
 
 // One group box of the dialog ("X-axis" or "Y-axis").
 struct AxisForm {

@@ -22,7 +22,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QString RangeText(const CurveRecord& r) {
   if (r.points.empty()) return Q(r.param);
-  const std::string unit = ParamUnit(r.param);
+  const std::string unit = RecordUnit(r);
   return QString("%1 %2 to %3%4")
       .arg(Q(r.param), Q(SweptValueText(r.points.front().value)), Q(SweptValueText(r.points.back().value)),
            unit.empty() ? QString() : " " + Q(unit));

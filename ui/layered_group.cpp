@@ -45,17 +45,23 @@ LayeredGroup::LayeredGroup(Geometry geometry, QWidget* parent)
   grid->addWidget(new QLabel(Q(std::string(kFrequencyCaption)), this), 0, 0);
   Frequency = Field(this, "E" + stem + "f");
   grid->addWidget(Frequency, 0, 1);
-  grid->addWidget(new QLabel(geometry == Geometry::Plate  ? "Lift-off [mm] :"
-                             : geometry == Geometry::Tube ? "Bore radius [mm] :"
-                                                          : "Rod radius [mm] :",
-                             this),
-                  1, 0);
+  PositionCaption = new QLabel(this);
+  grid->addWidget(PositionCaption, 1, 0);
   Position = Field(this, "E" + stem + "pos");
   grid->addWidget(Position, 1, 1);
+  Scales = new QLabel(QString::fromUtf8("δ = —, f_g = —"), this);
+  Scales->setObjectName("LB" + stem + "scales");
+  Scales->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Scales->setToolTip(QString::fromUtf8(
+      "The first layer's (the one nearest the coil) skin depth δ = 1/√(π f μ0 μr σ) and limit frequency "
+      "f_g = 1/(2π μ0 μr σ r²), with r ") +
+      (geometry == Geometry::Plate ? "the coil's mean radius (R1 + R2)/2"
+       : geometry == Geometry::Tube ? "the bore radius" : "the rod radius") +
+      QString::fromUtf8("; — when σ is 0 or an input is not a number"));
+  grid->addWidget(Scales, 0, 2, 2, 2);
 
   Layers = new QTableWidget(0, 3, this);
   Layers->setObjectName("TB" + stem);
-  Layers->setHorizontalHeaderLabels({"Thickness [mm]", QString::fromUtf8("σ [MS/m]"), QString::fromUtf8("μr")});
   Layers->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   Layers->verticalHeader()->setDefaultSectionSize(Layers->fontMetrics().height() + 4);
   Layers->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -114,12 +120,14 @@ LayeredGroup::LayeredGroup(Geometry geometry, QWidget* parent)
     if (i >= 0) SweepPath->setCurrentIndex(i);
   });
   connect(Position, &QLineEdit::textChanged, this, [this] { Notify(); });
+  connect(Frequency, &QLineEdit::textChanged, this, [this] { ShowScales(coilR1_, coilR2_); });
   SetForm(DefaultLayeredForm(geometry));
 }
 
 LayeredForm LayeredGroup::Form() const {
   LayeredForm f;
   f.geometry = geometry_;
+  f.units = units_;
   f.position = Position->text().toStdString();
   f.f = Frequency->text().toStdString();
   f.layers = rows_;
@@ -135,6 +143,8 @@ LayeredForm LayeredGroup::Form() const {
 }
 
 void LayeredGroup::SetForm(const LayeredForm& f) {
+  units_ = f.units;
+  ShowUnits();
   filling_ = true;
   Position->setText(Q(f.position));
   Frequency->setText(Q(f.f));
@@ -213,17 +223,47 @@ void LayeredGroup::FillTable(int selectRow) {
 void LayeredGroup::FillPaths(const std::string& sweep, const std::string& family) {
   filling_ = true;
   SweepPath->clear();
-  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size())) SweepPath->addItem(PathText(p), Q(p.path));
+  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), false, units_))
+    SweepPath->addItem(PathText(p), Q(p.path));
   FamilyPath->clear();
   FamilyPath->addItem("No family", QString());
-  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), true)) FamilyPath->addItem(PathText(p), Q(p.path));
+  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), true, units_))
+    FamilyPath->addItem(PathText(p), Q(p.path));
   SweepPath->setCurrentIndex(std::max(SweepPath->findData(Q(sweep)), 0));
   FamilyPath->setCurrentIndex(std::max(FamilyPath->findData(Q(family)), 0));
   filling_ = false;
 }
 
 void LayeredGroup::Notify() {
-  if (!filling_ && Changed) Changed();
+  if (filling_) return;
+  ShowScales(coilR1_, coilR2_);
+  if (Changed) Changed();
+}
+
+void LayeredGroup::SetUnits(const Units& units) {
+  if (units == units_) return;
+  units_ = units;
+  ShowUnits();
+  FillPaths(SweepPath->currentData().toString().toStdString(), FamilyPath->currentData().toString().toStdString());
+  Notify();
+}
+
+// The captions that name a unit: the position's, the table's headers (the texts stay as typed and
+// are read in the new units).
+void LayeredGroup::ShowUnits() {
+  const QString length = Q(std::string(Symbol(units_.length)));
+  PositionCaption->setText((geometry_ == Geometry::Plate  ? "Lift-off ["
+                            : geometry_ == Geometry::Tube ? "Bore radius ["
+                                                          : "Rod radius [") +
+                           length + "] :");
+  Layers->setHorizontalHeaderLabels({"Thickness [" + length + "]",
+                                     QString::fromUtf8("σ [") + Q(std::string(Symbol(units_.conductivity))) + "]",
+                                     QString::fromUtf8("μr")});
+}
+
+void LayeredGroup::ShowScales(const std::string& r1, const std::string& r2) {
+  coilR1_ = r1, coilR2_ = r2;
+  Scales->setText(Q(FirstLayerScales(Form(), r1, r2)));
 }
 
 }  // namespace veldo

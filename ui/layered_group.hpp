@@ -12,6 +12,7 @@
 #include "ui/layered_form.hpp"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -28,6 +29,11 @@ public:
   void SetForm(const LayeredForm& form);
   // The layers and the chosen paths alone (the edit fields are restored by their names).
   void SetTable(const std::vector<LayerTexts>& layers, const std::string& sweepPath, const std::string& familyPath);
+  // The units the fields are typed in: the captions, the table's headers and the lists follow.
+  void SetUnits(const Units& units);
+  const Units& units() const { return units_; }
+  // The first layer's skin depth and limit frequency beside the inputs, for the coil's texts.
+  void ShowScales(const std::string& r1, const std::string& r2);
 
   // The table: a layer with the default texts above the selected one (the unbounded layer stays
   // last unless moved), the selected layer removed (one stays), the selected layer moved.
@@ -44,6 +50,7 @@ public:
   QComboBox *SweepPath = nullptr, *FamilyPath = nullptr;
   QLineEdit *From = nullptr, *To = nullptr, *Step = nullptr;
   QLineEdit *FamilyFrom = nullptr, *FamilyTo = nullptr, *FamilyStep = nullptr;
+  QLabel *PositionCaption = nullptr, *Scales = nullptr;
 
   // Runs after any change of the stack or the position (the drawing follows).
   std::function<void()> Changed;
@@ -52,10 +59,13 @@ private:
   void FillTable(int selectRow);
   void FillPaths(const std::string& sweep, const std::string& family);
   void Notify();
+  void ShowUnits();
 
   Geometry geometry_;
   std::vector<LayerTexts> rows_;  // the texts as typed; the last row's thickness is kept, not read
   bool filling_ = false;
+  Units units_;
+  std::string coilR1_, coilR2_;  // the coil's texts the scales were last shown for
 };
 
 }  // namespace veldo

@@ -249,6 +249,7 @@ void TForm1::CreateMenus() {
   Copy1 = action(edit, "Copy1", "&Copy");
   Copy1->setShortcut(QKeySequence::Copy);
   AxesLimits1 = action(edit, "AxesLimits1", "Axes Limits...");
+  Units1 = action(edit, "Units1", "Units...");
   ZoomOut1 = action(edit, "ZoomOut1", "Zoom Out");
   DeleteCurves1 = action(edit, "DeleteCurves1", "Delete Curves");
   DeleteCurves1->setCheckable(true);
@@ -295,7 +296,9 @@ QGroupBox* TForm1::CreateCoilGroup() {
   int row = 0;
   for (const int i : {kFieldR1, kFieldR2, kFieldL, kFieldN}) {
     const CommonField& f = kCommonFields[static_cast<std::size_t>(i)];
-    grid->addWidget(Caption(GBcoil, Q(f.caption)), row, 0);
+    QLabel* caption = Caption(GBcoil, Q(f.caption));
+    caption->setObjectName("LB" + Q(f.name));  // a layered geometry's units show in it
+    grid->addWidget(caption, row, 0);
     grid->addWidget(Field(GBcoil, Q(f.name), Q(f.defaultText)), row, 1);
     ++row;
   }
@@ -470,6 +473,7 @@ void TForm1::ConnectEvents() {
   connect(SaveAs1, &QAction::triggered, this, &TForm1::SaveAs1Click);
   connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
   connect(AxesLimits1, &QAction::triggered, this, &TForm1::AxesLimits1Click);
+  connect(Units1, &QAction::triggered, this, &TForm1::Units1Click);
   connect(ZoomOut1, &QAction::triggered, this, &TForm1::ZoomOut1Click);
   connect(ExportCurves1, &QAction::triggered, this, &TForm1::ExportCurves1Click);
   connect(Copy1, &QAction::triggered, this, &TForm1::Copy1Click);
@@ -496,9 +500,10 @@ LayeredGroup* TForm1::CurrentLayeredGroup() const {
 }
 
 void TForm1::UpdateStackDrawing() {
-  const LayeredGroup* g = CurrentLayeredGroup();
+  LayeredGroup* g = CurrentLayeredGroup();
   if (g == nullptr) return;
   auto text = [this](const char* name) { return GBcoil->findChild<QLineEdit*>(name)->text().toStdString(); };
+  g->ShowScales(text("Editr1"), text("Editr2"));
   StackDrawing->SetStack(g->Form(), CoilPicture{text("Editr1"), text("Editr2"), text("Editl")});
 }
 
@@ -516,6 +521,7 @@ void TForm1::SelectCase(int k) {
                      static_cast<QWidget*>(GBoutput), static_cast<QWidget*>(GBaccuracy), TabControl1})
     w->show();
   testCase_ = k;
+  ShowCoilUnits();
   UpdateStackDrawing();
 }
 
@@ -573,10 +579,12 @@ void TForm1::ComputeLayered() {
     sweep = ReadLayeredForm(form, *inputs, reading);
   }
   if (!sweep) return;
-  head.layered = LayeredCurve{*sweep, -1};
-  head.label = LayeredLabel(*sweep, form.from, form.to, -1);
+  head.layered = LayeredCurve{*sweep, -1, form.units};
+  head.label = LayeredLabel(*sweep, form.from, form.to, -1, form.units);
   WindowOutputTargets t = targets();
-  t.familyLabel = [s = *sweep, from = form.from, to = form.to](int k) { return LayeredLabel(s, from, to, k); };
+  t.familyLabel = [s = *sweep, from = form.from, to = form.to, u = form.units](int k) {
+    return LayeredLabel(s, from, to, k, u);
+  };
   output_ = std::make_unique<WindowOutput>(std::move(t));
   SetComputing(true);
   ComputeCommand command = [run = problemCommand_, s = *sweep](int, const ComputeInput&, ComputeOutput& out,
@@ -622,6 +630,7 @@ void TForm1::SetComputing(bool computing) {
     if (auto* m = menuBar()->findChild<QMenu*>(menu)) m->menuAction()->setEnabled(!computing);
   New1->setEnabled(!computing);
   OpenSession1->setEnabled(!computing);
+  Units1->setEnabled(!computing);
   RecentSessions1->menuAction()->setEnabled(!computing);
   OKBottomDlg->OKBtn->setEnabled(!computing);
 }

@@ -19,6 +19,7 @@
 #include "ui/compute_run.hpp"
 #include "ui/curve_registry.hpp"
 #include "ui/session.hpp"
+#include "ui/units_dialog.hpp"
 
 class QAction;
 class QComboBox;
@@ -73,6 +74,11 @@ public:
   void SaveAs1Click();
   void Exit1Click();
   void AxesLimits1Click();
+  // Edit > Units...: the units of the layered geometries (ui/units_dialog.cpp).
+  void Units1Click();
+  void SetUnits(const Units& units);
+  const Units& CurrentUnits() const { return units_; }
+  TUnitsDlg* UnitsDialog() const { return unitsDialog_.get(); }
   void ZoomOut1Click();
   void Chart1ClickSeries(QLineSeries* series);
 
@@ -138,7 +144,7 @@ public:
   QChart* Chart1 = nullptr;
   QProgressBar* PB1 = nullptr;
   QAction *New1 = nullptr, *SaveAs1 = nullptr, *Exit1 = nullptr;
-  QAction *AxesLimits1 = nullptr, *ZoomOut1 = nullptr, *DeleteCurves1 = nullptr;
+  QAction *AxesLimits1 = nullptr, *ZoomOut1 = nullptr, *DeleteCurves1 = nullptr, *Units1 = nullptr;
   QAction *ExportCurves1 = nullptr, *SaveSession1 = nullptr, *OpenSession1 = nullptr, *Copy1 = nullptr;
   QMenu* RecentSessions1 = nullptr;
   QComboBox* ChartViewSelector = nullptr;
@@ -172,6 +178,7 @@ private:
   void SelectCase(int k);
   void ComputeLayered();
   void UpdateStackDrawing();
+  void ShowCoilUnits();
   void DeleteAllCurves();
   // Re-ranges the axes to the data (or their manual limits).
   void RescaleAxes();
@@ -207,6 +214,8 @@ private:
   std::unique_ptr<TAboutBox> aboutBox_;
   std::unique_ptr<TOKBottomDlg> newDialog_;
   std::unique_ptr<TOKBottomDlg1> axesDialog_;
+  std::unique_ptr<TUnitsDlg> unitsDialog_;  // made when first shown
+  Units units_;
 };
 
 }  // namespace veldo

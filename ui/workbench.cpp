@@ -118,6 +118,7 @@ Session TForm1::CurrentSession() const {
   for (const QRadioButton* r : findChildren<QRadioButton*>())
     if (r->isChecked() && !r->objectName().isEmpty()) s.selected.push_back(r->objectName().toStdString());
   s.view = static_cast<int>(curves_->View());
+  s.units = units_;
   s.x = xAxis_;
   s.y = yAxis_;
   for (int i = 0; i < curves_->InUse(); ++i) s.curves.push_back(curves_->Record(i));
@@ -174,6 +175,7 @@ bool TForm1::OpenSessionFile(const QString& path) {
   }
 
   curves_->RemoveAll();
+  SetUnits(s.units);
   for (auto& [e, text] : fields) e->setText(text);
   for (const LayeredTable& t : s.tables)
     LayeredGroups[static_cast<std::size_t>(CaseOfGeometry(t.geometry) - kLayeredPlateCase)]->SetTable(
@@ -227,7 +229,10 @@ void TForm1::SetView(ChartView view) {
 void TForm1::CurvesChanged() {
   const ChartView view = curves_->View();
   const bool log = view >= ChartView::Resistance && curves_->LogSweep();
-  const ViewTitles titles = TitlesOf(view, curves_->SweptParam(), log);
+  Units units;  // of the first visible layered curve: its paths' units
+  for (int i = curves_->InUse() - 1; i >= 0; --i)
+    if (curves_->Record(i).visible && curves_->Record(i).layered) units = curves_->Record(i).layered->units;
+  const ViewTitles titles = TitlesOf(view, curves_->SweptParam(), log, units);
   Chart1->setTitle(Q(titles.chart));
   BottomAxis(Chart1)->setTitleText(Q(titles.bottom));
   LeftAxis(Chart1)->setTitleText(Q(titles.left));

@@ -203,9 +203,11 @@ py::tuple MutualInductances(const std::vector<Column>& a, const std::vector<Colu
 }
 
 // The pickup's voltage per ampere [V/A] of a drive over a conductor at the times t [s] (one problem,
-// its coils' six columns of length 1 each, the layers likewise): (v, ier). A pulse when width > 0.
+// its coils' six columns of length 1 each, the layers likewise): (v, ier). A pulse when width > 0;
+// a sampled waveform when sample times are given (width then unread).
 py::tuple TransientOf(const std::string& geometry, bool parallel, const std::vector<Column>& coil, const std::vector<Column>& pickup, double position,
-                      const std::vector<std::vector<Column>>& layers, const Column& t, double width, double acc) {
+                      const std::vector<std::vector<Column>>& layers, const Column& t, double width, double acc,
+                      const std::vector<double>& sampleTimes, const std::vector<double>& sampleCurrents) {
   veldo::Problem p;
   p.probe.coils.push_back(CoilAt(coil, 0, parallel));
   if (!pickup.empty()) {
@@ -219,7 +221,8 @@ py::tuple TransientOf(const std::string& geometry, bool parallel, const std::vec
                  position, {}};
   for (const auto& l : layers) p.conductor.layers.push_back({l[0].data()[0], l[1].data()[0], l[2].data()[0]});
   veldo::Waveform w;
-  if (width > 0 || std::isnan(width) || width < 0) w = {veldo::Waveform::Pulse, width};
+  if (width > 0 || std::isnan(width) || width < 0) w = {veldo::Waveform::Pulse, width, {}, {}};
+  if (!sampleTimes.empty()) w = {veldo::Waveform::Samples, 0.0, sampleTimes, sampleCurrents};
   const std::span<const double> times(t.data(), static_cast<std::size_t>(t.size()));
   if (auto refusal = veldo::TransientRefusal(p, times, w, acc)) throw py::value_error(*refusal);
   veldo::TransientResult r;
@@ -265,6 +268,25 @@ py::dict RunCommand(const std::string& name, const std::map<std::string, std::st
   return d;
 }
 
+// The case table as the package builds its case functions from it: per case with a computation
+// its name, its one-line summary, and its parameters after the frequency as (name, unit symbol in
+// the window, factor from that unit to SI).
+py::list Cases() {
+  py::list cases;
+  for (const veldo::CaseDef& c : veldo::kCases) {
+    if (c.model == veldo::ModelKind::None) continue;
+    py::list params;
+    for (const veldo::ParamDef& p : c.params)
+      params.append(py::make_tuple(std::string(p.name), std::string(p.unit.symbol), p.unit.factor));
+    py::dict d;
+    d["name"] = std::string(c.cliName);
+    d["summary"] = std::string(c.summary);
+    d["params"] = params;
+    cases.append(d);
+  }
+  return cases;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_veldo, m) {
@@ -278,9 +300,11 @@ PYBIND11_MODULE(_veldo, m) {
         "Evaluate a coil (or a drive and a pickup) over a layered plate, tube or rod at 1-D columns of SI values.");
   m.def("transient", &TransientOf, py::arg("geometry"), py::arg("parallel"), py::arg("coil"), py::arg("pickup"), py::arg("position"),
         py::arg("layers"), py::arg("t"), py::arg("width"), py::arg("acc"),
-        "The pickup's voltage per ampere after the drive is switched off (or pulsed), over a plate.");
+        py::arg("sample_times") = std::vector<double>{}, py::arg("sample_currents") = std::vector<double>{},
+        "The pickup's voltage per ampere after the drive is switched off, pulsed or driven by samples.");
   m.def("mutual_inductance", &MutualInductances, py::arg("a"), py::arg("b"), py::arg("acc"),
         py::arg("stop_on_refusal") = true, "The mutual inductance of two coils in air at 1-D columns of SI values.");
+  m.def("cases", &Cases, "The case table: name, summary and parameters (name, window unit, factor to SI).");
   m.def("run_command", &RunCommand, py::arg("name"), py::arg("options"), py::arg("threads") = 1,
         "Run the Compute command over field texts in the window's units.");
 }

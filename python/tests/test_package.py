@@ -245,3 +245,8 @@ def test_every_public_name_has_its_type_hints_and_a_docstring():
     hinted |= {n.target.id for n in stub.body if isinstance(n, ast.AnnAssign)}
     assert hinted == set(veldo.__all__)
     assert [n for n in veldo.__all__ if callable(getattr(veldo, n)) and not getattr(veldo, n).__doc__] == []
+    # The case functions' hints list the case table's arguments, as the functions take them.
+    hints = {n.name: [a.arg for a in n.args.args + n.args.kwonlyargs] for n in stub.body
+             if isinstance(n, ast.FunctionDef) and n.name in veldo.CASES}
+    import inspect
+    assert hints == {c: list(inspect.signature(getattr(veldo, c)).parameters) for c in veldo.CASES}

@@ -62,8 +62,37 @@ def test_the_time_integral_is_the_perfect_conductors_image():
     (0.0, "step-off", PLATE, "time 1 is not a finite number above 0"),
     ([1e-3, math.nan], "step-off", PLATE, "time 2 is not"),
     (1e-3, ("pulse", 0.0), PLATE, "Check the pulse"),
+    (1e-3, ("samples", [0.0], [1.0]), PLATE, "at least two samples"),
+    (1e-3, ("samples", [0.0, 1e-4, 1e-4], [1.0, 0.5, 0.0]), PLATE, "sample 3 is not after"),
+    (1e-3, ("samples", [0.0, math.inf], [1.0, 0.0]), PLATE, "sample 2 is not a pair of finite numbers"),
+    ([1e-9, 1e4], "step-off", PLATE, "span more than 12 decades"),
     (1e-3, "step-off", veldo.Tube(3e-3, [veldo.Layer(INF, 1e6)]), "the coil must fit inside the bore"),
 ])
 def test_bad_input_is_refused_before_any_work(t, waveform, conductor, message):
     with pytest.raises(ValueError, match=message):
         veldo.transient(DRIVE, PICKUP, conductor, t, waveform)
+
+
+def _reference_rows():
+    path = pathlib.Path(__file__).resolve().parents[2] / "tests" / "data" / "transient" / "transient_references.csv"
+    return list(csv.DictReader(l for l in open(path) if not l.startswith("#")))
+
+
+def _waveform(text):
+    kind, *rest = text.split(" ")
+    if kind == "step-off":
+        return "step-off"
+    if kind == "pulse":
+        return ("pulse", float(rest[0]))
+    pairs = [tuple(map(float, p.split(":"))) for p in rest]
+    return ("samples", [a for a, _ in pairs], [b for _, b in pairs])
+
+
+@pytest.mark.parametrize("row", _reference_rows(), ids=lambda r: f"{r['name']} {r['waveform'][:8]} t={r['t']}")
+def test_against_the_independent_references(row):
+    """Step-off, pulse and sampled waveforms over a two-layer plate, the pickup 0.5 mm above it,
+    against QAWF sine and cosine transforms of an independently written frequency response."""
+    layers = [veldo.Layer(float(d) * 1e-3, float(s), float(m)) for d, s, m in (x.split(":") for x in row["layers"].split())]
+    drive = veldo.Coil(200, 2e-3, 4e-3, 1e-3, z=0.2e-3)
+    v = veldo.transient(drive, PICKUP, veldo.Plate(layers, 0.5e-3), float(row["t"]), _waveform(row["waveform"]), acc=1e-7)
+    assert v == pytest.approx(float(row["v"]), rel=1e-5)

@@ -21,10 +21,12 @@ whose quadrature fell short of ``acc`` is computed and carries its status in ``i
 
 from __future__ import annotations
 
+import inspect
+
 import numpy as np
 
 from . import _veldo
-from ._cases import CASE_PARAMS, arguments
+from ._cases import CASE_PARAMS, CASE_SUMMARY, CASE_UNITS, arguments
 from ._problem import (IACS, INCH, KHZ, MIL, MM, MS_PER_M, Coil, Layer, Plate, Probe, Rod, Tube, impedance,
                        limit_frequency, mutual_inductance, probe_impedance, skin_depth, transfer_impedance, transient)
 from ._study import StudyWarning, read_study, study
@@ -32,7 +34,7 @@ from ._version import __version__
 
 __all__ = [
     "AirCoil", "Impedance", "Sweep", "InputError", "ComputeError",
-    "air_coil", "planar1", "planar2", "bore1", "bore2", "rod1", "rod2", "vertical",
+    "air_coil", *CASE_PARAMS,
     "Coil", "Layer", "Plate", "Tube", "Rod", "impedance", "transfer_impedance", "mutual_inductance",
     "Probe", "probe_impedance", "transient", "skin_depth", "limit_frequency",
     "MM", "MIL", "INCH", "MS_PER_M", "IACS", "KHZ",
@@ -165,77 +167,37 @@ def air_coil(N, R1, R2, L, f, *, acc: float = 1e-4, threads: int = 1) -> AirCoil
     return AirCoil(*_run("air", (N, R1, R2, L, f), acc, threads))
 
 
-def planar1(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil above a conducting half-space, its axis normal to the surface.
+def _case_function(case):
+    """The array function of one case of the case table: ``case(N, R1, R2, L, f, <its
+    parameters>, *, acc, threads, engine)``, every argument by position or name."""
+    names = arguments(case)
+    keyword = inspect.Parameter.KEYWORD_ONLY
+    signature = inspect.Signature(
+        [inspect.Parameter(n, inspect.Parameter.POSITIONAL_OR_KEYWORD) for n in names]
+        + [inspect.Parameter("acc", keyword, default=1e-4, annotation=float),
+           inspect.Parameter("threads", keyword, default=1, annotation=int),
+           inspect.Parameter("engine", keyword, default="batch", annotation=str)],
+        return_annotation=Impedance)
 
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; LO lift-off of
-    the coil's lower face [m]; CON1 conductivity [S/m]; MR1 relative permeability.
-    Returns dR, dX [ohm] and ier.
-    """
-    return evaluate("planar1", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads, engine=engine)
+    def case_function(*args, **kwargs):
+        bound = signature.bind(*args, **kwargs)
+        bound.apply_defaults()
+        a = bound.arguments
+        return evaluate(case, *(a[n] for n in names), acc=a["acc"], threads=a["threads"], engine=a["engine"])
 
-
-def planar2(N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
-            threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil above a layer of thickness D1 [m] (material 1) on a half-space of material 2.
-
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; LO lift-off [m];
-    CON1, CON2 conductivities [S/m]; MR1, MR2 relative permeabilities. Returns dR, dX [ohm], ier.
-    """
-    return evaluate("planar2", N, R1, R2, L, f, LO, D1, CON1, CON2, MR1, MR2, acc=acc,
-                    threads=threads, engine=engine)
-
-
-def bore1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil coaxial inside a bore of radius B1 >= R2 [m] in material 1.
-
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
-    Returns dR, dX [ohm] and ier.
-    """
-    return evaluate("bore1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads, engine=engine)
+    units = "; ".join(f"{n} [{u}]" if u else n for n, u in CASE_UNITS[case])
+    case_function.__name__ = case_function.__qualname__ = case
+    case_function.__signature__ = signature
+    case_function.__doc__ = (f"{CASE_SUMMARY[case]}.\n\n"
+                             f"N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; {units}.\n"
+                             "Returns dR, dX [ohm] and ier (see :func:`evaluate` for ``engine``).")
+    return case_function
 
 
-def bore2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
-          threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil inside a bore of radius B1 [m]: material 1 between B1 and B2 >= B1 [m], material 2
-    outside B2.
-
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1, CON2 [S/m];
-    MR1, MR2. Returns dR, dX [ohm] and ier.
-    """
-    return evaluate("bore2", N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, acc=acc,
-                    threads=threads, engine=engine)
-
-
-def rod1(N, R1, R2, L, f, B1, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil round a rod of radius B1 <= R1 [m] of material 1.
-
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
-    Returns dR, dX [ohm] and ier.
-    """
-    return evaluate("rod1", N, R1, R2, L, f, B1, CON1, MR1, acc=acc, threads=threads, engine=engine)
-
-
-def rod2(N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, *, acc: float = 1e-4,
-         threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil round a rod of radius B1 <= R1 [m]: a shell of material 1 between B2 <= B1 [m] and
-    B1, a core of material 2 inside B2.
-
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1, CON2 [S/m];
-    MR1, MR2. Returns dR, dX [ohm] and ier.
-    """
-    return evaluate("rod2", N, R1, R2, L, f, B1, B2, CON1, CON2, MR1, MR2, acc=acc,
-                    threads=threads, engine=engine)
-
-
-def vertical(N, R1, R2, L, f, LO, CON1, MR1, *, acc: float = 1e-4, threads: int = 1, engine: str = "batch") -> Impedance:
-    """Coil with its axis parallel to the surface of a half-space; LO [m] is the lift-off of the
-    outermost turns (the axis at height R2 + LO).
-
-    N turns; R1, R2 winding radii [m]; L winding height [m]; f frequency [Hz]; CON1 [S/m]; MR1.
-    Returns dR, dX [ohm] and ier.
-    """
-    return evaluate("vertical", N, R1, R2, L, f, LO, CON1, MR1, acc=acc, threads=threads, engine=engine)
+# One function per case of the table (planar1, planar2, bore1, bore2, rod1, rod2, vertical).
+for _case in CASE_PARAMS:
+    globals()[_case] = _case_function(_case)
+del _case
 
 
 class Sweep:

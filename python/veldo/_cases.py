@@ -1,17 +1,24 @@
-"""The argument lists of the case models, in the models' order (SI units)."""
+"""The case table, as the C++ side holds it: per case its parameters after the frequency, in the
+models' order (SI units), and what the case is."""
+
+from . import _veldo
 
 COIL = ("N", "R1", "R2", "L", "f")
 
+_TABLE = _veldo.cases()
+
 # Case name -> the parameters after the frequency.
-CASE_PARAMS = {
-    "planar1": ("LO", "CON1", "MR1"),
-    "planar2": ("LO", "D1", "CON1", "CON2", "MR1", "MR2"),
-    "bore1": ("B1", "CON1", "MR1"),
-    "bore2": ("B1", "B2", "CON1", "CON2", "MR1", "MR2"),
-    "rod1": ("B1", "CON1", "MR1"),
-    "rod2": ("B1", "B2", "CON1", "CON2", "MR1", "MR2"),
-    "vertical": ("LO", "CON1", "MR1"),
-}
+CASE_PARAMS = {c["name"]: tuple(p[0] for p in c["params"]) for c in _TABLE}
+
+# Case name -> its one-line summary.
+CASE_SUMMARY = {c["name"]: c["summary"] for c in _TABLE}
+
+# Window unit -> SI unit, for the case functions' documentation.
+_SI = {"mm": "m", "MS/m": "S/m", "kHz": "Hz", "": ""}
+
+# Case name -> ((parameter, SI unit), ...).
+CASE_UNITS = {c["name"]: tuple((p[0], _SI[p[1]]) for p in c["params"]) for c in _TABLE}
+
 
 def arguments(case):
     """All arguments of a case model, in order."""

@@ -240,21 +240,33 @@ def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc:
     """The pickup's voltage per ampere of drive current [V/A] at the times ``t`` [s] after the
     drive is switched, over a plate, in a tube or round a rod: only what the conductor adds (the coupling in air, an impulse
     at the switching instant, is not part of it). ``waveform``: ``"step-off"`` (1 A before t = 0, 0
-    after) or ``("pulse", width)`` (1 A from 0 to width [s]). ``pickup`` may be the drive (its own
-    voltage). Fixed Talbot inversion of the Laplace-domain response; ``acc`` is relative to the
-    response's scale. Raises ValueError for times that are not finite and above 0, a width not
-    above 0, or a problem the models cannot describe.
+    after), ``("pulse", width)`` (1 A from 0 to width [s]) or ``("samples", times, currents)`` (the
+    drive current [A] at increasing times [s], straight lines between, the first current held
+    before and the last after; the voltage is the sum of the ramp responses). ``pickup`` may be the
+    drive (its own voltage). Inversion of the Laplace-domain response on hyperbolic contours shared
+    by each decade of times; ``acc`` is relative to the response's scale. Raises ValueError for
+    times that are not finite and above 0, a width not above 0, samples too few, not finite or out
+    of order, delays after the switching spanning more decades than one transform resolves, or a
+    problem the models cannot describe.
     """
     if not isinstance(conductor, (Plate, Tube, Rod)):
         raise TypeError("conductor must be a veldo.Plate, veldo.Tube or veldo.Rod")
-    if waveform == "step-off":
-        width = 0.0
+    width, times, currents = 0.0, [], []
+    if isinstance(waveform, str) and waveform == "step-off":
+        pass
     elif isinstance(waveform, tuple) and len(waveform) == 2 and waveform[0] == "pulse":
         width = float(waveform[1])
         if not width > 0:
             raise ValueError("Check the pulse: its width must be a finite number above 0 s")
+    elif isinstance(waveform, tuple) and len(waveform) == 3 and waveform[0] == "samples":
+        times = np.asarray(waveform[1], dtype=np.float64).reshape(-1).tolist()
+        currents = np.asarray(waveform[2], dtype=np.float64).reshape(-1).tolist()
+        if len(times) != len(currents):
+            raise ValueError("Check the waveform: give as many currents as times")
+        if not times:
+            raise ValueError("Check the waveform: give at least two samples (a time and a current each)")
     else:
-        raise ValueError(f"a waveform is 'step-off' or ('pulse', width), not {waveform!r}")
+        raise ValueError(f"a waveform is 'step-off', ('pulse', width) or ('samples', times, currents), not {waveform!r}")
     t = np.ascontiguousarray(np.asarray(t, dtype=np.float64))
     scalars = _coil_values(drive) + _coil_values(pickup) + [conductor.position]
     for layer in conductor.layers:
@@ -262,7 +274,7 @@ def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc:
     cols = [np.asarray([float(np.asarray(v))], dtype=np.float64) for v in scalars]
     layers = [cols[13 + 3 * i: 16 + 3 * i] for i in range(len(conductor.layers))]
     v, ier = _veldo.transient(conductor.geometry, drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]),
-                              layers, t.reshape(-1), width, float(acc))
+                              layers, t.reshape(-1), width, float(acc), times, currents)
     return v.reshape(t.shape)[()] if t.ndim == 0 else v.reshape(t.shape)
 
 

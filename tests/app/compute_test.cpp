@@ -253,7 +253,7 @@ TEST(Wiring, SweptValueInItsPositionOthersAtTheirFromValues) {
         const std::vector<double> params = c.Params();
         ASSERT_EQ(params.size(), caseDef.params.size());
         for (std::size_t i = 0; i < params.size(); ++i)
-          EXPECT_DOUBLE_EQ(params[i], (from[i] + (i == j ? step * point : 0)) * caseDef.params[i].factor)
+          EXPECT_DOUBLE_EQ(params[i], (from[i] + (i == j ? step * point : 0)) * caseDef.params[i].unit.factor)
               << caseDef.params[i].name << " at point " << point;
       }
     }

@@ -90,7 +90,7 @@ TEST_P(FrequencyRow, SweepsTheFrequencyWithTheOtherFieldsFixed) {
   EXPECT_DOUBLE_EQ(out.airCoil.first, 1e-8 * N2 * fFrom);
   EXPECT_DOUBLE_EQ(out.airCoil.second, 1e-8 * N2 / (2 * std::numbers::pi));
   std::vector<double> fixed;
-  for (const ParamDef& p : c.params) fixed.push_back(std::stod(std::string(p.fromDefault)) * p.factor);
+  for (const ParamDef& p : c.params) fixed.push_back(std::stod(std::string(p.fromDefault)) * p.unit.factor);
   for (std::size_t i = 0; i < out.details.size(); ++i) {
     const auto& d = out.details[i];
     const double f = fFrom * std::pow(10.0, static_cast<double>(i) / 10), X0 = 1e-8 * N2 * f;

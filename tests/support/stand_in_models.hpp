@@ -1,5 +1,5 @@
 // Stand-in models for the Compute command, for the tests, fuzzers and benchmarks that run the
-// command without the cost (or the physics) of the real models. The seven case models share one
+// command without the cost (or the physics) of the real models. Every case point arrives as one
 // argument record, so a stand-in is one function of the arguments it cares about; the air-coil
 // reference is another. The range check is the models library's own.
 #pragma once
@@ -44,32 +44,18 @@ inline AirCoilFn FixedAirCoil(double X0, int Ier = 0) {
   };
 }
 
-// The model table: `airCoil` as the air-coil reference, `point` behind all seven case models.
+// The model table: `airCoil` as the air-coil reference, `point` behind every case point.
 // As re-entrant as the two functions given.
 inline ModelTable StandInModels(AirCoilFn airCoil, StandInPoint point) {
   ModelTable t;
   t.AirCoilReactance = std::move(airCoil);
   t.CheckRange = CheckRange;
-  auto one = [point](ModelKind kind) -> OneLayerFn {
-    return [point, kind](int N, double R1, double R2, double L, double f, double P, double CON1,
-                         double MR1, double Acc, double& dR, double& dX, int& Ier) {
-      point({kind, N, R1, R2, L, f, P, 0, CON1, 0, MR1, 0, Acc}, dR, dX, Ier);
-    };
+  t.Evaluate = [point](const CasePoint& c, double Acc, double& dR, double& dX, int& Ier) {
+    const auto& v = c.params;
+    ModelArgs a{c.model, c.N, c.R1, c.R2, c.L, c.f, v[0], 0, v[1], 0, v[2], 0, Acc};
+    if (a.TwoLayers()) a = {c.model, c.N, c.R1, c.R2, c.L, c.f, v[0], v[1], v[2], v[3], v[4], v[5], Acc};
+    point(a, dR, dX, Ier);
   };
-  auto two = [point](ModelKind kind) -> TwoLayerFn {
-    return [point, kind](int N, double R1, double R2, double L, double f, double P1, double P2,
-                         double CON1, double CON2, double MR1, double MR2, double Acc, double& dR,
-                         double& dX, int& Ier) {
-      point({kind, N, R1, R2, L, f, P1, P2, CON1, CON2, MR1, MR2, Acc}, dR, dX, Ier);
-    };
-  };
-  t.PlanarOneLayer = one(ModelKind::PlanarOneLayer);
-  t.PlanarTwoLayers = two(ModelKind::PlanarTwoLayers);
-  t.CylinderInsideOneLayer = one(ModelKind::CylinderInsideOneLayer);
-  t.CylinderInsideTwoLayers = two(ModelKind::CylinderInsideTwoLayers);
-  t.CylinderOutsideOneLayer = one(ModelKind::CylinderOutsideOneLayer);
-  t.CylinderOutsideTwoLayers = two(ModelKind::CylinderOutsideTwoLayers);
-  t.VerticalCoilHalfSpace = one(ModelKind::VerticalCoilHalfSpace);
   return t;
 }
 

@@ -1,7 +1,8 @@
-#include "ui/layered_form.hpp"
+#include "app/layered_form.hpp"
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -114,35 +115,43 @@ LayeredForm DefaultLayeredForm(Geometry g) {
   return f;
 }
 
-std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family) {
-  std::vector<PathInfo> paths{{"f", "Frequency f", "kHz", kFactorKHz}};
-  paths.push_back(g == Geometry::Plate ? PathInfo{"lift_off", "Lift-off", "mm", kFactorMm}
-                                       : PathInfo{"radius", g == Geometry::Tube ? "Bore radius" : "Rod radius", "mm", kFactorMm});
-  paths.push_back({"coil.R1", "Coil R1", "mm", kFactorMm});
-  paths.push_back({"coil.R2", "Coil R2", "mm", kFactorMm});
-  paths.push_back({"coil.L", "Coil L", "mm", kFactorMm});
-  if (!family) paths.push_back({"coil.N", "Coil N", "", kFactorNone});
+std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family, const Units& units) {
+  std::vector<PathInfo> paths;
+  auto add = [&](std::string path, std::string name) {
+    std::string unit = PathUnit(path, units);
+    const double factor = PathFactor(path, units);
+    paths.push_back({std::move(path), std::move(name), std::move(unit), factor});
+  };
+  add("f", "Frequency f");
+  if (g == Geometry::Plate)
+    add("lift_off", "Lift-off");
+  else
+    add("radius", g == Geometry::Tube ? "Bore radius" : "Rod radius");
+  add("coil.R1", "Coil R1");
+  add("coil.R2", "Coil R2");
+  add("coil.L", "Coil L");
+  if (!family) add("coil.N", "Coil N");
   for (std::size_t k = 0; k < layers; ++k) {
     const std::string at = "layers." + std::to_string(k) + ".";
-    if (k + 1 < layers) paths.push_back({at + "thickness", LayerWord(k) + " thickness", "mm", kFactorMm});
-    paths.push_back({at + "sigma", LayerWord(k) + " conductivity", "MS/m", kFactorMSm});
-    paths.push_back({at + "mur", LayerWord(k) + " permeability", "", kFactorNone});
+    if (k + 1 < layers) add(at + "thickness", LayerWord(k) + " thickness");
+    add(at + "sigma", LayerWord(k) + " conductivity");
+    add(at + "mur", LayerWord(k) + " permeability");
   }
   return paths;
 }
 
-std::string PathUnit(std::string_view path) {
+std::string PathUnit(std::string_view path, const Units& units) {
   if (path == "f") return "kHz";
-  if (path.ends_with(".sigma")) return "MS/m";
+  if (path.ends_with(".sigma")) return std::string(Symbol(units.conductivity));
   if (path.ends_with(".mur") || path == "coil.N") return "";
-  return "mm";
+  return std::string(Symbol(units.length));
 }
 
-double PathFactor(std::string_view path) {
+double PathFactor(std::string_view path, const Units& units) {
   if (path == "f") return kFactorKHz;
-  if (path.ends_with(".sigma")) return kFactorMSm;
+  if (path.ends_with(".sigma")) return Factor(units.conductivity);
   if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
-  return kFactorMm;
+  return Factor(units.length);
 }
 
 std::string PathShortName(std::string_view path) {
@@ -189,8 +198,9 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
   const std::string nText = common.FieldText("EditN");
   const auto n = ParseLenientInt(nText);
   if (!n) return out.ShowMessage(MessageKind::Error, ErrorBoxText("'" + nText + "' is not a valid integer value")), std::nullopt;
+  const double length = Factor(form.units.length), sigmaUnit = Factor(form.units.conductivity);
   s.Acc = values[0] / 100;
-  coil.R1 = values[1] * kFactorMm, coil.R2 = values[2] * kFactorMm, coil.L = values[3] * kFactorMm;
+  coil.R1 = values[1] * length, coil.R2 = values[2] * length, coil.L = values[3] * length;
   coil.N = *n;
   p.probe.coils.push_back(coil);
   const auto f = read.Number(form.f);
@@ -199,7 +209,7 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
   p.conductor.geometry = form.geometry;
   const auto position = read.Number(form.position);
   if (!position) return std::nullopt;
-  p.conductor.position = *position * kFactorMm;
+  p.conductor.position = *position * length;
   for (std::size_t k = 0; k < form.layers.size(); ++k) {
     const LayerTexts& t = form.layers[k];
     Layer l;
@@ -208,19 +218,19 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
     } else {
       const auto d = read.Number(t[0]);
       if (!d) return std::nullopt;
-      l.thickness = *d * kFactorMm;
+      l.thickness = *d * length;
     }
     const auto sigma = read.Number(t[1]);
     if (!sigma) return std::nullopt;
     const auto mur = read.Number(t[2]);
     if (!mur) return std::nullopt;
-    l.sigma = *sigma * kFactorMSm;
+    l.sigma = *sigma * sigmaUnit;
     l.mur = *mur;
     p.conductor.layers.push_back(l);
   }
   if (!ParameterValue(p, form.sweepPath)) return read.Refuse(UnknownParameterMessage(form.sweepPath));
   s.path = form.sweepPath;
-  s.unit = PathFactor(s.path);
+  s.unit = PathFactor(s.path, form.units);
   const auto range = read.Range(form.from, form.to, form.step, s.unit);
   if (!range) return std::nullopt;
   s.range = *range;
@@ -234,24 +244,56 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
     if (!familyRange) return std::nullopt;
     if (familyRange->count > kCurveSlots) return read.Refuse(kRegistryFullMessage);
     s.family = form.familyPath;
-    const double factor = PathFactor(s.family);
+    const double factor = PathFactor(s.family, form.units);
     for (int i = 0; i < familyRange->count; ++i) s.familyValues.push_back(familyRange->Value(i) * factor);
   }
   s.colour = PathColour(s.path);
   return s;
 }
 
-std::string LayeredLabel(const ProblemSweep& s, const std::string& from, const std::string& to, int familyIndex) {
+std::string LayeredLabel(const ProblemSweep& s, const std::string& from, const std::string& to, int familyIndex,
+                         const Units& units) {
   std::string label = PathShortName(s.path) + " " + from + " to " + to;
-  const std::string unit = PathUnit(s.path);
+  const std::string unit = PathUnit(s.path, units);
   if (!unit.empty()) label += " " + unit;
   if (!s.family.empty() && familyIndex >= 0 && familyIndex < static_cast<int>(s.familyValues.size())) {
-    const std::string familyUnit = PathUnit(s.family);
+    const std::string familyUnit = PathUnit(s.family, units);
     label += ", " + PathShortName(s.family) + " " +
-             SweptValueText(s.familyValues[static_cast<std::size_t>(familyIndex)] / PathFactor(s.family));
+             SweptValueText(s.familyValues[static_cast<std::size_t>(familyIndex)] / PathFactor(s.family, units));
     if (!familyUnit.empty()) label += " " + familyUnit;
   }
   return label;
+}
+
+std::string FirstLayerScales(const LayeredForm& form, const std::string& r1, const std::string& r2) {
+  const std::string separator = LocaleDecimalSeparator();
+  auto number = [&separator](const std::string& text) { return ParseStrictReal(text, separator); };
+  const double length = Factor(form.units.length);
+  std::optional<double> depth, limit;
+  if (!form.layers.empty()) {
+    const auto f = number(form.f);
+    const auto sigma = number(form.layers.front()[1]);
+    const auto mur = number(form.layers.front()[2]);
+    std::optional<double> radius;
+    if (form.geometry == Geometry::Plate) {
+      const auto a = ParseLenientReal(r1), b = ParseLenientReal(r2);
+      if (a && b) radius = (*a + *b) / 2;
+    } else {
+      radius = number(form.position);
+    }
+    if (sigma && mur) {
+      const double s = *sigma * Factor(form.units.conductivity);
+      if (f) depth = SkinDepth(*f * kFactorKHz, s, *mur);
+      if (radius) limit = LimitFrequency(s, *mur, *radius * length);
+    }
+  }
+  auto shown = [](const std::optional<double>& v, double unit, std::string_view symbol) {
+    if (!v) return std::string("—");
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g ", *v / unit);
+    return text + std::string(symbol);
+  };
+  return "δ = " + shown(depth, length, Symbol(form.units.length)) + ", f_g = " + shown(limit, kFactorKHz, "kHz");
 }
 
 }  // namespace veldo

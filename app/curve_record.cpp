@@ -1,4 +1,4 @@
-#include "ui/curve_record.hpp"
+#include "app/curve_record.hpp"
 
 #include <charconv>
 #include <cstdio>
@@ -8,7 +8,7 @@
 
 #include "app/case_table.hpp"
 #include "app/format.hpp"
-#include "ui/layered_form.hpp"
+#include "app/layered_form.hpp"
 
 namespace veldo {
 
@@ -78,6 +78,10 @@ std::string CaseName(int testCase) {
   return c != nullptr ? S(c->cliName) : std::string();
 }
 
+std::string RecordUnit(const CurveRecord& r) {
+  return r.layered && IsProblemPath(r.param) ? PathUnit(r.param, r.layered->units) : ParamUnit(r.param);
+}
+
 std::vector<std::string> CaseFieldNames(int testCase) {
   std::vector<std::string> names;
   for (const int i : {kFieldR1, kFieldR2, kFieldL, kFieldN, kFieldAcc})
@@ -138,8 +142,9 @@ std::string CurvesCsv(const std::vector<const CurveRecord*>& curves) {
     out += "\n# curve," + std::to_string(++n) + "\n";
     out += "# case," + std::to_string(r->testCase) + "," + CaseName(r->testCase) + "\n";
     out += "# label," + Cell(OneLine(r->label)) + "\n";
-    out += "# coil,R1=" + Cell(r->Input("Editr1")) + " mm,R2=" + Cell(r->Input("Editr2")) +
-           " mm,L=" + Cell(r->Input("Editl")) + " mm,N=" + Cell(r->Input("EditN")) + "\n";
+    const std::string mm = " " + std::string(Symbol(r->layered ? r->layered->units.length : LengthUnit::Mm));
+    out += "# coil,R1=" + Cell(r->Input("Editr1")) + mm + ",R2=" + Cell(r->Input("Editr2")) + mm +
+           ",L=" + Cell(r->Input("Editl")) + mm + ",N=" + Cell(r->Input("EditN")) + "\n";
     out += "# fixed";
     for (const std::string& item : FixedFields(*r)) out += "," + Cell(item);
     out += "\n# accuracy," + Cell(r->Input("Editacc")) + " %\n";
@@ -157,7 +162,7 @@ std::string CurvesTsv(const std::vector<const CurveRecord*>& curves) {
   for (const CurveRecord* r : curves) {
     if (!out.empty()) out += "\n";
     out += OneLine(r->label) + "\n";
-    const std::string unit = ParamUnit(r->param);
+    const std::string unit = RecordUnit(*r);
     out += r->param + (unit.empty() ? "" : " [" + unit + "]") + "\tdR [Ohm]\tdX [Ohm]\tx\ty\tier\n";
     for (const CurvePoint& p : r->points)
       out += SweptValueText(p.value) + "\t" + Number17(p.dR) + "\t" + Number17(p.dX) + "\t" + Number17(p.x) +
@@ -180,10 +185,10 @@ std::string Short(double v) {
   return buffer;
 }
 
-std::string ParamCaption(const std::string& param) {
+std::string ParamCaption(const std::string& param, const Units& units) {
   if (param == "f") return "Frequency f [kHz]";
   if (IsProblemPath(param)) {
-    const std::string unit = PathUnit(param);
+    const std::string unit = PathUnit(param, units);
     return PathShortName(param) + (unit.empty() ? "" : " [" + unit + "]");
   }
   for (const CaseDef& c : kCases)
@@ -204,8 +209,8 @@ std::string ViewName(ChartView view) {
   return {};
 }
 
-ViewTitles TitlesOf(ChartView view, const std::string& param, bool logSweep) {
-  std::string swept = ParamCaption(param);
+ViewTitles TitlesOf(ChartView view, const std::string& param, bool logSweep, const Units& units) {
+  std::string swept = ParamCaption(param, units);
   if (logSweep) swept += ", logarithmic";
   switch (view) {
     case ChartView::ImpedancePlane:
@@ -254,7 +259,7 @@ bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool l
 }
 
 std::string PointTooltip(const CurveRecord& r, const CurvePoint& p) {
-  const std::string unit = ParamUnit(r.param);
+  const std::string unit = RecordUnit(r);
   std::string t = r.param + " = " + SweptValueText(p.value) + (unit.empty() ? "" : " " + unit) + "\n";
   t += "x = " + Short(p.x) + ", y = " + Short(p.y) + "\n";
   t += "dR = " + Short(p.dR) + " Ohm, dX = " + Short(p.dX) + " Ohm\n";
