@@ -195,7 +195,7 @@ def _description(case, axes, fixed, acc, engine, chunk):
     digest = hashlib.sha256()
     for name, axis in axes.items():
         digest.update(name.encode() + b"\0" + axis.astype("<f8").tobytes())
-    return {"problem": _json(problem), "grid": _json({name: len(a) for name, a in axes.items()}),
+    return {"problem": _json(problem), "grid": json.dumps({name: len(a) for name, a in axes.items()}),
             "grid_sha256": digest.hexdigest(), "engine": engine, "acc": float(acc), "chunk": int(chunk),
             "veldo_version": __version__}
 
