@@ -12,7 +12,8 @@ results have the broadcast shape (NumPy scalars for scalar inputs).
 - :func:`air_coil` and one function per case (:func:`planar1`, :func:`planar2`, :func:`bore1`,
   :func:`bore2`, :func:`rod1`, :func:`rod2`, :func:`vertical`): NumPy in, NumPy out.
 - :func:`sweep`: the window's Compute command on field texts in the window's units.
-- :func:`study`: the outer product of named axes, in chunks, in-process or on a Dask cluster.
+- :func:`study`: the outer product of named axes, in chunks, in-process or on a Dask cluster;
+  a DataFrame, an ``xarray.Dataset``, or a Zarr store that its workers write and that resumes.
 
 Invalid input raises :class:`InputError` (a ``ValueError``) with the window's message; a point
 whose quadrature fell short of ``acc`` is computed and carries its status in ``ier``.
@@ -29,6 +30,7 @@ from ._cases import CASE_PARAMS, CASE_SUMMARY, CASE_UNITS, arguments
 from ._problem import (IACS, INCH, KHZ, MIL, MM, MS_PER_M, Coil, Layer, Plate, Probe, Rod, Tube, impedance,
                        limit_frequency, mutual_inductance, probe_impedance, skin_depth, transfer_impedance, transient)
 from ._study import StudyWarning, read_study, study
+from ._version import __version__
 
 __all__ = [
     "AirCoil", "Impedance", "Sweep", "InputError", "ComputeError",

@@ -1,10 +1,11 @@
 # Type hints of the package veldo (SI units: m, Hz, S/m; acc a relative accuracy).
 from os import PathLike
-from typing import Any, Mapping, Sequence, Union
+from typing import Any, Callable, Mapping, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
 import pandas as pd
+import xarray as xr
 
 ArrayLike = npt.ArrayLike
 FloatArray = Union[np.float64, npt.NDArray[np.float64]]
@@ -128,5 +129,6 @@ def evaluate(case: str, *args: ArrayLike, acc: float = ..., threads: int = ..., 
 def sweep(case: str, *, threads: int = ..., **fields: FieldValue) -> Sweep: ...
 def study(case: str, grid: Mapping[str, ArrayLike], *, client: Any = ..., chunk: int = ...,
           acc: float = ..., path: Union[str, PathLike[str], None] = ..., threads: int = ..., engine: str = ...,
-          **fixed: float) -> pd.DataFrame: ...
-def read_study(path: Union[str, PathLike[str]]) -> pd.DataFrame: ...
+          dataset: bool = ..., progress: Callable[[int, int], object] | None = ...,
+          **fixed: float) -> Union[pd.DataFrame, xr.Dataset]: ...
+def read_study(path: Union[str, PathLike[str]]) -> Union[pd.DataFrame, xr.Dataset]: ...

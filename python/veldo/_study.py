@@ -1,16 +1,34 @@
 """Parameter studies: the outer product of named axes, evaluated in chunks by the C++ models.
 
-A chunk is a range of flat indices into the study's grid: it carries the axes (small) and its
+A chunk is a block of the grid: the last axes whole as far as they fit in the chunk's size, a run
+of indices of the next axis, one index of each earlier axis. A block is thus both a range of flat
+indices (C order) and a rectangular chunk of a Zarr array. It carries the axes (small) and its
 range, and the worker forms its own points, so nothing of the size of the study travels to it.
 With a ``dask.distributed`` client the chunks are Dask tasks on its workers, local or remote, and
 Dask does the scheduling, the retrying of a chunk whose worker died and the transfer of results;
 without one they run here, each on ``threads`` threads. The numbers are the same either way:
-every point is one call of a pure model function.
+every point is one call of a pure model function, and a batch is always one chunk.
+
+A study into a Zarr store (a path ending in ``.zarr``) passes nothing back but a few numbers per
+chunk: the worker reads the axes from the store, writes its block of dR, dX, ier and error into it
+and then its mark (the number of its refused points) into ``progress/refused``. A chunk without a
+mark is computed by the next run, whether it was never started or its worker died while writing
+it, so a study interrupted anywhere resumes where it stopped. The store's attributes (the problem,
+the grid, the engine, the accuracy, the chunk size and the version) decide whether a run may
+continue it; they and the arrays' layout are written once, before any chunk, into a folder that is
+renamed into place complete.
 """
 
 from __future__ import annotations
 
+import dataclasses
+import hashlib
+import json
 import math
+import os
+import shutil
+import types
+import uuid
 import warnings
 
 import numpy as np
@@ -21,8 +39,19 @@ from ._cases import arguments
 RESULT_COLUMNS = ("dR", "dX", "ier", "error")
 
 
+# What the Dataset's and the store's variables hold.
+VARIABLE_ATTRS = types.MappingProxyType({
+    "dR": {"units": "ohm", "long_name": "resistance change"},
+    "dX": {"units": "ohm", "long_name": "reactance change"},
+    "ier": {"long_name": "quadrature status",
+            "flag_meanings": "0 both runs reached acc; 1 the real part's, 2 the imaginary part's, 3 both fell "
+                             "short; -1 not computed (refused)"},
+    "error": {"long_name": "why the point was refused (None where it was computed)"},
+})
+
+
 class StudyWarning(UserWarning):
-    """Some points of a study were refused; the ``error`` column says which and why."""
+    """Some points of a study were refused; the ``error`` column or variable says which and why."""
 
 
 def _axes(grid):
@@ -112,7 +141,241 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1, engine="batch
     return start, dR, dX, ier, [(start + i, message) for i, message in refused]
 
 
-def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0, engine="batch", **fixed):
+def _block(shape, chunk):
+    """The shape of a chunk of at most ``chunk`` points: the trailing axes whole while they fit,
+    then as many indices of the next axis as fit (at least one), one index of each earlier axis."""
+    block, size = list(shape), 1
+    for d in range(len(shape) - 1, -1, -1):
+        if size * shape[d] > chunk:
+            block[d] = max(1, chunk // size)
+            block[:d] = [1] * d
+            break
+        size *= shape[d]
+    return tuple(block)
+
+
+def _chunk_count(shape, block):
+    return math.prod(-(-n // b) for n, b in zip(shape, block))
+
+
+def _chunk_range(shape, block, k):
+    """Chunk ``k``'s region (a slice per axis) and its range of flat indices [start, stop)."""
+    index = np.unravel_index(k, tuple(-(-n // b) for n, b in zip(shape, block)))
+    region = tuple(slice(int(i) * b, min((int(i) + 1) * b, n)) for i, b, n in zip(index, block, shape))
+    start = int(np.ravel_multi_index([s.start for s in region], shape))
+    return region, start, start + math.prod(s.stop - s.start for s in region)
+
+
+def _numbers(value):
+    """Every number as a float, so that N=200 and N=200.0 describe the same problem."""
+    if isinstance(value, dict):
+        return {k: _numbers(v) for k, v in value.items()}
+    if isinstance(value, (list, tuple)):
+        return [_numbers(v) for v in value]
+    if isinstance(value, (int, float, np.number)) and not isinstance(value, bool):
+        return float(value)
+    return value
+
+
+def _json(value):
+    """JSON that reads back to the same numbers (17 digits, inf and nan as Python writes them)."""
+    return json.dumps(_numbers(value))
+
+
+def _description(case, axes, fixed, acc, engine, chunk):
+    """The attributes that identify a study: what a store must match to be continued."""
+    from ._version import __version__
+
+    if isinstance(case, str):
+        problem = {"case": case, **{n: None if n in axes else fixed[n] for n in arguments(case)}}
+    else:
+        coil, conductor, f = _with(*case, {**{n: None for n in axes}, **fixed})
+        problem = {"coil": dataclasses.asdict(coil),
+                   "conductor": {"geometry": conductor.geometry, **dataclasses.asdict(conductor)}, "f": f}
+    digest = hashlib.sha256()
+    for name, axis in axes.items():
+        digest.update(name.encode() + b"\0" + axis.astype("<f8").tobytes())
+    return {"problem": _json(problem), "grid": json.dumps({name: len(a) for name, a in axes.items()}),
+            "grid_sha256": digest.hexdigest(), "engine": engine, "acc": float(acc), "chunk": int(chunk),
+            "veldo_version": __version__}
+
+
+def _point(axes, i):
+    """Grid point ``i`` (a flat index) by its coordinates."""
+    index = np.unravel_index(i, tuple(len(a) for a in axes.values()))
+    return ", ".join(f"{name}={axis[j]!r}" for (name, axis), j in zip(axes.items(), index))
+
+
+def _dataset(axes, dR, dX, ier, error, attrs):
+    import xarray as xr
+
+    dims = tuple(axes)
+    shape = tuple(len(a) for a in axes.values())
+    data = {name: (dims, values.reshape(shape), dict(VARIABLE_ATTRS[name]))
+            for name, values in (("dR", dR), ("dX", dX), ("ier", ier), ("error", error))}
+    return xr.Dataset(data, coords={name: (name, axis) for name, axis in axes.items()}, attrs=attrs)
+
+
+def _results(run, case, axes, fixed, acc, ranges, client, threads, engine, progress):
+    """The chunks' results, in the order of ``ranges``."""
+    if client is None:
+        parts = []
+        for s, e in ranges:
+            parts.append(run(case, axes, fixed, acc, s, e, threads, engine))
+            if progress is not None:
+                progress(len(parts), len(ranges))
+        return parts
+    from distributed import as_completed
+
+    # Every call computes afresh (pure=False): a study is not served from results that an
+    # earlier one left on the cluster under the same key.
+    futures = [client.submit(run, case, axes, fixed, acc, s, e, engine=engine, pure=False) for s, e in ranges]
+    parts = {}
+    try:
+        for future in as_completed(futures):
+            part = future.result()
+            parts[part[0]] = part
+            if progress is not None:
+                progress(len(parts), len(ranges))
+    except BaseException:
+        client.cancel(futures)
+        raise
+    return [parts[s] for s, _ in ranges]
+
+
+def store_chunk(k, path, run, case, fixed, acc, engine, threads=1):
+    """Computes chunk ``k`` of the study in the Zarr store at ``path`` and writes it there: its
+    block of every variable, then its mark (the number of refused points). Returns (k, that
+    number); the axes come from the store, so a task carries nothing of the grid's size."""
+    import zarr
+
+    group = zarr.open_consolidated(path, mode="r+")
+    variables = [group[name] for name in RESULT_COLUMNS]
+    axes = {name: group[name][:] for name in variables[0].attrs["_ARRAY_DIMENSIONS"]}
+    region, start, stop = _chunk_range(variables[0].shape, variables[0].chunks, k)
+    _, dR, dX, ier, refused = run(case, axes, fixed, acc, start, stop, threads, engine)
+    shape = tuple(s.stop - s.start for s in region)
+    for variable, values in zip(variables, (dR, dX, ier)):
+        variable[region] = values.reshape(shape)
+    if refused:  # a block never written reads as None throughout
+        error = np.full(stop - start, None, dtype=object)
+        for i, message in refused:
+            error[i - start] = message
+        variables[3][region] = error.reshape(shape)
+    group["progress/refused"][k] = len(refused)
+    return k, len(refused)
+
+
+def _create_store(path, axes, block, attrs):
+    """A new store for the study, complete with its layout and attributes before it appears at
+    ``path``; False when another run made one there first."""
+    import numcodecs
+    import zarr
+
+    shape = tuple(len(a) for a in axes.values())
+    making = f"{path}.{uuid.uuid4().hex}.partial"
+    group = zarr.open_group(making, mode="w-")
+    for name, axis in axes.items():
+        # No fill value: xarray would read a coordinate equal to it as missing.
+        group.array(name, axis, chunks=axis.shape, fill_value=None).attrs["_ARRAY_DIMENSIONS"] = [name]
+    for name, dtype, fill, codec in (("dR", "f8", math.nan, None), ("dX", "f8", math.nan, None),
+                                     ("ier", "i4", None, None), ("error", object, None, numcodecs.MsgPack())):
+        variable = group.create(name, shape=shape, chunks=block, dtype=dtype, fill_value=fill, object_codec=codec)
+        variable.attrs.update({"_ARRAY_DIMENSIONS": list(axes), **VARIABLE_ATTRS[name]})
+    group.create_group("progress").create("refused", shape=(_chunk_count(shape, block),), chunks=(1,),
+                                          dtype="i8", fill_value=-1)
+    group.attrs.update(attrs)
+    zarr.consolidate_metadata(making)
+    try:
+        os.rename(making, path)  # over nothing or an empty folder
+        return True
+    except OSError:
+        shutil.rmtree(making)
+        return False
+
+
+NAMES = types.MappingProxyType({"problem": "problem", "grid": "grid's axes", "grid_sha256": "grid's values",
+                                "engine": "engine", "acc": "accuracy", "chunk": "chunk size",
+                                "veldo_version": "VELDO version"})
+
+
+def _check_store(path, attrs):
+    """Refuses a store that another study made (or that is no study's store at all)."""
+    import zarr
+
+    try:
+        found = dict(zarr.open_consolidated(path, mode="r").attrs)
+    except (KeyError, ValueError, OSError, zarr.errors.FSPathExistNotDir):
+        found = {}
+    if set(found) != set(NAMES):
+        raise ValueError(f"{path} exists and is not the store of a VELDO study; it was left as it is: "
+                         "choose another path")
+    differ = [key for key in NAMES if found[key] != attrs[key]]
+    if "grid" in differ:
+        differ.remove("grid_sha256")  # the sizes say more
+    if differ:
+        differences = "; ".join(f"its {NAMES[key]} {found[key]!r}, this study's {attrs[key]!r}" for key in differ)
+        hint = f" (chunk={found['chunk']} continues it)" if differ == ["chunk"] else ""
+        raise ValueError(f"{path} holds another study: {differences}. It was left as it is{hint}: "
+                         "choose another path, or remove the store to start again")
+
+
+def _open_store(path, axes, block, attrs):
+    if not (os.path.isdir(path) and os.listdir(path)) and _create_store(path, axes, block, attrs):
+        return
+    _check_store(path, attrs)
+
+
+def _store_study(run, case, axes, fixed, acc, engine, chunk, path, client, threads, progress):
+    """The study into the Zarr store at ``path``; the Dataset read lazily from the store."""
+    import zarr
+
+    path = os.path.abspath(path)
+    shape = tuple(len(a) for a in axes.values())
+    block = _block(shape, chunk)
+    _open_store(path, axes, block, _description(case, axes, fixed, acc, engine, chunk))
+    marks = zarr.open_consolidated(path, mode="r")["progress/refused"]
+    todo = [int(k) for k in np.flatnonzero(marks[:] < 0)]
+    total, complete = marks.shape[0], marks.shape[0] - len(todo)
+    task = dict(path=path, run=run, case=case, fixed=fixed, acc=acc, engine=engine)
+    if client is None:
+        for k in todo:
+            store_chunk(k, threads=threads, **task)
+            complete += 1
+            if progress is not None:
+                progress(complete, total)
+    else:
+        from distributed import as_completed
+
+        futures = client.map(store_chunk, todo, pure=False, **task)
+        try:
+            for future in as_completed(futures):
+                future.result()
+                complete += 1
+                if progress is not None:
+                    progress(complete, total)
+        except BaseException:
+            client.cancel(futures)
+            raise
+    ds = read_study(path)
+    _warn_store(ds, marks[:], block)
+    return ds
+
+
+def _warn_store(ds, refused, block):
+    if not refused.any():
+        return
+    k = int(np.flatnonzero(refused)[0])
+    axes = {name: ds[name].values for name in ds["dR"].dims}
+    region, start, _ = _chunk_range(ds["dR"].shape, block, k)
+    error = ds["error"][region].values.reshape(-1)
+    i = next(i for i, message in enumerate(error) if message is not None)
+    warnings.warn(f"{int(refused.sum())} of {ds['dR'].size} points were refused (the first, at "
+                  f"{_point(axes, start + i)}: {error[i]}); see the error variable", StudyWarning, stacklevel=4)
+
+
+def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0, engine="batch", dataset=False,
+          progress=None, **fixed):
     """Evaluates case ``case``, or a problem ``(coil, conductor)``, over the outer product of the
     axes in ``grid``.
 
@@ -126,10 +389,12 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     [m], ``"f"`` [Hz], ``"LO"``, ``"CON1"`` [S/m], ...) to 1-D arrays; every other argument is
     given in ``fixed`` as a scalar, SI units throughout. ``acc`` is the relative accuracy.
 
-    The grid is cut into chunks of ``chunk`` points. With ``client`` (a
-    ``dask.distributed.Client``) every chunk is a task on its workers, which must be able to
-    import ``veldo``; without one the chunks run in this process, each on ``threads`` threads
-    (0, the default: one per core).
+    The grid is cut into chunks of at most ``chunk`` points: the last axes whole while they fit,
+    then a run of the next axis. With ``client`` (a ``dask.distributed.Client``) every chunk is a
+    task on its workers, which must be able to import ``veldo``; without one the chunks run in
+    this process, each on ``threads`` threads (0, the default: one per core). ``progress``, if
+    given, is called here as ``progress(complete, chunks)`` after each chunk; what it raises
+    ends the study.
 
     Returns a pandas DataFrame with one row per point, the first axis slowest: a column per axis,
     then ``dR``, ``dX`` [ohm], ``ier`` (0 ok, 1 or 2 one quadrature run short of ``acc``, 3 both,
@@ -140,6 +405,19 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     ``acc``). ``df.attrs`` holds the case, ``acc``, the engine and the fixed values. With ``path`` the
     table is also written there: CSV with 17 significant digits (every number reads back
     exactly with :func:`read_study`), or a pickle when the name ends in ``.pkl``.
+
+    With ``dataset=True`` it returns an ``xarray.Dataset`` instead, over the grid's axes (its
+    coordinates): ``dR``, ``dX``, ``ier`` and ``error`` (as in the table); its
+    attributes hold the problem (``problem``, JSON), the grid (``grid``: the axes' sizes, JSON,
+    and ``grid_sha256`` of their values), ``engine``, ``acc``, ``chunk`` and ``veldo_version``.
+
+    With a ``path`` ending in ``.zarr`` the study goes into that Zarr store, each chunk written by
+    the worker that computed it (the workers must see the path), and the Dataset comes back read
+    lazily from the store (Dask arrays), whatever ``dataset`` says: nothing of the study's size
+    passes through this process. A store already at ``path`` is continued: its complete chunks
+    are not computed again (a chunk is complete once its mark follows its data, so one half
+    written when its worker died is computed again). A store of another study (problem, grid,
+    engine, accuracy, chunk size or VELDO version) raises ValueError and is left untouched.
     """
     import pandas as pd
 
@@ -156,37 +434,39 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
         raise ValueError("acc must be positive")
     if engine not in ("batch", "adaptive"):
         raise ValueError(f"the engine is 'batch' or 'adaptive', not {engine!r}")
+    if path is not None and str(path).rstrip("/").endswith(".zarr"):
+        return _store_study(run, tuple(case) if is_problem else case, axes, fixed, acc, engine, int(chunk),
+                            str(path).rstrip("/"), client, threads, progress)
     shape = tuple(len(a) for a in axes.values())
     total = math.prod(shape)
-    ranges = [(s, min(s + int(chunk), total)) for s in range(0, total, int(chunk))]
-    if client is None:
-        parts = [run(case, axes, fixed, acc, s, e, threads, engine) for s, e in ranges]
-    else:
-        # Every call computes afresh (pure=False): a study is not served from results that an
-        # earlier one left on the cluster under the same key.
-        futures = [client.submit(run, case, axes, fixed, acc, s, e, engine=engine, pure=False)
-                   for s, e in ranges]
-        parts = client.gather(futures)
+    block = _block(shape, int(chunk))
+    ranges = [_chunk_range(shape, block, k)[1:] for k in range(_chunk_count(shape, block))]
+    parts = _results(run, case, axes, fixed, acc, ranges, client, threads, engine, progress)
 
-    coords = np.meshgrid(*axes.values(), indexing="ij")
-    frame = {name: c.reshape(-1) for name, c in zip(axes, coords)}
-    frame["dR"] = np.concatenate([p[1] for p in parts]) if parts else np.empty(0)
-    frame["dX"] = np.concatenate([p[2] for p in parts]) if parts else np.empty(0)
-    frame["ier"] = np.concatenate([p[3] for p in parts]) if parts else np.empty(0, np.int32)
-    error = np.full(total, None, dtype=object)
+    dR = np.concatenate([p[1] for p in parts])
+    dX = np.concatenate([p[2] for p in parts])
+    ier = np.concatenate([p[3] for p in parts])
     refused = [r for p in parts for r in p[4]]
+    error = np.full(total, None, dtype=object)
     for i, message in refused:
         error[i] = message
-    frame["error"] = error
-    df = pd.DataFrame(frame)
-    df.attrs = {"case": repr(tuple(case)) if is_problem else case, "acc": float(acc), "engine": engine, **fixed}
+    df = None
+    if not dataset or path is not None:
+        coords = np.meshgrid(*axes.values(), indexing="ij")
+        frame = {name: c.reshape(-1) for name, c in zip(axes, coords)}
+        frame.update(dR=dR, dX=dX, ier=ier, error=error)
+        df = pd.DataFrame(frame)
+        df.attrs = {"case": repr(tuple(case)) if is_problem else case, "acc": float(acc), "engine": engine, **fixed}
     if refused:
         i, message = refused[0]
-        warnings.warn(f"{len(refused)} of {total} points were refused (the first, row {i}: "
-                      f"{message}); see the error column", StudyWarning, stacklevel=2)
+        where, column = (f"at {_point(axes, i)}", "variable") if dataset else (f"row {i}", "column")
+        warnings.warn(f"{len(refused)} of {total} points were refused (the first, {where}: "
+                      f"{message}); see the error {column}", StudyWarning, stacklevel=2)
     if path is not None:
         write_study(df, path)
-    return df
+    if not dataset:
+        return df
+    return _dataset(axes, dR, dX, ier, error, _description(case, axes, fixed, acc, engine, int(chunk)))
 
 
 def write_study(df, path):
@@ -203,12 +483,32 @@ def write_study(df, path):
 
 
 def read_study(path):
-    """A study written by :func:`study` read back, every number bit for bit, ``attrs`` included."""
+    """A study written by :func:`study` read back, every number bit for bit, ``attrs`` included:
+    a DataFrame from CSV or a pickle, the Dataset (read lazily) from a Zarr store, which must be
+    complete."""
     import ast
 
     import pandas as pd
 
-    path = str(path)
+    path = str(path).rstrip("/")
+    if path.endswith(".zarr"):
+        import dask.array
+        import xarray as xr
+        import zarr
+
+        group = zarr.open_consolidated(path, mode="r")
+        marks = group["progress/refused"][:]
+        missing = int(np.count_nonzero(marks < 0))
+        if missing:
+            raise ValueError(f"{path} lacks {missing} of its {marks.size} chunks: run the study again to "
+                             "complete it")
+        # The messages as a Dask array of their own: xarray 2023.01 reads a variable of objects whole
+        # when it opens it (looking for cftime dates).
+        ds = xr.open_zarr(path, consolidated=True, drop_variables=["error"])
+        error = group["error"]
+        attrs = {k: v for k, v in error.attrs.items() if k != "_ARRAY_DIMENSIONS"}
+        ds["error"] = xr.Variable(error.attrs["_ARRAY_DIMENSIONS"], dask.array.from_zarr(error), attrs)
+        return ds[list(RESULT_COLUMNS)]
     if path.endswith(".pkl"):
         return pd.read_pickle(path)
     attrs = {}
