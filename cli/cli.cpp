@@ -36,23 +36,37 @@ const CaseDef* CaseByText(const std::string& text) {
   return nullptr;
 }
 
-// Option names of the case parameters, in the order of Param.
+// The options of the case parameters, from the case table in the order of Param: "--lo" for LO,
+// its help the parameter's caption and, unless every case has it, the cases that do.
 struct ParamOption {
   Param id;
-  const char* name;
-  const char* option;
-  const char* help;
+  std::string name, option, help;
 };
-constexpr ParamOption kParamOptions[] = {
-    {Param::LO, "LO", "--lo", "Lift-off LO [mm] (planar1, planar2, vertical)"},
-    {Param::D1, "D1", "--d1", "Layer thickness D1 [mm] (planar2)"},
-    {Param::B1, "B1", "--b1", "Layer radius B1 [mm] (bore1, bore2, rod1, rod2)"},
-    {Param::B2, "B2", "--b2", "Layer radius B2 [mm] (bore2, rod2)"},
-    {Param::CON1, "CON1", "--con1", "Conductivity CON1 [MS/m]"},
-    {Param::CON2, "CON2", "--con2", "Conductivity CON2 [MS/m] (planar2, bore2, rod2)"},
-    {Param::MR1, "MR1", "--mr1", "Rel.magn.permeability MR1"},
-    {Param::MR2, "MR2", "--mr2", "Rel.magn.permeability MR2 (planar2, bore2, rod2)"},
-};
+std::vector<ParamOption> ParamOptions() {
+  std::vector<ParamOption> options;
+  for (Param id : {Param::LO, Param::D1, Param::B1, Param::B2, Param::CON1, Param::CON2, Param::MR1, Param::MR2}) {
+    ParamOption o{id, {}, {}, {}};
+    std::string cases;
+    bool everyCase = true;
+    for (const CaseDef& c : kCases) {
+      if (c.model == ModelKind::None) continue;
+      const int i = ParamIndex(c, id);
+      if (i < 0) {
+        everyCase = false;
+        continue;
+      }
+      const ParamDef& p = c.params[static_cast<std::size_t>(i)];
+      o.name = p.name;
+      o.help = p.caption;
+      cases += (cases.empty() ? "" : ", ") + std::string(c.cliName);
+    }
+    o.option = "--";
+    for (char ch : o.name) o.option += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (!everyCase) o.help += " (" + cases + ")";
+    options.push_back(std::move(o));
+  }
+  return options;
+}
 
 constexpr const char* kFooter =
     R"(CASE is planar1 (1), planar2 (2), bore1 (3), bore2 (4), rod1 (5), rod2 (6) or
@@ -339,7 +353,8 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
          "--f", [&params](const std::string& v) { params[Param::F] = v; },
          "Frequency f [kHz] (default: the case's); FROM:TO:STEP or FROM:TO:K/dec sweeps it")
       ->type_name("VALUE|FROM:TO:STEP");
-  for (const ParamOption& p : kParamOptions)
+  const std::vector<ParamOption> paramOptions = ParamOptions();
+  for (const ParamOption& p : paramOptions)
     app.add_option_function<std::string>(
            p.option, [&params, id = p.id](const std::string& v) { params[id] = v; }, p.help)
         ->type_name("VALUE|FROM:TO:STEP");
@@ -468,8 +483,8 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   for (const auto& [id, text] : params) {
     const int index = id == Param::F ? 0 : ParamIndex(*caseDef, id);
     if (index < 0) {
-      const char* name = "";
-      for (const ParamOption& p : kParamOptions)
+      std::string name;
+      for (const ParamOption& p : paramOptions)
         if (p.id == id) name = p.name;
       return Reject(messages, std::string("The case ") + std::string(caseDef->cliName) +
                                   " has no parameter " + name);
