@@ -166,5 +166,32 @@ TEST(Stacks, AGoodConductorShieldsWhatLiesBehindIt) {
   EXPECT_GT(Diff(bare, b), 0.1);
 }
 
+// A tube wall tends to a plate as the radius grows: a wide coil of square winding at a gap g from
+// a wall meets, per unit of circumference, the field of a straight winding over a plate, whether
+// the wall curves round it (a bore) or lies flat under it (a coil over a plate, its height the
+// bore coil's radial width). What a 0.3 mm wall lacks of a half-space of the same metal (the
+// difference, free of the scale of the whole loop at small k) agrees ever closer as the radius
+// grows; at a 0.16 m radius to 1e-3, and by at least a factor 4 for each factor 4 in radius.
+TEST(Stacks, ATubeWallTendsToThePlateAsTheRadiusGrows) {
+  const double w = 1e-3, g = 0.5e-3, d = 0.3e-3, sigma = 1e7, f = 1e5;
+  double previous = 1;
+  for (double a : {0.01, 0.04, 0.16}) {
+    const Coil coil{100, a, a + w, w};
+    const double B = a + w + g;
+    auto dZ = [&](const Conductor& wall, const Conductor& halfSpace) {
+      const Impedance x = Z(coil, wall, f, 1e-6), y = Z(coil, halfSpace, f, 1e-6);
+      return Impedance{x.dR - y.dR, x.dX - y.dX, 0};
+    };
+    const Impedance tube = dZ(Conductor{Geometry::Tube, B, {{d, sigma, 1}, {kInf, 0, 1}}},
+                              Conductor{Geometry::Tube, B, {{kInf, sigma, 1}}});
+    const Impedance plate = dZ(Conductor{Geometry::Plate, g, {{d, sigma, 1}, {kInf, 0, 1}}},
+                               Conductor{Geometry::Plate, g, {{kInf, sigma, 1}}});
+    const double gap = Diff(tube, plate);
+    EXPECT_LT(gap, previous / 4) << "radius " << a;
+    previous = gap;
+  }
+  EXPECT_LT(previous, 1e-3);
+}
+
 }  // namespace
 }  // namespace veldo
