@@ -191,6 +191,19 @@ VELDO_BATCH_INLINE void RoundTrip(double ar, double ai, double d, double& er, do
   ei = gone ? 0.0 : pi;
 }
 
+// One interface of the planar recursion: (num, den) <- (P num e + M den, M num e + P den) for the
+// layer's round trip e = er + j ei, brought back to |Re den| + |Im den| = 1.
+VELDO_BATCH_INLINE void StepAcross(double er, double ei, double Mr, double Mi, double Pr, double Pi, double& nr,
+                                   double& ni, double& dr, double& di) {
+  const double ner = nr * er - ni * ei, nei = nr * ei + ni * er;
+  const double nnr = (Pr * ner - Pi * nei) + (Mr * dr - Mi * di);
+  const double nni = (Pr * nei + Pi * ner) + (Mr * di + Mi * dr);
+  const double ndr = (Mr * ner - Mi * nei) + (Pr * dr - Pi * di);
+  const double ndi = (Mr * nei + Mi * ner) + (Pr * di + Pi * dr);
+  const double sc = 1.0 / (std::fabs(ndr) + std::fabs(ndi));
+  nr = nnr * sc, ni = nni * sc, dr = ndr * sc, di = ndi * sc;
+}
+
 // The planar stack of every point as columns: per layer l the arrays s (omega mu0 mu sigma),
 // mu and the thickness d, point i at [l * n + i].
 struct PlanarColumns {

@@ -56,13 +56,7 @@ VELDO_BATCH_INLINE void StepAny(double ar, double ai, double d, double Mr, doubl
                                 double& ni, double& dr, double& di) {
   double er, ei;
   RoundTripAny(ar, ai, d, er, ei);
-  const double ner = nr * er - ni * ei, nei = nr * ei + ni * er;
-  const double nnr = (Pr * ner - Pi * nei) + (Mr * dr - Mi * di);
-  const double nni = (Pr * nei + Pi * ner) + (Mr * di + Mi * dr);
-  const double ndr = (Mr * ner - Mi * nei) + (Pr * dr - Pi * di);
-  const double ndi = (Mr * nei + Mi * ner) + (Pr * di + Pi * dr);
-  const double sc = 1.0 / (std::fabs(ndr) + std::fabs(ndi));
-  nr = nnr * sc, ni = nni * sc, dr = ndr * sc, di = ndi * sc;
+  StepAcross(er, ei, Mr, Mi, Pr, Pi, nr, ni, dr, di);
 }
 
 // The stack at every p of the batch: per layer l the real and imaginary parts of p mu0 mu sigma
