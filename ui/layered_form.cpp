@@ -114,14 +114,24 @@ LayeredForm DefaultLayeredForm(Geometry g) {
   return f;
 }
 
-std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family) {
+std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family, std::size_t coils) {
   std::vector<PathInfo> paths{{"f", "Frequency f", "kHz", kFactorKHz}};
   paths.push_back(g == Geometry::Plate ? PathInfo{"lift_off", "Lift-off", "mm", kFactorMm}
                                        : PathInfo{"radius", g == Geometry::Tube ? "Bore radius" : "Rod radius", "mm", kFactorMm});
-  paths.push_back({"coil.R1", "Coil R1", "mm", kFactorMm});
-  paths.push_back({"coil.R2", "Coil R2", "mm", kFactorMm});
-  paths.push_back({"coil.L", "Coil L", "mm", kFactorMm});
-  if (!family) paths.push_back({"coil.N", "Coil N", "", kFactorNone});
+  if (coils > 1) {
+    for (std::size_t k = 0; k < coils; ++k)
+      for (int c = 0; c < 6; ++c)
+        if ((c > 0 || !family) && (c < 5 || g == Geometry::Plate)) {
+          const std::string path = CoilPath(k, c);
+          paths.push_back({path, "Coil " + std::to_string(k + 1) + " " + path.substr(path.rfind('.') + 1), PathUnit(path),
+                           PathFactor(path)});
+        }
+  } else {
+    paths.push_back({"coil.R1", "Coil R1", "mm", kFactorMm});
+    paths.push_back({"coil.R2", "Coil R2", "mm", kFactorMm});
+    paths.push_back({"coil.L", "Coil L", "mm", kFactorMm});
+    if (!family) paths.push_back({"coil.N", "Coil N", "", kFactorNone});
+  }
   for (std::size_t k = 0; k < layers; ++k) {
     const std::string at = "layers." + std::to_string(k) + ".";
     if (k + 1 < layers) paths.push_back({at + "thickness", LayerWord(k) + " thickness", "mm", kFactorMm});
@@ -134,20 +144,27 @@ std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family
 std::string PathUnit(std::string_view path) {
   if (path == "f") return "kHz";
   if (path.ends_with(".sigma")) return "MS/m";
-  if (path.ends_with(".mur") || path == "coil.N") return "";
+  if (path.ends_with(".mur") || path.ends_with(".N")) return "";
   return "mm";
 }
 
 double PathFactor(std::string_view path) {
   if (path == "f") return kFactorKHz;
   if (path.ends_with(".sigma")) return kFactorMSm;
-  if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
+  if (path.ends_with(".mur") || path.ends_with(".N")) return kFactorNone;
   return kFactorMm;
 }
 
 std::string PathShortName(std::string_view path) {
   if (path == "lift_off") return "lift-off";
   if (path.starts_with("coil.")) return std::string(path.substr(5));
+  if (path.starts_with("coils.")) {
+    const std::string_view rest = path.substr(6);
+    const auto dot = rest.find('.');
+    if (dot != std::string_view::npos)
+      return "coil " + std::to_string(std::atoi(std::string(rest.substr(0, dot)).c_str()) + 1) + " " +
+             std::string(rest.substr(dot + 1));
+  }
   if (path.starts_with("layers.")) {
     const std::string_view rest = path.substr(7);
     const auto dot = rest.find('.');
@@ -161,7 +178,7 @@ std::string PathShortName(std::string_view path) {
 }
 
 bool IsProblemPath(std::string_view param) {
-  return param == "lift_off" || param == "radius" || param.starts_with("coil.") || param.starts_with("layers.");
+  return param == "lift_off" || param == "radius" || param.starts_with("coil") || param.starts_with("layers.");
 }
 
 Rgb PathColour(std::string_view path) {
@@ -193,6 +210,8 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
   coil.R1 = values[1] * kFactorMm, coil.R2 = values[2] * kFactorMm, coil.L = values[3] * kFactorMm;
   coil.N = *n;
   p.probe.coils.push_back(coil);
+  if (!ReadProbeTexts(form.probe, p.probe, s.wiring, [&](const std::string& t) { return read.Number(t); }))
+    return std::nullopt;
   const auto f = read.Number(form.f);
   if (!f) return std::nullopt;
   p.f = *f * kFactorKHz;
@@ -227,7 +246,7 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
   if (!form.familyPath.empty()) {
     if (form.familyPath == form.sweepPath)
       return read.Refuse("Check the family: it must be another parameter than the swept one");
-    if (!ParameterValue(p, form.familyPath) || form.familyPath == "coil.N")
+    if (!ParameterValue(p, form.familyPath) || form.familyPath.ends_with(".N"))
       return read.Refuse(UnknownParameterMessage(form.familyPath));
     // The family's values are typed numbers times the unit, as veldo-cli's --family reads them.
     const auto familyRange = read.Range(form.familyFrom, form.familyTo, form.familyStep, 1.0);

@@ -37,6 +37,8 @@ public:
   int LayerCount() const { return static_cast<int>(rows_.size()); }
   // Selects a cell; its parameter becomes the swept one.
   void SelectCell(int row, int column);
+  // The probe's number of coils, which names the coil parameters in the two lists.
+  void SetCoilCount(std::size_t coils);
 
   QTableWidget* Layers = nullptr;
   QPushButton *AddButton = nullptr, *RemoveButton = nullptr, *UpButton = nullptr, *DownButton = nullptr;
@@ -56,6 +58,7 @@ private:
   Geometry geometry_;
   std::vector<LayerTexts> rows_;  // the texts as typed; the last row's thickness is kept, not read
   bool filling_ = false;
+  std::size_t coils_ = 1;
 };
 
 }  // namespace veldo

@@ -281,6 +281,12 @@ std::string WriteSession(const Session& s) {
     for (const LayeredTable& t : s.tables) tables.append(Table(t));
     root.insert("layered", tables);
   }
+  // The probes and the instrument display in their own members, in app/'s JSON form.
+  auto embed = [&](const char* name, const std::string& json) {
+    root.insert(name, QJsonDocument::fromJson(QByteArray::fromStdString(json)).object());
+  };
+  if (!s.probes.empty()) embed("probes", ProbesToJson(s.probes));
+  if (s.instrument) embed("instrument", InstrumentToJson(*s.instrument));
   return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -320,7 +326,7 @@ SessionRead ReadSession(const std::string& bytes) {
     if (!selected[i].isString()) check.Fail("the member 'selected[" + std::to_string(i) + "]' is not a string");
     s.selected.push_back(selected[i].toString().toStdString());
   }
-  s.view = check.Int(root, "", "view", 0, 3);
+  s.view = check.Int(root, "", "view", 0, kChartViews - 1);
   const QJsonObject axes = check.Object(root, "", "axes");
   if (!check.Failed()) {
     s.x = check.Axis(axes, "axes", "x");
@@ -350,6 +356,18 @@ SessionRead ReadSession(const std::string& bytes) {
       }
       s.tables.push_back(ReadTable(check, tables[i].toObject(), at));
     }
+  }
+  auto embedded = [&](const char* name) {
+    return QJsonDocument(root.value(name).toObject()).toJson(QJsonDocument::Compact).toStdString();
+  };
+  std::string error;
+  if (!check.Failed() && root.contains("probes")) {
+    if (auto probes = ProbesFromJson(embedded("probes"), error)) s.probes = std::move(*probes);
+    else check.Fail("the member '" + error.substr(0, error.find(':')) + "' is wrong:" + error.substr(error.find(':') + 1));
+  }
+  if (!check.Failed() && root.contains("instrument")) {
+    if (auto instrument = InstrumentFromJson(embedded("instrument"), error)) s.instrument = *instrument;
+    else check.Fail("the member '" + error.substr(0, error.find(':')) + "' is wrong:" + error.substr(error.find(':') + 1));
   }
   if (check.Failed()) return {std::nullopt, check.Error()};
   return {std::move(s), {}};

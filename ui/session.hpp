@@ -13,6 +13,8 @@
 #include "ui/axes_limits.hpp"
 #include "ui/curve_record.hpp"
 #include "ui/layered_form.hpp"
+#include "app/instrument.hpp"
+#include "app/probe_form.hpp"
 
 namespace veldo {
 
@@ -38,6 +40,10 @@ struct Session {
   AxisState x, y;
   std::vector<CurveRecord> curves;
   std::vector<LayeredTable> tables;  // version 2: one per layered group
+  // The probe editors (by geometry name) and the instrument display. Absent members: one coil
+  // per geometry, the display off.
+  std::vector<std::pair<std::string, ProbeTexts>> probes;
+  std::optional<InstrumentSettings> instrument;
 };
 
 // The session as a JSON document (UTF-8).
