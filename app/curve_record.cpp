@@ -134,9 +134,10 @@ std::vector<std::string> FixedFields(const CurveRecord& r) { return Fixed(r, fal
 std::vector<std::string> ChangedFixedFields(const CurveRecord& r) { return Fixed(r, true); }
 
 
-std::string CurvesCsv(const std::vector<const CurveRecord*>& curves) {
+std::string CurvesCsv(const std::vector<const CurveRecord*>& curves, const std::string& display) {
   std::string out = std::string("# ") + kProgramName + " " + kProgramVersion + " curves\n";
   out += "# curves," + std::to_string(curves.size()) + "\n";
+  if (!display.empty()) out += "# display,instrument," + Cell(display) + "\n";
   int n = 0;
   for (const CurveRecord* r : curves) {
     out += "\n# curve," + std::to_string(++n) + "\n";
@@ -157,8 +158,8 @@ std::string CurvesCsv(const std::vector<const CurveRecord*>& curves) {
   return out;
 }
 
-std::string CurvesTsv(const std::vector<const CurveRecord*>& curves) {
-  std::string out;
+std::string CurvesTsv(const std::vector<const CurveRecord*>& curves, const std::string& display) {
+  std::string out = display.empty() ? std::string() : "Instrument display: " + display + "\n";
   for (const CurveRecord* r : curves) {
     if (!out.empty()) out += "\n";
     out += OneLine(r->label) + "\n";
@@ -205,6 +206,7 @@ std::string ViewName(ChartView view) {
     case ChartView::ImpedanceChange: return "Impedance change dR, dX [Ohm]";
     case ChartView::Resistance: return "dR against the swept parameter";
     case ChartView::Inductance: return "Inductance L against the swept parameter";
+    case ChartView::Instrument: return "Instrument display";
   }
   return {};
 }
@@ -219,6 +221,7 @@ ViewTitles TitlesOf(ChartView view, const std::string& param, bool logSweep, con
       return {"Impedance Change", "Resistance change dR [Ohm]", "Reactance change dX [Ohm]"};
     case ChartView::Resistance: return {"Resistance Change", swept, "Resistance change dR [Ohm]"};
     case ChartView::Inductance: return {"Inductance", swept, "Inductance L [H]"};
+    case ChartView::Instrument: return {"Instrument Display", "Horizontal [X0]", "Vertical [X0]"};
   }
   return {};
 }
@@ -242,7 +245,8 @@ bool IsLogSweep(const CurveRecord& r) {
   return true;
 }
 
-bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool logSweep, double& x, double& y) {
+bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool logSweep, double& x, double& y,
+               const DisplayTransform* instrument) {
   const double along = logSweep ? std::log10(p.value) : p.value;
   switch (view) {
     case ChartView::ImpedancePlane: x = p.x, y = p.y; break;
@@ -254,6 +258,7 @@ bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool l
       y = omega != 0 ? r.L0 + p.dX / omega : std::numeric_limits<double>::quiet_NaN();
       break;
     }
+    case ChartView::Instrument: return DisplayPoint(instrument ? *instrument : DisplayTransform{}, p.dR, p.dX, r.X0, x, y);
   }
   return std::isfinite(x) && std::isfinite(y);
 }

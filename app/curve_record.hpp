@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/instrument.hpp"
 #include "app/output.hpp"
 #include "app/problem_sweep.hpp"
 #include "app/units.hpp"
@@ -81,11 +82,12 @@ std::vector<std::string> ChangedFixedFields(const CurveRecord& r);
 
 // The curves as CSV: a header naming the program and version, then per curve its description in
 // '#' lines (case, label, coil, fixed fields, accuracy, L0, X0) and one row per point in the
-// front end's columns param,value,dR,dX,x,y,ier.
-std::string CurvesCsv(const std::vector<const CurveRecord*>& curves);
+// front end's columns param,value,dR,dX,x,y,ier. `display`, when not empty, is a line of the
+// header: the instrument display's settings while the chart shows it.
+std::string CurvesCsv(const std::vector<const CurveRecord*>& curves, const std::string& display = {});
 // The curves as tab-separated text for a spreadsheet: per curve a line with its label, a line
-// of column names and one line per point.
-std::string CurvesTsv(const std::vector<const CurveRecord*>& curves);
+// of column names and one line per point; `display` a first line as for CurvesCsv.
+std::string CurvesTsv(const std::vector<const CurveRecord*>& curves, const std::string& display = {});
 
 // ---------------------------------------------------------------------------------------------
 
@@ -111,8 +113,11 @@ enum class ChartView {
   ImpedanceChange = 1,  // dR, dX in ohms
   Resistance = 2,       // dR against the swept parameter
   Inductance = 3,       // L = L0 + dX/omega against the swept parameter
+  Instrument = 4,       // the instrument's display: nulled, rotated, amplified (app/instrument.hpp)
 };
-inline constexpr int kChartViews = 4;
+inline constexpr int kChartViews = 5;
+// Whether a view draws against the swept parameter (its axis may be logarithmic).
+inline constexpr bool AgainstSwept(ChartView v) { return v == ChartView::Resistance || v == ChartView::Inductance; }
 
 struct ViewTitles {
   std::string chart, bottom, left;
@@ -123,8 +128,11 @@ ViewTitles TitlesOf(ChartView view, const std::string& param, bool logSweep, con
 // The name of a view in the selector.
 std::string ViewName(ChartView view);
 // A point of a record in a view; false when the view has no finite point for it. A view
-// against the swept parameter of a logarithmic sweep gives log10 of the value.
-bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool logSweep, double& x, double& y);
+// against the swept parameter of a logarithmic sweep gives log10 of the value. The instrument's
+// display takes the impedance change through `instrument` in units of the curve's X0 (no
+// transform: dR / X0, dX / X0).
+bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool logSweep, double& x, double& y,
+               const DisplayTransform* instrument = nullptr);
 // Whether the swept values grow by one factor from point to point (a logarithmic sweep).
 bool IsLogSweep(const CurveRecord& r);
 // The angular frequency of a point: 2 pi f, f the swept value for a frequency sweep, else X0/L0.

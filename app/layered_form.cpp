@@ -115,7 +115,7 @@ LayeredForm DefaultLayeredForm(Geometry g) {
   return f;
 }
 
-std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family, const Units& units) {
+std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family, const Units& units, std::size_t coils) {
   std::vector<PathInfo> paths;
   auto add = [&](std::string path, std::string name) {
     std::string unit = PathUnit(path, units);
@@ -127,10 +127,20 @@ std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family
     add("lift_off", "Lift-off");
   else
     add("radius", g == Geometry::Tube ? "Bore radius" : "Rod radius");
-  add("coil.R1", "Coil R1");
-  add("coil.R2", "Coil R2");
-  add("coil.L", "Coil L");
-  if (!family) add("coil.N", "Coil N");
+  if (coils > 1) {
+    // Each coil's N, R1, R2, L, z and x (x only over a plate; N is no family).
+    for (std::size_t k = 0; k < coils; ++k)
+      for (int c = 0; c < 6; ++c)
+        if ((c > 0 || !family) && (c < 5 || g == Geometry::Plate)) {
+          const std::string path = CoilPath(k, c);
+          add(path, "Coil " + std::to_string(k + 1) + " " + path.substr(path.rfind('.') + 1));
+        }
+  } else {
+    add("coil.R1", "Coil R1");
+    add("coil.R2", "Coil R2");
+    add("coil.L", "Coil L");
+    if (!family) add("coil.N", "Coil N");
+  }
   for (std::size_t k = 0; k < layers; ++k) {
     const std::string at = "layers." + std::to_string(k) + ".";
     if (k + 1 < layers) add(at + "thickness", LayerWord(k) + " thickness");
@@ -143,20 +153,27 @@ std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family
 std::string PathUnit(std::string_view path, const Units& units) {
   if (path == "f") return "kHz";
   if (path.ends_with(".sigma")) return std::string(Symbol(units.conductivity));
-  if (path.ends_with(".mur") || path == "coil.N") return "";
+  if (path.ends_with(".mur") || path.ends_with(".N")) return "";
   return std::string(Symbol(units.length));
 }
 
 double PathFactor(std::string_view path, const Units& units) {
   if (path == "f") return kFactorKHz;
   if (path.ends_with(".sigma")) return Factor(units.conductivity);
-  if (path.ends_with(".mur") || path == "coil.N") return kFactorNone;
+  if (path.ends_with(".mur") || path.ends_with(".N")) return kFactorNone;
   return Factor(units.length);
 }
 
 std::string PathShortName(std::string_view path) {
   if (path == "lift_off") return "lift-off";
   if (path.starts_with("coil.")) return std::string(path.substr(5));
+  if (path.starts_with("coils.")) {
+    const std::string_view rest = path.substr(6);
+    const auto dot = rest.find('.');
+    if (dot != std::string_view::npos)
+      return "coil " + std::to_string(std::atoi(std::string(rest.substr(0, dot)).c_str()) + 1) + " " +
+             std::string(rest.substr(dot + 1));
+  }
   if (path.starts_with("layers.")) {
     const std::string_view rest = path.substr(7);
     const auto dot = rest.find('.');
@@ -170,7 +187,7 @@ std::string PathShortName(std::string_view path) {
 }
 
 bool IsProblemPath(std::string_view param) {
-  return param == "lift_off" || param == "radius" || param.starts_with("coil.") || param.starts_with("layers.");
+  return param == "lift_off" || param == "radius" || param.starts_with("coil") || param.starts_with("layers.");
 }
 
 Rgb PathColour(std::string_view path) {
@@ -203,6 +220,8 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
   coil.R1 = values[1] * length, coil.R2 = values[2] * length, coil.L = values[3] * length;
   coil.N = *n;
   p.probe.coils.push_back(coil);
+  if (!ReadProbeTexts(form.probe, p.probe, s.wiring, length, [&](const std::string& t) { return read.Number(t); }))
+    return std::nullopt;
   const auto f = read.Number(form.f);
   if (!f) return std::nullopt;
   p.f = *f * kFactorKHz;
@@ -237,7 +256,7 @@ std::optional<ProblemSweep> ReadLayeredForm(const LayeredForm& form, const Compu
   if (!form.familyPath.empty()) {
     if (form.familyPath == form.sweepPath)
       return read.Refuse("Check the family: it must be another parameter than the swept one");
-    if (!ParameterValue(p, form.familyPath) || form.familyPath == "coil.N")
+    if (!ParameterValue(p, form.familyPath) || form.familyPath.ends_with(".N"))
       return read.Refuse(UnknownParameterMessage(form.familyPath));
     // The family's values are typed numbers times the unit, as veldo-cli's --family reads them.
     const auto familyRange = read.Range(form.familyFrom, form.familyTo, form.familyStep, 1.0);

@@ -12,6 +12,7 @@
 
 #include "app/compute.hpp"
 #include "app/problem_sweep.hpp"
+#include "app/probe_form.hpp"
 #include "app/units.hpp"
 
 namespace veldo {
@@ -40,6 +41,7 @@ struct LayeredForm {
   std::string sweepPath = "lift_off", from = "0.1", to = "1.0", step = "0.1";
   std::string familyPath;  // "": no family
   std::string familyFrom = "0.1", familyTo = "0.5", familyStep = "0.1";
+  ProbeTexts probe;  // the probe editor's coils (none: the coil group's coil alone)
 };
 
 // The form a layered group starts with: aluminium over steel-like backing for the plate, a
@@ -56,7 +58,8 @@ struct PathInfo {
 // Every parameter a sweep may take for the geometry and number of layers, in the window's
 // order: frequency, lift-off or radius, the coil, the layers from the coil's side. With
 // `family`, those a family may take (the turns N are a whole number: not a family).
-std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family = false, const Units& units = {});
+std::vector<PathInfo> SweepablePaths(Geometry g, std::size_t layers, bool family = false, const Units& units = {},
+                                     std::size_t coils = 1);
 // The unit and SI factor of a path ("mm" and 0.001 for lengths in the default units).
 std::string PathUnit(std::string_view path, const Units& units = {});
 double PathFactor(std::string_view path, const Units& units = {});

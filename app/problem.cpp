@@ -112,18 +112,45 @@ std::optional<std::string> ProblemRefusal(const Problem& p) {
   return std::nullopt;
 }
 
+namespace {
+
+// The coil a path names ("coil." the first, "coils.K." coil K from 0) and the member's name.
+Coil* CoilOfPath(Problem& p, std::string_view path, std::string_view& member) {
+  if (path.starts_with("coil.") && !p.probe.coils.empty()) {
+    member = path.substr(5);
+    return &p.probe.coils.front();
+  }
+  if (!path.starts_with("coils.")) return nullptr;
+  const std::string_view rest = path.substr(6);
+  std::size_t k = 0;
+  const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), k);
+  if (ec != std::errc() || end == rest.data() || k >= p.probe.coils.size() || end == rest.data() + rest.size() ||
+      *end != '.')
+    return nullptr;
+  member = std::string_view(end + 1, static_cast<std::size_t>(rest.data() + rest.size() - end - 1));
+  return &p.probe.coils[k];
+}
+
+}  // namespace
+
+int* CoilTurns(Problem& p, std::string_view path) {
+  std::string_view m;
+  Coil* c = CoilOfPath(p, path, m);
+  return c != nullptr && m == "N" ? &c->N : nullptr;
+}
+
 double* Parameter(Problem& p, std::string_view path) {
   if (path == "f") return &p.f;
   if (path == "lift_off") return p.conductor.geometry == Geometry::Plate ? &p.conductor.position : nullptr;
   if (path == "radius") return p.conductor.geometry != Geometry::Plate ? &p.conductor.position : nullptr;
-  if (path.starts_with("coil.") && !p.probe.coils.empty()) {
-    Coil& c = p.probe.coils.front();
-    const std::string_view m = path.substr(5);
-    if (m == "R1") return &c.R1;
-    if (m == "R2") return &c.R2;
-    if (m == "L") return &c.L;
-    if (m == "z") return &c.z;
-    if (m == "x") return &c.x;
+  std::string_view member;
+  if (Coil* coil = CoilOfPath(p, path, member)) {
+    Coil& c = *coil;
+    if (member == "R1") return &c.R1;
+    if (member == "R2") return &c.R2;
+    if (member == "L") return &c.L;
+    if (member == "z") return &c.z;
+    if (member == "x") return &c.x;
     return nullptr;
   }
   if (path.starts_with("layers.")) {
@@ -141,8 +168,8 @@ double* Parameter(Problem& p, std::string_view path) {
 }
 
 std::optional<double> ParameterValue(const Problem& p, std::string_view path) {
-  if (path == "coil.N") return p.probe.coils.empty() ? std::nullopt : std::optional<double>(p.probe.coils.front().N);
   Problem copy = p;
+  if (const int* n = CoilTurns(copy, path)) return *n;
   if (const double* v = Parameter(copy, path)) return *v;
   return std::nullopt;
 }

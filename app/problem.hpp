@@ -32,8 +32,11 @@ std::optional<std::string> ProblemRefusal(const Problem& p);
 
 // A parameter by its path: "f", "coil.N", "coil.R1", "coil.R2", "coil.L", "coil.z", "coil.x",
 // "lift_off" (a plate) or "radius" (a tube or rod), "layers.K.thickness", "layers.K.sigma",
-// "layers.K.mur" with K counted from 0 at the surface. Nothing when the path names nothing of `p`.
+// "layers.K.mur" with K counted from 0 at the surface; "coils.K.R1" ... "coils.K.x" of coil K
+// (from 0; "coil." is coil 0). Nothing when the path names nothing of `p`.
 double* Parameter(Problem& p, std::string_view path);
+// The turns a path names ("coil.N", "coils.K.N"), or nothing.
+int* CoilTurns(Problem& p, std::string_view path);
 std::optional<double> ParameterValue(const Problem& p, std::string_view path);
 
 // The message for a path that names nothing of a problem.

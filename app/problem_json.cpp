@@ -56,13 +56,21 @@ struct Reader {
 
 std::string ProblemToJson(const ProblemSweep& s) {
   json coils = json::array();
-  for (const Coil& c : s.problem.probe.coils)
+  const Probe& pr = s.problem.probe;
+  const std::vector<CoilRole>& roles = s.wiring.roles;
+  for (std::size_t i = 0; i < pr.coils.size(); ++i) {
+    const Coil& c = pr.coils[i];
     coils.push_back({{"N", c.N}, {"R1", c.R1}, {"R2", c.R2}, {"L", c.L}, {"z", c.z}, {"x", c.x},
                      {"axis", c.axis == CoilAxis::Parallel ? "parallel" : "normal"}});
+    if (i < roles.size()) coils.back()["role"] = RoleName(roles[i]);
+  }
+  json probe = {{"coils", coils}};
+  if (!roles.empty()) probe["connection"] = ConnectionName(s.wiring.connection);
+  if (pr.drive != 0 || pr.pickup != 0) probe["drive"] = pr.drive, probe["pickup"] = pr.pickup;
   json layers = json::array();
   for (const Layer& l : s.problem.conductor.layers)
     layers.push_back({{"thickness", Number(l.thickness)}, {"sigma", l.sigma}, {"mur", l.mur}});
-  json j = {{"probe", {{"coils", coils}}},
+  json j = {{"probe", probe},
             {"conductor", {{"geometry", GeometryName(s.problem.conductor.geometry)},
                            {"position", s.problem.conductor.position},
                            {"layers", layers}}},
@@ -98,7 +106,27 @@ std::optional<ProblemSweep> ProblemFromJson(std::string_view text, std::string& 
     if (*axis != "normal" && *axis != "parallel") return error = path + ".axis: \"normal\" or \"parallel\" is required", std::nullopt;
     p.probe.coils.push_back(Coil{static_cast<int>(*N), *R1, *R2, *L, *z, *x,
                                  *axis == "parallel" ? CoilAxis::Parallel : CoilAxis::Normal});
+    if (c.contains("role")) {
+      const auto role = r.Text(c, path, "role", true);
+      if (!error.empty()) return std::nullopt;
+      const auto named = RoleNamed(*role);
+      if (!named) return error = path + ".role: \"drive\", \"pickup\" or \"both\" is required", std::nullopt;
+      s.wiring.roles.push_back(*named);
+    }
   }
+  if (!s.wiring.roles.empty() && s.wiring.roles.size() != p.probe.coils.size())
+    return error = "probe.coils: every coil or none has a role", std::nullopt;
+  const auto connection = r.Text(*probe, "probe", "connection", false, "absolute");
+  const auto drive = r.Real(*probe, "probe", "drive", false), pickup = r.Real(*probe, "probe", "pickup", false);
+  if (!error.empty()) return std::nullopt;
+  const auto wired = ConnectionNamed(*connection);
+  if (!wired) return error = "probe.connection: \"absolute\", \"transmit-receive\", \"differential\" or "
+                             "\"differential transmit-receive\" is required", std::nullopt;
+  s.wiring.connection = *wired;
+  for (const double v : {*drive, *pickup})
+    if (!(v >= 0 && v < static_cast<double>(p.probe.coils.size())) || v != std::trunc(v))
+      return error = "probe.drive, probe.pickup: the number of a coil from 0 is required", std::nullopt;
+  p.probe.drive = static_cast<std::size_t>(*drive), p.probe.pickup = static_cast<std::size_t>(*pickup);
   const json* conductor = r.Member(j, "problem", "conductor", true);
   if (!error.empty()) return std::nullopt;
   const auto geometry = r.Text(*conductor, "conductor", "geometry", true);

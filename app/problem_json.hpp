@@ -10,6 +10,9 @@
 //    "sweep": {"path": "lift_off", "from": 0.0001, "to": 0.001, "step": 0.0001, "per_decade": false},
 //    "family": {"path": "layers.0.sigma", "values": [1e7, 2e7]}}
 //
+// A probe of several coils may give each coil a "role" ("drive", "pickup", "both") and the probe
+// a "connection" (app/probe_connection.hpp's names), or the numbers of its "drive" and "pickup"
+// coils (from 0; both 0 when left out).
 // "sweep" and "family" may be left out (one point at the fixed values; no family); "z", "x",
 // "axis" and "mur" default to 0, 0, "normal" and 1. With "per_decade" true, "step" is the number
 // of points per decade.

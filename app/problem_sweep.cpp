@@ -5,6 +5,7 @@
 
 #include "app/format.hpp"
 #include "app/fp_guard.hpp"
+#include "app/probe_connection.hpp"
 #include "models/models.hpp"
 
 namespace veldo {
@@ -15,17 +16,19 @@ constexpr long double kTwoPi = 6.28318530717958647703L;
 // Points evaluated between two looks at the stop request and two outputs.
 constexpr int kBlock = 64;
 
+// The probe in air: the drive's reactance and inductance (the normalisation) and the reading's.
 struct AirCoil {
-  double X0 = 0, L0 = 0;
+  double X0 = 0, L0 = 0, Xair = 0, Lair = 0;
   int Ier = 0;
   FpFault fault = FpFault::None;
 };
 
-AirCoil InAir(const Coil& c, double f, double Acc) {
+AirCoil InAir(const Probe& probe, std::span<const ProbeTerm> terms, double f, double Acc) {
   AirCoil a;
   a.fault = RunGuarded([&] {
-    AirCoilReactance(c.N, c.R1, c.R2, c.L, f, Acc, a.X0, a.Ier);
-    a.L0 = static_cast<double>(a.X0 / (kTwoPi * f));
+    const AirReading r = ReadingInAir(probe, terms, f, Acc);
+    a.X0 = r.X0, a.L0 = r.L0, a.Xair = r.Xair, a.Ier = r.Ier;
+    a.Lair = static_cast<double>(a.Xair / (kTwoPi * f));
   });
   return a;
 }
@@ -43,6 +46,9 @@ std::optional<std::array<std::string, 3>> SplitSweepText(std::string_view text) 
 }
 
 ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int threads, std::stop_token stop) {
+  const WiringTerms wiring = TermsOf(s.wiring, s.problem.probe);
+  if (wiring.refusal) return out.ShowMessage(MessageKind::Plain, *wiring.refusal), ComputeStatus::Rejected;
+  const std::vector<ProbeTerm>& terms = wiring.terms;
   const std::vector<double> family = s.family.empty() ? std::vector<double>{0.0} : s.familyValues;
   // Every point of every curve, checked before any work.
   std::vector<std::vector<Problem>> curves;
@@ -56,10 +62,11 @@ ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int thr
     std::vector<Problem> points(static_cast<std::size_t>(s.range.count), base);
     for (int i = 0; i < s.range.count; ++i) {
       Problem& p = points[static_cast<std::size_t>(i)];
-      double* target = s.path == "coil.N" ? nullptr : Parameter(p, s.path);
-      if (s.path == "coil.N" && !p.probe.coils.empty()) {
+      int* turns = CoilTurns(p, s.path);
+      double* target = turns != nullptr ? nullptr : Parameter(p, s.path);
+      if (turns != nullptr) {
         const double n = s.range.Value(i);
-        p.probe.coils.front().N = n == std::trunc(n) && n >= 1 && n <= 2147483647.0 ? static_cast<int>(n) : 0;
+        *turns = n == std::trunc(n) && n >= 1 && n <= 2147483647.0 ? static_cast<int>(n) : 0;
       } else if (target == nullptr) {
         out.ShowMessage(MessageKind::Plain, UnknownParameterMessage(s.path));
         return ComputeStatus::Rejected;
@@ -82,8 +89,7 @@ ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int thr
     return ComputeStatus::Rejected;
   }
 
-  const Coil& coil = s.problem.probe.coils.front();
-  const AirCoil air = InAir(coil, s.problem.f, s.Acc);
+  const AirCoil air = InAir(s.problem.probe, terms, s.problem.f, s.Acc);
   if (air.fault != FpFault::None) {
     out.ShowMessage(MessageKind::Error, ErrorBoxText(FpFaultText(air.fault)));
     return ComputeStatus::Fault;
@@ -92,7 +98,7 @@ ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int thr
   out.SetAirCoilLabels(LabelNumberText(air.X0), LabelNumberText(air.L0));
   out.SetProgressPosition(0);
   out.SetProgressMaximum(s.range.count * static_cast<int>(curves.size()));
-  const bool coilSwept = s.path.starts_with("coil.") || s.family.starts_with("coil.");
+  const bool coilSwept = s.path.starts_with("coil") || s.family.starts_with("coil");
 
   int pointsShort = 0, pointsTotal = 0;
   ComputeStatus status = ComputeStatus::Completed;
@@ -106,18 +112,20 @@ ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int thr
       const int end = std::min(s.range.count, begin + kBlock);
       const std::span<const Problem> block(points.data() + begin, static_cast<std::size_t>(end - begin));
       std::vector<Impedance> z(block.size());
-      const std::vector<Refusal> faults = EvaluateProblems(block, s.Acc, z, threads, s.engine);
+      const std::vector<Refusal> faults = EvaluateReadings(block, terms, s.Acc, z, threads, s.engine);
       for (int i = begin; i < end; ++i) {
         const Problem& p = points[static_cast<std::size_t>(i)];
         const bool faulted = !faults.empty() && faults.front().index == static_cast<std::size_t>(i - begin);
         AirCoil here = air;
-        if (!faulted && coilSwept) here = InAir(p.probe.coils.front(), p.f, s.Acc);
-        double X0 = here.X0, x = 0, y = 0;
+        if (!faulted && coilSwept) here = InAir(p.probe, terms, p.f, s.Acc);
+        double X0 = here.X0, Xair = here.Xair, x = 0, y = 0;
         const FpFault fault = faulted ? FpFault::Overflow : here.fault != FpFault::None ? here.fault : RunGuarded([&] {
-          if (p.f != s.problem.f || coilSwept)
+          if (p.f != s.problem.f || coilSwept) {
             X0 = static_cast<double>(static_cast<long double>(here.L0) * kTwoPi * p.f);
+            Xair = static_cast<double>(static_cast<long double>(here.Lair) * kTwoPi * p.f);
+          }
           x = z[static_cast<std::size_t>(i - begin)].dR / X0;
-          y = (z[static_cast<std::size_t>(i - begin)].dX + X0) / X0;
+          y = (z[static_cast<std::size_t>(i - begin)].dX + Xair) / X0;
         });
         if (fault != FpFault::None) {
           out.ShowMessage(MessageKind::Error,

@@ -12,6 +12,7 @@
 
 #include "app/compute.hpp"
 #include "app/output.hpp"
+#include "app/probe_connection.hpp"
 #include "app/problem.hpp"
 #include "app/sweep.hpp"
 
@@ -32,12 +33,15 @@ struct ProblemSweep {
   std::vector<double> familyValues;
   Rgb colour = kBlue;
   Engine engine = Engine::Adaptive;  // how the points are computed (app/batch.hpp)
+  ProbeWiring wiring;                // what the instrument reads (no roles: the probe's drive to its pickup)
 };
 
 // Runs the sweep: checks every point (a refused one ends the command with its message before
 // any work), computes the coil in air at the fixed frequency and shows it, then outputs one curve
-// per family value. Points are normalised by the coil's reactance in air at their own frequency
-// and coil (2 pi f L0; L0 is computed again per point only when a coil parameter is swept). The
+// per family value. Points are normalised by the drive's reactance in air at their own frequency
+// and coil (2 pi f L0; L0 is computed again per point only when a coil parameter is swept):
+// x = dR / X0, y = (dX + Xair) / X0 with Xair the reading's reactance in air (X0 itself for an
+// absolute reading). A wiring whose roles do not give its connection its coils is refused first. The
 // points run on `threads` threads in blocks, output in order; a stop request is seen between
 // blocks. A floating-point fault ends the command at its point with the fault's message.
 ComputeStatus RunProblemSweep(const ProblemSweep& sweep, ComputeOutput& out, int threads = 1,

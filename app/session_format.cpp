@@ -438,6 +438,9 @@ std::string WriteSession(const Session& s) {
     root["layered"] = tables;
   }
   if (s.units != Units{}) root["units"] = UnitsObject(s.units);
+  // The probes and the instrument display in their own members, in their JSON form.
+  if (!s.probes.empty()) root["probes"] = Json::parse(ProbesToJson(s.probes));
+  if (s.instrument) root["instrument"] = Json::parse(InstrumentToJson(*s.instrument));
   std::string text;
   AppendValue(text, root, 0);
   return text + "\n";
@@ -485,7 +488,7 @@ SessionRead ReadSession(const std::string& bytes) {
     }
     s.selected.push_back(selected[i].get<std::string>());
   }
-  s.view = check.Int(root, "", "view", 0, 3);
+  s.view = check.Int(root, "", "view", 0, kChartViews - 1);
   const Json& axes = check.Object(root, "", "axes");
   if (!check.Failed()) {
     s.x = check.Axis(axes, "axes", "x");
@@ -518,6 +521,23 @@ SessionRead ReadSession(const std::string& bytes) {
     }
   }
   if (!check.Failed()) s.units = ReadUnits(check, root, "");
+  // The member's own reader names the wrong member as "path: why".
+  auto embedded = [&](const char* name, auto read) {
+    if (check.Failed() || !Has(root, name)) return;
+    std::string error;
+    if (!read(At(root, name).dump(), error))
+      check.Fail("the member '" + error.substr(0, error.find(':')) + "' is wrong:" + error.substr(error.find(':') + 1));
+  };
+  embedded("probes", [&](const std::string& text, std::string& error) {
+    auto probes = ProbesFromJson(text, error);
+    if (probes) s.probes = std::move(*probes);
+    return probes.has_value();
+  });
+  embedded("instrument", [&](const std::string& text, std::string& error) {
+    auto instrument = InstrumentFromJson(text, error);
+    if (instrument) s.instrument = *instrument;
+    return instrument.has_value();
+  });
   if (check.Failed()) return {std::nullopt, check.Error()};
   return {std::move(s), {}};
 }

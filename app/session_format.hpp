@@ -12,7 +12,9 @@
 
 #include "app/axis_state.hpp"
 #include "app/curve_record.hpp"
+#include "app/instrument.hpp"
 #include "app/layered_form.hpp"
+#include "app/probe_form.hpp"
 #include "app/units.hpp"
 
 namespace veldo {
@@ -41,6 +43,10 @@ struct Session {
   std::vector<CurveRecord> curves;
   std::vector<LayeredTable> tables;  // version 2: one per layered group
   Units units;                       // version 2: the layered groups' units
+  // The probe editors (by geometry name) and the instrument display. Absent members: one coil
+  // per geometry, the display off.
+  std::vector<std::pair<std::string, ProbeTexts>> probes;
+  std::optional<InstrumentSettings> instrument;
 };
 
 // The session as a JSON document (UTF-8).

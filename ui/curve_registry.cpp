@@ -48,7 +48,7 @@ QList<QPointF> CurveRegistry::ViewPoints(const CurveRecord& r, std::size_t from)
   QList<QPointF> points;
   for (std::size_t i = from; i < r.points.size(); ++i) {
     double x = 0, y = 0;
-    if (ViewPoint(r, r.points[i], view_, log, x, y)) points.append(QPointF(x, y));
+    if (ViewPoint(r, r.points[i], view_, log, x, y, &instrument_)) points.append(QPointF(x, y));
   }
   return points;
 }
@@ -59,7 +59,7 @@ void CurveRegistry::Append(const std::vector<CurvePoint>& points) {
   const std::size_t from = r.points.size();
   const bool logBefore = LogSweep();
   r.points.insert(r.points.end(), points.begin(), points.end());
-  if (view_ >= ChartView::Resistance && LogSweep() != logBefore) {
+  if (AgainstSwept(view_) && LogSweep() != logBefore) {
     Redraw();  // the swept-parameter axis turns logarithmic or back
     return;
   }
@@ -103,12 +103,17 @@ void CurveRegistry::SetLabel(int i, const std::string& label) {
 void CurveRegistry::SetVisible(int i, bool visible) {
   records_[static_cast<std::size_t>(i)].visible = visible;
   series_[static_cast<std::size_t>(i)]->setVisible(visible);
-  if (view_ >= ChartView::Resistance) Redraw();  // the axis may turn logarithmic or back
+  if (AgainstSwept(view_)) Redraw();  // the axis may turn logarithmic or back
 }
 
 void CurveRegistry::Clear(int i) {
   records_[static_cast<std::size_t>(i)].points.clear();
   series_[static_cast<std::size_t>(i)]->clear();
+}
+
+void CurveRegistry::SetInstrument(const DisplayTransform& t) {
+  instrument_ = t;
+  if (view_ == ChartView::Instrument) Redraw();
 }
 
 void CurveRegistry::SetView(ChartView view) {

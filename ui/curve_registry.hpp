@@ -61,6 +61,9 @@ public:
   // What the chart shows of every curve.
   ChartView View() const { return view_; }
   void SetView(ChartView view);
+  // The instrument display's transform (redrawn when it is the view), and it.
+  void SetInstrument(const DisplayTransform& t);
+  const DisplayTransform* Instrument() const { return &instrument_; }
   // Whether the chart's swept-parameter views use a logarithmic axis: every visible curve
   // with points is a logarithmic sweep.
   bool LogSweep() const;
@@ -88,6 +91,7 @@ private:
   std::vector<CurveRecord> records_;  // one per series in use
   std::size_t inUse_ = 0;
   ChartView view_ = ChartView::ImpedancePlane;
+  DisplayTransform instrument_;
 
   // The points of a record in the current view.
   QList<QPointF> ViewPoints(const CurveRecord& r, std::size_t from) const;

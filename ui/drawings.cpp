@@ -26,12 +26,12 @@ void Label(QPainter& p, double x, double y, const QString& text) {
   p.drawText(QPointF(x, y), text);
 }
 
-// One cross-section of the winding: blue, back-diagonal hatching.
-void Winding(QPainter& p, const QRectF& r) {
-  p.setPen(QPen(kCoilBlue, 1));
+// One cross-section of the winding: blue (a pickup's red), back-diagonal hatching.
+void Winding(QPainter& p, const QRectF& r, const QColor& colour = kCoilBlue) {
+  p.setPen(QPen(colour, 1));
   p.setBrush(Qt::white);
   p.drawRect(r);
-  p.setBrush(QBrush(kCoilBlue, Qt::BDiagPattern));
+  p.setBrush(QBrush(colour, Qt::BDiagPattern));
   p.drawRect(r);
 }
 
@@ -314,6 +314,32 @@ void LayerNumber(QPainter& p, const QRectF& r, std::size_t k) {
   p.drawText(r, Qt::AlignCenter, QString::number(k + 1));
 }
 
+// The probe's other coils beside coil 1 (drawn by the geometry, its lower face at `coil1Bottom`),
+// at the same scale: each winding's section at its z along the axis and, over a plate, its offset
+// x; a pickup in red. Every coil is numbered with its role: D (drive), P (pickup), D/P (both).
+void ProbeCoils(QPainter& p, const LayeredForm& f, double scale, double coil1Bottom, double coil1Right) {
+  const ProbeTexts& t = f.probe;
+  if (IsSingleCoil(t)) return;
+  const double z1 = Mm(t.coils.front().z, 0);
+  auto roleText = [](CoilRole r) { return r == CoilRole::Drive ? "D" : r == CoilRole::Pickup ? "P" : "D/P"; };
+  const QColor pickupRed(200, 0, 0);
+  for (std::size_t k = 0; k < t.coils.size(); ++k) {
+    const CoilTexts& c = t.coils[k];
+    const QString label = QString("%1 %2").arg(k + 1).arg(roleText(c.role));
+    if (k == 0) {
+      Label(p, coil1Right + 14, coil1Bottom - 2, label);
+      continue;
+    }
+    const double r2 = Mm(c.R2, 4), r1 = std::min(Mm(c.R1, 2), r2), h = std::max(Mm(c.L, 1) * scale, 3.0);
+    const double x = f.geometry == Geometry::Plate ? Mm(c.x, 0) * scale : 0;
+    const double bottom = coil1Bottom - (Mm(c.z, 0) - z1) * scale;
+    const QColor colour = c.role == CoilRole::Pickup ? pickupRed : kCoilBlue;
+    Winding(p, QRectF(kAxisX + x - r2 * scale, bottom - h, (r2 - r1) * scale, h), colour);
+    Winding(p, QRectF(kAxisX + x + r1 * scale, bottom - h, (r2 - r1) * scale, h), colour);
+    Label(p, kAxisX + x + r2 * scale + 4, bottom - h / 2 + 4, label);
+  }
+}
+
 void StackPlate(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
   const double r2 = Mm(c.R2, 4), r1 = std::min(Mm(c.R1, 2), r2), l = Mm(c.L, 1);
   const double scale = 70 / std::max(r2, 1e-9);  // the coil's outer radius 70 px
@@ -335,6 +361,7 @@ void StackPlate(QPainter& p, const LayeredForm& f, const CoilPicture& c, double 
   SymmetryAxis(p, coilTop - 15, y);
   CoilSection(p, coilTop, r1 * scale, r2 * scale, coilH);
   VerticalDimension(p, 40, coilTop + coilH, surface, "LO");
+  ProbeCoils(p, f, scale, coilTop + coilH, kAxisX + r2 * scale);
 }
 
 void StackTube(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
@@ -356,6 +383,7 @@ void StackTube(QPainter& p, const LayeredForm& f, const CoilPicture& c, double b
   SymmetryAxis(p, top - 5, bottom + 5);
   CoilSection(p, coilTop, r1 * scale, r2 * scale, coilH);
   Radius(p, top + 30, kAxisX + 75, "R");
+  ProbeCoils(p, f, scale, coilTop + coilH, kAxisX + r2 * scale);
 }
 
 void StackRod(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bottom) {
@@ -376,6 +404,7 @@ void StackRod(QPainter& p, const LayeredForm& f, const CoilPicture& c, double bo
   Winding(p, QRectF(kAxisX - r2 * scale, coilTop, (r2 - r1) * scale, coilH));
   Winding(p, QRectF(kAxisX + r1 * scale, coilTop, (r2 - r1) * scale, coilH));
   Radius(p, top + 45, kAxisX + radius, "R");
+  ProbeCoils(p, f, scale, coilTop + coilH, kAxisX + r2 * scale);
 }
 
 }  // namespace

@@ -195,6 +195,12 @@ void LayeredGroup::MoveLayer(int by) {
 
 void LayeredGroup::SelectCell(int row, int column) { Layers->setCurrentCell(row, column); }
 
+void LayeredGroup::SetCoilCount(std::size_t coils) {
+  if (coils == coils_) return;
+  coils_ = coils;
+  FillPaths(SweepPath->currentData().toString().toStdString(), FamilyPath->currentData().toString().toStdString());
+}
+
 // The table from the texts; the last row's thickness shows the unbounded layer and is not edited.
 void LayeredGroup::FillTable(int selectRow) {
   const std::string sweep = SweepPath->currentData().toString().toStdString();
@@ -223,11 +229,11 @@ void LayeredGroup::FillTable(int selectRow) {
 void LayeredGroup::FillPaths(const std::string& sweep, const std::string& family) {
   filling_ = true;
   SweepPath->clear();
-  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), false, units_))
+  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), false, units_, coils_))
     SweepPath->addItem(PathText(p), Q(p.path));
   FamilyPath->clear();
   FamilyPath->addItem("No family", QString());
-  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), true, units_))
+  for (const PathInfo& p : SweepablePaths(geometry_, rows_.size(), true, units_, coils_))
     FamilyPath->addItem(PathText(p), Q(p.path));
   SweepPath->setCurrentIndex(std::max(SweepPath->findData(Q(sweep)), 0));
   FamilyPath->setCurrentIndex(std::max(FamilyPath->findData(Q(family)), 0));

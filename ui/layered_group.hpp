@@ -43,6 +43,8 @@ public:
   int LayerCount() const { return static_cast<int>(rows_.size()); }
   // Selects a cell; its parameter becomes the swept one.
   void SelectCell(int row, int column);
+  // The probe's number of coils, which names the coil parameters in the two lists.
+  void SetCoilCount(std::size_t coils);
 
   QTableWidget* Layers = nullptr;
   QPushButton *AddButton = nullptr, *RemoveButton = nullptr, *UpButton = nullptr, *DownButton = nullptr;
@@ -66,6 +68,7 @@ private:
   bool filling_ = false;
   Units units_;
   std::string coilR1_, coilR2_;  // the coil's texts the scales were last shown for
+  std::size_t coils_ = 1;
 };
 
 }  // namespace veldo

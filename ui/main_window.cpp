@@ -31,7 +31,9 @@
 #include "ui/curve_list.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/drawings.hpp"
+#include "ui/instrument_view.hpp"
 #include "ui/layered_group.hpp"
+#include "ui/probe_editor.hpp"
 #include "ui/messages.hpp"
 #include "ui/number_text.hpp"
 #include "ui/window_output.hpp"
@@ -122,7 +124,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   for (const Geometry g : {Geometry::Plate, Geometry::Tube, Geometry::Rod}) {
     auto* group = new LayeredGroup(g, this);
     group->Changed = [this] { UpdateStackDrawing(); };
-    LayeredGroups[static_cast<std::size_t>(CaseOfGeometry(g) - kLayeredPlateCase)] = group;
+    const auto k = static_cast<std::size_t>(CaseOfGeometry(g) - kLayeredPlateCase);
+    LayeredGroups[k] = group;
+    auto* probe = new ProbeEditor(g, group);
+    static_cast<QGridLayout*>(group->layout())->addWidget(probe, 7, 0, 1, 4);
+    probe->Changed = [this, k] { ProbeChanged(k); };
+    probe->FirstCoilEdited = [this](int column, const std::string& text) {
+      static constexpr const char* kNames[4] = {"EditN", "Editr1", "Editr2", "Editl"};
+      GBcoil->findChild<QLineEdit*>(kNames[column])->setText(Q(text));
+    };
+    probe->CellSelected = [group](const std::string& path) {
+      const int i = group->SweepPath->findData(Q(path));
+      if (i >= 0) group->SweepPath->setCurrentIndex(i);
+    };
+    ProbeEditors[k] = probe;
     left->addWidget(group);
   }
   left->addStretch(1);
@@ -418,6 +433,9 @@ QWidget* TForm1::CreateViews() {
   tabRow->addStretch(1);
   tabRow->addWidget(ChartViewSelector);
   layout->addLayout(tabRow);
+  InstrumentPanel1 = new InstrumentPanel(TabControl1);
+  InstrumentPanel1->hide();
+  layout->addWidget(InstrumentPanel1);
   // The tab control's page: every drawing and the chart share one cell; the handlers decide
   // which of them is visible.
   auto* page = new QWidget(TabControl1);
@@ -465,8 +483,9 @@ void TForm1::ConnectEvents() {
   connect(LayeredPlate1, &QAction::triggered, this, &TForm1::LayeredPlate1Click);
   connect(Tube1, &QAction::triggered, this, &TForm1::Tube1Click);
   connect(Rod1, &QAction::triggered, this, &TForm1::Rod1Click);
-  for (const char* name : {"Editr1", "Editr2", "Editl"})
-    connect(GBcoil->findChild<QLineEdit*>(name), &QLineEdit::textChanged, this, [this] { UpdateStackDrawing(); });
+  for (const char* name : {"EditN", "Editr1", "Editr2", "Editl"})
+    connect(GBcoil->findChild<QLineEdit*>(name), &QLineEdit::textChanged, this, &TForm1::CoilGroupChanged);
+  InstrumentPanel1->Changed = [this] { UpdateInstrument(); };
   connect(TabControl1Tabs, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
   connect(About1, &QAction::triggered, this, &TForm1::About1Click);
   connect(New1, &QAction::triggered, this, &TForm1::New1Click);
@@ -504,7 +523,21 @@ void TForm1::UpdateStackDrawing() {
   if (g == nullptr) return;
   auto text = [this](const char* name) { return GBcoil->findChild<QLineEdit*>(name)->text().toStdString(); };
   g->ShowScales(text("Editr1"), text("Editr2"));
-  StackDrawing->SetStack(g->Form(), CoilPicture{text("Editr1"), text("Editr2"), text("Editl")});
+  LayeredForm form = g->Form();
+  form.probe = ProbeEditors[static_cast<std::size_t>(testCase_ - kLayeredPlateCase)]->Texts();
+  StackDrawing->SetStack(form, CoilPicture{text("Editr1"), text("Editr2"), text("Editl")});
+}
+
+void TForm1::CoilGroupChanged() {
+  auto text = [this](const char* name) { return GBcoil->findChild<QLineEdit*>(name)->text().toStdString(); };
+  for (ProbeEditor* e : ProbeEditors) e->SetFirstCoil({text("EditN"), text("Editr1"), text("Editr2"), text("Editl")});
+  UpdateStackDrawing();
+}
+
+void TForm1::ProbeChanged(std::size_t group) {
+  const ProbeTexts t = ProbeEditors[group]->Texts();
+  LayeredGroups[group]->SetCoilCount(IsSingleCoil(t) ? 1 : t.coils.size());
+  UpdateStackDrawing();
 }
 
 int TForm1::ActiveTab() const { return TabControl1Tabs->currentIndex(); }
@@ -561,7 +594,8 @@ void TForm1::ButtonComputeClick() {
 // message ends the command before it starts); the worker runs the sweep.
 void TForm1::ComputeLayered() {
   const LayeredGroup& group = *CurrentLayeredGroup();
-  const LayeredForm form = group.Form();
+  LayeredForm form = group.Form();
+  form.probe = ProbeEditors[static_cast<std::size_t>(testCase_ - kLayeredPlateCase)]->Texts();
   auto inputs = SnapshotInputs(*this);
   CurveRecord head;
   head.testCase = testCase_;

@@ -16,6 +16,7 @@
 
 #include "ui/axes_limits.hpp"
 #include "ui/problem_sweep_qt.hpp"
+#include "app/instrument.hpp"
 #include "ui/compute_run.hpp"
 #include "ui/curve_registry.hpp"
 #include "ui/session.hpp"
@@ -38,7 +39,9 @@ class QTabBar;
 namespace veldo {
 
 class CurveList;
+class InstrumentPanel;
 class LayeredGroup;
+class ProbeEditor;
 class TStackDrawing;
 class ImpedanceChartView;
 class MessageSink;
@@ -135,7 +138,9 @@ public:
   std::array<QGroupBox*, 9> CaseGroups{};  // GBpr1 ... GBvpr1, by TestCase - 1
   std::array<TDrawing*, 9> Drawings{};     // Ppr1 ... Pvpr1, by TestCase - 1
   std::array<LayeredGroup*, 3> LayeredGroups{};  // GBlp, GBlt, GBlr, by TestCase - 10
+  std::array<ProbeEditor*, 3> ProbeEditors{};    // PElp, PElt, PElr: the probe of each layered group
   TStackDrawing* StackDrawing = nullptr;         // Pstack: the drawing of the layered geometries
+  InstrumentPanel* InstrumentPanel1 = nullptr;   // the instrument display's settings, over the chart in that view
   // The input group of the selected layered geometry, or null.
   LayeredGroup* CurrentLayeredGroup() const;
   QWidget* TabControl1 = nullptr;
@@ -179,6 +184,14 @@ private:
   void ComputeLayered();
   void UpdateStackDrawing();
   void ShowCoilUnits();
+  // The probe editors' coil 1 follows the coil group; the sweep lists follow the probe.
+  void CoilGroupChanged();
+  void ProbeChanged(std::size_t group);
+  // The instrument display's transform from its settings (the lift-off direction computed when
+  // they ask for it); a setting that cannot be used gives its message and leaves the display as it was.
+  void UpdateInstrument();
+  // The display's settings for the headers of exports: "" unless the chart shows the display.
+  std::string InstrumentHeader() const;
   void DeleteAllCurves();
   // Re-ranges the axes to the data (or their manual limits).
   void RescaleAxes();
@@ -198,6 +211,8 @@ private:
   bool settings_ = false;
   bool listOpened_ = false;  // the curve list has been given room
   QString lastTooltip_;
+  InstrumentSettings instrument_;  // the settings the display's transform was made from
+  double instrumentAngle_ = 0;     // the rotation in use [degrees]
 
   ComputeCommand computeCommand_;
   ProblemCommand problemCommand_;

@@ -3,7 +3,8 @@
 // which is also written as the metafile File > Save As makes; then a tour of the workbench: two
 // logarithmic frequency sweeps in each view of the chart with the curve list beside it, and the
 // tooltip of a point; and the layered geometries: a plate's family of conductivity curves at five
-// lift-offs, a tube's stack drawn from its layers.
+// lift-offs, a tube's stack drawn from its layers; a driver-pickup probe over a coated plate, its
+// drawing and its coating-thickness curves at three lift-offs in the instrument display.
 // Usage: veldo-screenshots OUTPUT_DIR
 #include <QApplication>
 #include <QComboBox>
@@ -23,7 +24,9 @@
 #include "ui/dialogs.hpp"
 #include "ui/layered_group.hpp"
 #include "ui/main_window.hpp"
+#include "ui/instrument_view.hpp"
 #include "ui/messages.hpp"
+#include "ui/probe_editor.hpp"
 
 namespace {
 
@@ -102,7 +105,7 @@ int main(int argc, char** argv) {
   form.Splitter1->setSizes({520, 340});
   const char* views[] = {"tour-1-impedance-plane.png", "tour-2-impedance-change.png",
                          "tour-3-resistance-vs-frequency.png", "tour-4-inductance-vs-frequency.png"};
-  for (int v = 0; v < veldo::kChartViews; ++v) {
+  for (int v = 0; v < static_cast<int>(std::size(views)); ++v) {
     form.SetView(static_cast<veldo::ChartView>(v));
     ok = Save(form, dir, views[v]) && ok;
   }
@@ -158,5 +161,38 @@ int main(int argc, char** argv) {
   form.WaitForCompute();
   form.TabControl1Tabs->setCurrentIndex(0);
   ok = Save(form, dir, "tour-tube.png") && ok;
+
+  // A reflection probe: a pickup inside the drive coil, over aluminium with a 0.1 mm coat of a
+  // poorer conductor; the coat's thickness swept at three lift-offs.
+  form.New1Click();
+  form.OKBottomDlg->Proceed();
+  form.OKBottomDlg->hide();
+  form.LayeredPlate1Click();
+  veldo::ProbeEditor* probe = form.ProbeEditors[0];
+  veldo::ProbeTexts t = probe->Texts();
+  t.coils.front().role = veldo::CoilRole::Drive;
+  t.coils.push_back({"100", "0.5", "1.5", "0.5", "0", "0", veldo::CoilRole::Pickup});
+  t.connection = veldo::Connection::TransmitReceive;
+  probe->SetTexts(t);
+  plate = form.LayeredGroups[0];
+  plate->SetTable({{"0.1", "5.0", "1"}, {"inf", "35.4", "1"}}, "layers.0.thickness", "lift_off");
+  plate->From->setText("0");
+  plate->To->setText("0.2");
+  plate->Step->setText("0.01");
+  plate->FamilyFrom->setText("0.1");
+  plate->FamilyTo->setText("0.3");
+  plate->FamilyStep->setText("0.1");
+  form.TabControl1Tabs->setCurrentIndex(0);
+  QApplication::processEvents();  // the layout settles before the window takes its size
+  form.resize(1280, 760);
+  ok = Save(form, dir, "tour-probe.png") && ok;
+  form.ButtonComputeClick();
+  form.WaitForCompute();
+  form.TabControl1Tabs->setCurrentIndex(1);
+  form.SetView(veldo::ChartView::Instrument);
+  form.InstrumentPanel1->SetSettings({veldo::NullAt::CurveStart, 0, veldo::RotationFrom::LiftOff, 0, 0, 6});
+  form.InstrumentPanel1->Changed();
+  form.Splitter1->setSizes({760, 300});
+  ok = Save(form, dir, "tour-instrument.png") && ok;
   return ok ? 0 : 1;
 }

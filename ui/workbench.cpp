@@ -23,8 +23,11 @@
 #include "ui/chart.hpp"
 #include "ui/curve_list.hpp"
 #include "ui/main_window.hpp"
+#include "ui/messages.hpp"
 #include "ui/session.hpp"
+#include "ui/instrument_view.hpp"
 #include "ui/layered_group.hpp"
+#include "ui/probe_editor.hpp"
 
 namespace veldo {
 
@@ -91,7 +94,7 @@ void TForm1::ExportCurves1Click() {
 }
 
 bool TForm1::ExportCurvesFile(const QString& path) {
-  if (WriteAtomically(path, CurvesCsv(VisibleRecords(*curves_)))) return true;
+  if (WriteAtomically(path, CurvesCsv(VisibleRecords(*curves_), InstrumentHeader()))) return true;
   ShowError(QString("Cannot create file %1").arg(path).toStdString());
   return false;
 }
@@ -103,7 +106,7 @@ void TForm1::Copy1Click() {
     records.push_back(&curves_->Record(selected));
   else
     records = VisibleRecords(*curves_);
-  QGuiApplication::clipboard()->setText(Q(CurvesTsv(records)));
+  QGuiApplication::clipboard()->setText(Q(CurvesTsv(records, InstrumentHeader())));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -126,6 +129,10 @@ Session TForm1::CurrentSession() const {
     const LayeredForm f = g->Form();
     s.tables.push_back({f.geometry, f.layers, f.sweepPath, f.familyPath});
   }
+  for (std::size_t k = 0; k < ProbeEditors.size(); ++k)
+    if (const ProbeTexts t = ProbeEditors[k]->Texts(); !IsSingleCoil(t))
+      s.probes.emplace_back(std::string(GeometryName(LayeredGroups[k]->geometry())), t);
+  if (curves_->View() == ChartView::Instrument) s.instrument = instrument_;
   return s;
 }
 
@@ -173,6 +180,8 @@ bool TForm1::OpenSessionFile(const QString& path) {
     if (r == nullptr) return fail("the window has no sweep selector '" + name + "'");
     selected.push_back(r);
   }
+  for (const auto& [geometry, probe] : s.probes)
+    if (!GeometryNamed(geometry)) return fail("the window has no layered geometry '" + geometry + "' for a probe");
 
   curves_->RemoveAll();
   SetUnits(s.units);
@@ -181,6 +190,13 @@ bool TForm1::OpenSessionFile(const QString& path) {
     LayeredGroups[static_cast<std::size_t>(CaseOfGeometry(t.geometry) - kLayeredPlateCase)]->SetTable(
         t.layers, t.sweepPath, t.familyPath);
   for (QRadioButton* r : selected) r->setChecked(true);
+  for (std::size_t k = 0; k < ProbeEditors.size(); ++k) {
+    ProbeTexts probe;
+    for (const auto& [geometry, t] : s.probes)
+      if (GeometryNamed(geometry) == LayeredGroups[k]->geometry()) probe = t;
+    ProbeEditors[k]->SetTexts(probe);
+  }
+  InstrumentPanel1->SetSettings(s.instrument.value_or(InstrumentSettings{}));
   SelectCase(s.testCase);
   xAxis_ = s.x;
   yAxis_ = s.y;
@@ -191,6 +207,8 @@ bool TForm1::OpenSessionFile(const QString& path) {
   }
   curves_->SetView(static_cast<ChartView>(s.view));
   for (const CurveRecord& r : s.curves) curves_->Restore(r);
+  InstrumentPanel1->setVisible(curves_->View() == ChartView::Instrument);
+  if (curves_->View() == ChartView::Instrument) UpdateInstrument();
   CurvesChanged();
   AddRecent(path);
   return true;
@@ -222,13 +240,50 @@ void TForm1::SetView(ChartView view) {
     return;
   }
   curves_->SetView(view);
+  InstrumentPanel1->setVisible(view == ChartView::Instrument);
+  if (view == ChartView::Instrument) UpdateInstrument();
   if (Chart1->isZoomed()) Chart1->zoomReset();  // a zoom in one view means nothing in another
   CurvesChanged();
 }
 
+void TForm1::UpdateInstrument() {
+  std::string message;
+  const auto s = InstrumentPanel1->Settings(message);
+  if (!s) return ShowError(message);
+  const auto refuse = [this](const std::string& why) { sink_->Show(MessageKind::Plain, "Check the instrument display: " + why); };
+  const CurveRecord* reference = s->curve < curves_->InUse() ? &curves_->Record(s->curve) : nullptr;
+  const std::string curve = "curve " + std::to_string(s->curve + 1);
+  double dR0 = 0, dX0 = 0, angle = s->angle;
+  if (s->null == NullAt::CurveStart || s->rotation == RotationFrom::LiftOff) {
+    if (reference == nullptr || reference->points.empty()) {
+      if (curves_->InUse() > 0) refuse(curve + " has no points");
+      return;
+    }
+    if (s->null == NullAt::CurveStart) dR0 = reference->points.front().dR, dX0 = reference->points.front().dX;
+  }
+  if (s->rotation == RotationFrom::LiftOff) {
+    if (!reference->layered)
+      return refuse("the lift-off direction is computed for the curves of the layered geometries; " + curve +
+                    " is of another case: type an angle");
+    const LiftOffSlope slope = LiftOffDirection(reference->layered->sweep, reference->layered->familyIndex);
+    if (slope.refusal) return refuse(*slope.refusal);
+    angle = LiftOffAngle(slope.dR, slope.dX);
+  }
+  instrument_ = *s;
+  instrumentAngle_ = angle;
+  InstrumentPanel1->ShowAngle(angle);
+  curves_->SetInstrument(MakeTransform(dR0, dX0, angle, s->gainH, s->gainV));
+  if (Chart1->isZoomed()) Chart1->zoomReset();
+  RescaleAxes();
+}
+
+std::string TForm1::InstrumentHeader() const {
+  return curves_->View() == ChartView::Instrument ? InstrumentDescription(instrument_, instrumentAngle_) : std::string();
+}
+
 void TForm1::CurvesChanged() {
   const ChartView view = curves_->View();
-  const bool log = view >= ChartView::Resistance && curves_->LogSweep();
+  const bool log = AgainstSwept(view) && curves_->LogSweep();
   Units units;  // of the first visible layered curve: its paths' units
   for (int i = curves_->InUse() - 1; i >= 0; --i)
     if (curves_->Record(i).visible && curves_->Record(i).layered) units = curves_->Record(i).layered->units;
@@ -281,13 +336,13 @@ void TForm1::SeriesHovered(QLineSeries* series, QPointF at, bool state) {
   }
   // The point nearest the mouse on the screen.
   const CurveRecord& r = curves_->Record(curve);
-  const bool log = curves_->View() >= ChartView::Resistance && curves_->LogSweep();
+  const bool log = AgainstSwept(curves_->View()) && curves_->LogSweep();
   const QPointF mouse = Chart1->mapToPosition(at, series);
   int best = -1;
   double bestDistance = std::numeric_limits<double>::infinity();
   for (std::size_t i = 0; i < r.points.size(); ++i) {
     double x = 0, y = 0;
-    if (!ViewPoint(r, r.points[i], curves_->View(), log, x, y)) continue;
+    if (!ViewPoint(r, r.points[i], curves_->View(), log, x, y, curves_->Instrument())) continue;
     const QPointF d = Chart1->mapToPosition(QPointF(x, y), series) - mouse;
     const double distance = d.x() * d.x() + d.y() * d.y();
     if (distance < bestDistance) {
