@@ -394,7 +394,8 @@ int RunCli(int argc, const char* const* argv, std::FILE* data, std::FILE* messag
   app.add_option("--sweep", problem.sweep,
                  "Sweep a parameter of the layered conductor by its path (f, lift_off, radius, coil.R1, "
                  "coil.R2, coil.L, coil.N, coil.z, layers.K.thickness, layers.K.sigma, layers.K.mur with K "
-                 "from 0 at the coil's side), in the window's units; STEP may be K/dec")
+                 "from 0 at the coil's side; coils.K.R1 ... coils.K.x of a probe's coil K, the drive 0), in "
+                 "the window's units; STEP may be K/dec")
       ->type_name("PATH=FROM:TO:STEP");
   app.add_option("--family", problem.family, "One curve per value of a second parameter of the layered conductor")
       ->type_name("PATH=V1,V2,...");

@@ -93,6 +93,26 @@ def test_a_probes_connection():
         veldo.Probe([drive, a], "differential transmit-receive").terms()
 
 
+def test_a_study_of_a_probe_sweeps_any_coils_field():
+    drive, pickup = veldo.Coil(200, 2e-3, 4e-3, 1e-3), veldo.Coil(100, 1e-3, 2.5e-3, 0.5e-3, z=1.5e-3)
+    plate = veldo.Plate([veldo.Layer(1e-4, 5e6), veldo.Layer(INF, 3.5e7)], 1e-4)
+    probe = veldo.Probe([drive, pickup], "transmit-receive")
+    z = [1.5e-3, 0.5e-3, 2.5e-3]  # the middle one overlaps the drive's winding
+    with pytest.warns(veldo.StudyWarning, match="1 of 3 points"):
+        df = veldo.study((probe, plate), {"coils.1.z": z}, f=1e5, engine="adaptive")
+    for i in (0, 2):
+        want = veldo.transfer_impedance(drive, veldo.Coil(100, 1e-3, 2.5e-3, 0.5e-3, z=z[i]), plate, 1e5,
+                                        engine="adaptive")
+        assert (df.dR[i], df.dX[i], df.ier[i]) == (want.dR, want.dX, want.ier)
+    assert "overlap" in df.error[1] and math.isnan(df.dR[1]) and df.ier[1] == -1
+    ds = veldo.study((probe, plate), {"coils.0.N": [100, 200]}, f=1e5, dataset=True)
+    assert '"connection": "transmit-receive"' in ds.attrs["problem"]
+    with pytest.raises(TypeError, match="no field 'coils.2.z'"):
+        veldo.study((probe, plate), {"coils.2.z": z}, f=1e5)
+    with pytest.raises(ValueError, match="needs 2 coils"):
+        veldo.study((veldo.Probe([drive], "differential"), plate), {"lift_off": z}, f=1e5)
+
+
 def test_units_and_the_depth_of_penetration():
     assert 100 * veldo.IACS == 58.0e6 and 1000 * veldo.MIL == pytest.approx(veldo.INCH)
     # Copper at 100 kHz: 0.209 mm (the textbook figure); at a 5 mm rod's f_g delta = sqrt(2) r.

@@ -79,17 +79,32 @@ def _prepare(case, grid, fixed):
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
-def _with(coil, conductor, values):
-    """Copies of the coil and the conductor with the fields named by path set to the values."""
+_COIL_FIELDS = ("N", "R1", "R2", "L", "z", "x")
+
+
+def _with(probe, conductor, values):
+    """Copies of the coil or probe and the conductor with the fields named by path set to the
+    values. A probe's coil K is ``coils.K.<field>``; ``coil.<field>`` is its first coil."""
     import copy
 
-    coil, conductor = copy.copy(coil), copy.copy(conductor)
+    from ._problem import Probe
+
+    conductor = copy.copy(conductor)
     conductor.layers = [copy.copy(layer) for layer in conductor.layers]
+    if isinstance(probe, Probe):
+        probe = Probe([copy.copy(c) for c in probe.coils], probe.connection)
+        coils = probe.coils
+    else:
+        probe = copy.copy(probe)
+        coils = [probe]
     f = values.pop("f", None)
     for path, v in values.items():
         parts = path.split(".")
-        if parts[0] == "coil" and len(parts) == 2 and parts[1] in ("N", "R1", "R2", "L", "z", "x"):
-            setattr(coil, parts[1], v)
+        if parts[0] == "coil" and len(parts) == 2 and parts[1] in _COIL_FIELDS:
+            setattr(coils[0], parts[1], v)
+        elif (parts[0] == "coils" and len(parts) == 3 and parts[1].isdigit() and int(parts[1]) < len(coils)
+              and parts[2] in _COIL_FIELDS and len(coils) > 1):
+            setattr(coils[int(parts[1])], parts[2], v)
         elif path == "lift_off" and conductor.geometry == "plate" or path == "radius" and conductor.geometry != "plate":
             setattr(conductor, path, v)
         elif (parts[0] == "layers" and len(parts) == 3 and parts[1].isdigit()
@@ -97,9 +112,10 @@ def _with(coil, conductor, values):
             setattr(conductor.layers[int(parts[1])], parts[2], v)
         else:
             raise TypeError(f"the problem has no field '{path}': use f, coil.N, coil.R1, coil.R2, coil.L, coil.z, "
-                            "coil.x, lift_off (a plate), radius (a tube or rod), layers.K.thickness, "
-                            "layers.K.sigma or layers.K.mur (K from 0 at the coil's side)")
-    return coil, conductor, f
+                            "coil.x, coils.K.N ... coils.K.x (coil K of a probe, from 0), lift_off (a plate), "
+                            "radius (a tube or rod), layers.K.thickness, layers.K.sigma or layers.K.mur "
+                            "(K from 0 at the coil's side)")
+    return probe, conductor, f
 
 
 def _prepare_problem(problem, grid, fixed):
@@ -111,6 +127,8 @@ def _prepare_problem(problem, grid, fixed):
         raise TypeError("the study needs f as an axis or a fixed value")
     axes = _axes(grid)
     _with(coil, conductor, {**{n: 0.0 for n in axes}, **fixed})  # every path names a field
+    if hasattr(coil, "terms"):
+        coil.terms()  # a probe whose connection lacks its coils is refused before any work
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
@@ -121,10 +139,29 @@ def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1, en
     shape = tuple(len(a) for a in axes.values())
     index = np.unravel_index(np.arange(start, stop), shape)
     values = {**fixed, **{name: axis[i] for (name, axis), i in zip(axes.items(), index)}}
-    coil, conductor, f = _with(*problem, values)
-    _, dR, dX, ier, refused = _evaluate(coil, conductor, np.broadcast_to(f, (stop - start,)), acc, threads,
-                                        stop_on_refusal=False, engine=engine)
-    return start, dR, dX, ier, [(start + i, message) for i, message in refused]
+    probe, conductor, f = _with(*problem, values)
+    f = np.broadcast_to(f, (stop - start,))
+    if not hasattr(probe, "terms"):
+        _, dR, dX, ier, refused = _evaluate(probe, conductor, f, acc, threads, stop_on_refusal=False, engine=engine)
+        return start, dR, dX, ier, [(start + i, message) for i, message in refused]
+    # A probe: the signed sum of its connection's transfer impedances, a point refused by any term
+    # refused with that term's first message.
+    dR = np.zeros(stop - start)
+    dX = np.zeros(stop - start)
+    ier = np.zeros(stop - start, dtype=np.int32)
+    messages = {}
+    for drive, pickup, sign in probe.terms():
+        _, r, x, e, refused = _evaluate(drive, conductor, f, acc, threads, stop_on_refusal=False,
+                                        pickup=None if pickup is drive else pickup, engine=engine)
+        dR += sign * r
+        dX += sign * x
+        ier = np.maximum(ier, e)
+        for i, message in refused:
+            messages.setdefault(i, message)
+    for i in messages:
+        dR[i] = dX[i] = np.nan
+        ier[i] = -1
+    return start, dR, dX, ier, [(start + i, messages[i]) for i in sorted(messages)]
 
 
 def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1, engine="batch"):
@@ -190,8 +227,9 @@ def _description(case, axes, fixed, acc, engine, chunk):
         problem = {"case": case, **{n: None if n in axes else fixed[n] for n in arguments(case)}}
     else:
         coil, conductor, f = _with(*case, {**{n: None for n in axes}, **fixed})
-        problem = {"coil": dataclasses.asdict(coil),
-                   "conductor": {"geometry": conductor.geometry, **dataclasses.asdict(conductor)}, "f": f}
+        probe = ({"probe": {"coils": [dataclasses.asdict(c) for c in coil.coils], "connection": coil.connection}}
+                 if hasattr(coil, "terms") else {"coil": dataclasses.asdict(coil)})
+        problem = {**probe, "conductor": {"geometry": conductor.geometry, **dataclasses.asdict(conductor)}, "f": f}
     digest = hashlib.sha256()
     for name, axis in axes.items():
         digest.update(name.encode() + b"\0" + axis.astype("<f8").tobytes())
@@ -379,10 +417,12 @@ def study(case, grid, *, client=None, chunk=4096, acc=1e-4, path=None, threads=0
     """Evaluates case ``case``, or a problem ``(coil, conductor)``, over the outer product of the
     axes in ``grid``.
 
-    For a problem (a :class:`~veldo.Coil` and a :class:`~veldo.Plate`, :class:`~veldo.Tube` or
-    :class:`~veldo.Rod`) the axes and the fixed values name its fields by path: ``"f"``,
-    ``"coil.R1"``, ``"lift_off"``, ``"radius"``, ``"layers.1.sigma"`` (layers counted from 0 at the
-    coil's side), and ``f`` must be one of them; ``fixed`` is then given as a dict
+    For a problem (a :class:`~veldo.Coil` or a :class:`~veldo.Probe`, and a :class:`~veldo.Plate`,
+    :class:`~veldo.Tube` or :class:`~veldo.Rod`) the axes and the fixed values name its fields by
+    path: ``"f"``, ``"coil.R1"``, ``"lift_off"``, ``"radius"``, ``"layers.1.sigma"`` (layers counted
+    from 0 at the coil's side), a probe's coil K as ``"coils.K.z"`` (``"coil."`` its coil 0), and
+    ``f`` must be one of them; a probe's points are what its connection reads
+    (:func:`veldo.probe_impedance`); ``fixed`` is then given as a dict
     (``**{"layers.0.mur": 50.0}``) or by plain names such as ``f=1e5``.
 
     ``grid`` maps argument names of the case's function (``"N"``, ``"R1"``, ``"R2"``, ``"L"``
