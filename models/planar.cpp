@@ -35,22 +35,35 @@ TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const 
   const PlanarWinding wa{a.R1, a.R2, a.L, liftOff + a.z}, wb{b.R1, b.R2, b.L, liftOff + b.z};
   const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && wa.h == wb.h && a.x == b.x;
   const double x = std::fabs(a.x - b.x);
+  // A pair's factor holds its heights' parts too: D_a D_b = e^-k(h_a + h_b) (1 - e^-k L_a)(1 - e^-k L_b),
+  // of which only the exponential of the heights changes with the lift-off (one exponential per
+  // node instead of four; each product commutes, so Z_ab = Z_ba stays exact).
   auto make = [&](double k) {
     CoilFactor cf;
     const long double Ja = wa.J(k), Jb = self ? Ja : wb.J(k);
     cf.c = static_cast<double>(Ja);
-    cf.radial = static_cast<double>(Ja * Jb / IntPow(k, 6));
+    if (self) {
+      cf.radial = static_cast<double>(Ja * Jb / IntPow(k, 6));
+    } else {
+      const long double kk = k;
+      cf.radial = static_cast<double>(Ja * Jb * (std::expm1(-kk * a.L) * std::expm1(-kk * b.L)) / IntPow(k, 6));
+    }
     if (x != 0) cf.lateral = BesselJ0(k * x);
     return cf;
   };
-  const double key[5] = {a.R1, a.R2, b.R1, b.R2, x};
+  const double key[7] = {a.R1, a.R2, a.L, b.R1, b.R2, b.L, x};
   const double selfKey[3] = {a.R1, a.R2, a.L};
   auto factors = self ? CoilFactors(Cache, CoilFactorKind::Planar, selfKey, 3, make)
-                      : CoilFactors(Cache, CoilFactorKind::PlanarPair, key, 5, make);
+                      : CoilFactors(Cache, CoilFactorKind::PlanarPair, key, 7, make);
   auto kernel = [&](double kappa, double k) {
     const CoilFactor& cf = factors.At(kappa, k);
-    const long double Da = wa.D(k);
-    const double E = static_cast<double>(self ? Da * Da : Da * wb.D(k));
+    double E;
+    if (self) {
+      const long double Da = wa.D(k);
+      E = static_cast<double>(Da * Da);
+    } else {
+      E = std::exp(-k * (wa.h + wb.h));
+    }
     const TComplex z = CScale(CScale(media.Reflection(k), E), cf.radial);
     return x != 0 ? CScale(z, cf.lateral) : z;
   };
