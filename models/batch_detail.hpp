@@ -232,8 +232,11 @@ private:
   std::vector<double> ar_, ai_, nr_, ni_, dr_, di_;
 };
 
-void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
-                 std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted);
+// A plate's batch of one coil (pickup the drive), or of a coaxial drive and pickup (their
+// transfer impedance).
+void PlanarChunk(const Coil& drive, const Coil& pickup, std::span<const std::size_t> idx,
+                 std::span<const Conductor* const> cond, std::span<const double> f, double Acc,
+                 std::span<Impedance> out, std::vector<char>& trusted);
 // The batches of the three geometries: the points idx (positions in the caller's spans) of one
 // kind, into out and trusted (false: the adaptive path computes the point again).
 void CylinderChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,

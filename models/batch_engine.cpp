@@ -40,12 +40,19 @@ BatchOutcome EvaluateBatch(const Probe& probe, std::span<const Conductor* const>
     raised[i] = std::fetestexcept(kFaults);
     ++outcome.fallbacks;
   };
-  if (probe.drive != probe.pickup || probe.coils.empty()) {
+  // A drive and a pickup share the plate's batch when they are coaxial and normal to it; other
+  // pairs run the adaptive path.
+  const bool pair = !probe.coils.empty() && probe.drive != probe.pickup;
+  const Coil* pickup = pair ? &probe.coils[probe.pickup] : nullptr;
+  if (probe.coils.empty() ||
+      (pair && (pickup->x != probe.coils[probe.drive].x || pickup->axis != CoilAxis::Normal ||
+                probe.coils[probe.drive].axis != CoilAxis::Normal))) {
     for (std::size_t i = 0; i < n; ++i) adaptive(i);
     std::feclearexcept(kFaults);
     return outcome;
   }
   const Coil& coil = probe.coils[probe.drive];
+  if (pickup == nullptr) pickup = &coil;
   // Groups of one kind, each ordered by position and then frequency, so that a batch holds
   // neighbouring points and its grid fits them all.
   std::map<GroupKey, std::vector<std::size_t>> groups;
@@ -68,8 +75,10 @@ BatchOutcome EvaluateBatch(const Probe& probe, std::span<const Conductor* const>
       bool fast = chunk.size() >= kMinBatch;
       if (fast) {
         std::feclearexcept(kFaults);
-        if (geometry == Geometry::Plate && !parallel)
-          PlanarChunk(coil, chunk, conductors, f, Acc, out, trusted);
+        if (pair && geometry != Geometry::Plate)
+          fast = false;
+        else if (geometry == Geometry::Plate && !parallel)
+          PlanarChunk(coil, *pickup, chunk, conductors, f, Acc, out, trusted);
         else if (geometry == Geometry::Plate)
           VerticalChunk(coil, chunk, conductors, f, Acc, out, trusted);
         else

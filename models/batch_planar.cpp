@@ -151,22 +151,31 @@ VELDO_BATCH_CLONES void ReflectionColumns(const PlanarColumns& c_, std::size_t s
 
 
 // The planar coil factor without its height: (1 - e^(-kL))^2 J(k)^2 / k^6 (the lift-off's
-// e^(-2kh) is the point's), in extended precision as the adaptive path forms it.
+// e^(-2kh) is the point's), in extended precision as the adaptive path forms it; for a drive a
+// and a pickup b, (1 - e^(-k L_a))(1 - e^(-k L_b)) J_a(k) J_b(k) / k^6.
 double PlanarCoilFactor(const Coil& c, double k) {
   const long double kk = k;
   const long double D = -std::expm1(-kk * c.L);
   const long double J = CoilIntJ(k * c.R1, k * c.R2);
   return static_cast<double>(D * D * (J * J / IntPow(kk, 6)));
 }
+double PlanarCoilFactor(const Coil& a, const Coil& b, double k) {
+  const long double kk = k;
+  const long double Ja = CoilIntJ(k * a.R1, k * a.R2), Jb = CoilIntJ(k * b.R1, k * b.R2);
+  return static_cast<double>(std::expm1(-kk * a.L) * std::expm1(-kk * b.L) * (Ja * Jb / IntPow(kk, 6)));
+}
 
 // A bound of |the planar kernel| beyond kappa = K, integrated to infinity, in kappa units: with
 // |rho| <= 1 (a passive stack), 1 - e^(-kL) <= 1 and |J| <= c sqrt(kappa) + 1.5, c = 0.8 (1 +
 // sqrt(R1/R2)) (|t J0(t)| <= sqrt(2t/pi); the running integral of J0 lies between 0 and 1.4703),
 //   R2^6 e^(-beta K) (c^2 / (4 K^4) + 3c / (4.5 K^4.5) + 2.25 / (5 K^5)),  beta = 2h/R2.
+// For a drive and a pickup, c and R2 are the larger of the two (|J| <= c sqrt(k R2) + 1.5 for
+// each, with R2 the outer radius of the wider winding as the kappa unit).
 struct PlanarTail {
   double c, r6;
-  explicit PlanarTail(const Coil& coil)
-      : c(0.8 * (1.0 + std::sqrt(coil.R1 / coil.R2))), r6(static_cast<double>(IntPow(coil.R2, 6))) {}
+  PlanarTail(const Coil& a, const Coil& b)
+      : c(0.8 * (1.0 + std::sqrt(std::max(a.R1 / a.R2, b.R1 / b.R2)))),
+        r6(static_cast<double>(IntPow(std::max(a.R2, b.R2), 6))) {}
   double At(double K, double beta) const {
     const double K4 = K * K * K * K;
     return r6 * std::exp(-beta * K) *
@@ -231,15 +240,19 @@ std::size_t SharedFrom(const PlanarColumns& col) {
   return shared;
 }
 
-void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<const Conductor* const> cond,
-                 std::span<const double> f, double Acc, std::span<Impedance> out, std::vector<char>& trusted) {
+void PlanarChunk(const Coil& drive, const Coil& pickup, std::span<const std::size_t> idx,
+                 std::span<const Conductor* const> cond, std::span<const double> f, double Acc,
+                 std::span<Impedance> out, std::vector<char>& trusted) {
+  const bool self = &drive == &pickup;
+  const Coil& coil = drive;
   const std::size_t n = idx.size();
   std::vector<double> omega;
   const PlanarColumns col = StackColumns(idx, cond, f, omega);
+  // h: the mean height of the two windings' lower faces, so that e^(-2kh) = e^(-k(h_a + h_b)).
   std::vector<double> h(n);
   for (std::size_t i = 0; i < n; ++i) {
     const Conductor& c = *cond[idx[i]];
-    h[i] = c.position + coil.z;
+    h[i] = self ? c.position + coil.z : c.position + 0.5 * (drive.z + pickup.z);
   }
   // Which factors the points share: the lift-off (a conductivity or frequency sweep), or the
   // stack and frequency (a lift-off sweep).
@@ -252,10 +265,10 @@ void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<c
   }
   // The grid: graded from the smallest feature of the batch up to kappa = 1, then panels no wider
   // than the oscillation of J^2 and the decay of the highest point allow.
-  const double R2 = coil.R2;
+  const double R2 = std::max(drive.R2, pickup.R2);
   double hMin = h[0], hMax = h[0];
   for (double v : h) hMin = std::min(hMin, v), hMax = std::max(hMax, v);
-  double smallest = std::min(1.0, R2 / coil.L);
+  double smallest = std::min(1.0, R2 / std::max(drive.L, pickup.L));
   if (hMax > 0) smallest = std::min(smallest, R2 / (2.0 * hMax));
   for (std::size_t j = 0; j < col.s.size(); ++j) {
     if (col.s[j] > 0) smallest = std::min(smallest, R2 * std::sqrt(col.s[j]));
@@ -280,7 +293,7 @@ void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<c
   std::vector<double> rr(nm), ri(nm), vr(n), vi(n);
   PanelSums sums;
   sums.Resize(n);
-  const PlanarTail tail(coil);
+  const PlanarTail tail(drive, pickup);
   std::vector<double> beta(n);
   for (std::size_t i = 0; i < n; ++i) beta[i] = 2.0 * h[i] / R2;
   Node nodes[kNodes];
@@ -290,7 +303,7 @@ void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<c
     PanelNodes(a, b, nodes);
     for (const Node& node : nodes) {
       const double k = node.kappa / R2;
-      const double C = PlanarCoilFactor(coil, k);
+      const double C = self ? PlanarCoilFactor(coil, k) : PlanarCoilFactor(drive, pickup, k);
       kernel.Reflection(k, rr.data(), ri.data());
       if (sameH) {
         const double w = C * std::exp(-2.0 * k * h[0]);
@@ -319,7 +332,8 @@ void PlanarChunk(const Coil& coil, std::span<const std::size_t> idx, std::span<c
     bool vacuum = true;
     for (std::size_t l = 0; l < col.layers; ++l) vacuum = vacuum && col.s[l * n + i] == 0.0 && col.mu[l * n + i] == 1.0;
     trusted[p] = vacuum || sums.Trusted(i, Acc, tail.At(K, beta[i]));
-    const double q = models_detail::TurnsFactor(coil.N, coil.R1, coil.R2, coil.L);
+    const double q = self ? models_detail::TurnsFactor(coil.N, coil.R1, coil.R2, coil.L)
+                          : models_detail::PairTurnsFactor(drive, pickup);
     // dZ = j pi omega mu0 q S, S = S_kappa / R2
     const double sr = sums.sr[i] / R2, si = sums.si[i] / R2;
     const double g = static_cast<double>(kPi * omega[i] * kMu0);

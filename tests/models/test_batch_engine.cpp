@@ -24,6 +24,7 @@ namespace {
 struct SweepCase {
   std::string name, geometry, axis;
   int layers = 1, sweeps = 0, points = 0;
+  bool pair = false;  // a pickup coaxial with the drive, above it: their transfer impedance
 };
 
 struct Plan {
@@ -43,7 +44,9 @@ Plan ReadPlan() {
     if (key == "case") {
       SweepCase c;
       int full = 0;
-      s >> c.name >> c.geometry >> c.layers >> c.axis >> c.sweeps >> full >> c.points;
+      std::string pair;
+      s >> c.name >> c.geometry >> c.layers >> c.axis >> c.sweeps >> full >> c.points >> pair;
+      c.pair = pair == "pair";
       if (const char* e = std::getenv("VELDO_BATCH_FULL"); e != nullptr && std::string(e) == "1") c.sweeps = full;
       plan.cases.push_back(c);
     }
@@ -75,6 +78,12 @@ public:
     probe = Probe{};
     probe.coils.push_back(Coil{100, R1, R2, R2 * Log("L_over_R2"), 0.0, 0.0,
                                c.axis == "parallel" ? CoilAxis::Parallel : CoilAxis::Normal});
+    if (c.pair) {
+      const double r2 = R2 * (0.2 + 0.8 * U());
+      const Coil& d = probe.coils[0];
+      probe.coils.push_back(Coil{50, r2 * 0.9 * U(), r2, r2 * Log("L_over_R2"), d.L * (1.0 + U())});
+      probe.pickup = 1;
+    }
     Conductor base{rod ? Geometry::Rod : tube ? Geometry::Tube : Geometry::Plate, 0.0, {}};
     base.position = rod ? R1 * (0.2 + 0.79 * U()) : tube ? R2 * (1.0 + Log("gap_over_R2")) : R2 * Log("liftoff_over_R2");
     double left = base.position;  // a rod's radius still to fill
