@@ -50,15 +50,8 @@ std::vector<Ending> Endings() {
   std::vector<Ending> endings;
   for (const auto& r : t.rows) {
     Ending e{r.at(0), std::stoi(r.at(1)), {}, r.at(3), r.at(4), r.at(5)};
-    for (std::size_t at = 0; at < r.at(2).size();) {
-      const std::size_t semi = std::min(r[2].find(';', at), r[2].size()), eq = r[2].find('=', at);
-      e.in.Set(r[2].substr(at, eq - at), r[2].substr(eq + 1, semi - eq - 1));
-      at = semi + 1;
-    }
-    if (r.at(6) != "-") {
-      for (const ParamDef& p : FindCase(e.testCase)->params) e.in.selected.erase(std::string(p.selector));
-      if (!r[6].empty()) e.in.selected.insert(r[6]);
-    }
+    e.in.SetAll(r.at(2));
+    e.in.Choose(e.testCase, r.at(6));
     endings.push_back(std::move(e));
   }
   return endings;
