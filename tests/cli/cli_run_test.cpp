@@ -29,14 +29,14 @@ double Number(const std::string& cell) {
 TEST(CliProgram, DefaultSweepsRefusalsAndFaults) {
   const veldo::test::CsvTable runs = veldo::test::ReadCsv("cli/runs.tsv", '\t');
   ASSERT_GT(runs.rows.size(), 20u);
-  for (const auto& cells : runs.rows) {
+  for (const auto& t : runs.rows) {
     const struct {
       std::string args, err, param;
       int status;
       std::size_t rows;
       double first, last;
-    } run{cells.at(0), cells.at(2).empty() ? "" : cells.at(2) + "\n", cells.at(3), std::stoi(cells.at(1)),
-          std::stoul(cells.at(4)), std::stod(cells.at(5)), std::stod(cells.at(6))};
+    } run{t.at(0), t.at(2).empty() ? "" : t.at(2) + "\n", t.at(3), std::stoi(t.at(1)), std::stoul(t.at(4)),
+          std::stod(t.at(5)), std::stod(t.at(6))};
     SCOPED_TRACE(run.args);
     const CliRun r = RunCli(run.args);
     EXPECT_EQ(r.status, run.status);
@@ -63,7 +63,10 @@ TEST(CliProgram, DefaultSweepsRefusalsAndFaults) {
       // A conducting, non-magnetic test piece adds resistance and lowers the inductance.
       EXPECT_GT(Number(cells[2]), 0) << line;
       EXPECT_LT(Number(cells[3]), 0) << line;
-      EXPECT_EQ(Number(cells[4]), Number(cells[2]) / Number(X0.substr(5))) << line;
+      // Normalised by the reactance in air (of a frequency sweep: at each point's own frequency).
+      if (run.param != "f") {
+        EXPECT_EQ(Number(cells[4]), Number(cells[2]) / Number(X0.substr(5))) << line;
+      }
     }
     ASSERT_EQ(values.size(), run.rows);
     EXPECT_EQ(values.front(), run.first);
