@@ -65,6 +65,7 @@ const char* StatusName(ComputeStatus s) {
     case ComputeStatus::NoComputation: return "no computation";
     case ComputeStatus::Cancelled: return "cancelled";
   }
+  return "unknown";
 }
 
 TEST(Endings, StatusMessageAndTheOrderOfTheOutputs) {
