@@ -1,5 +1,8 @@
 // A paint device that records what QPainter draws as an SVG picture: paths, polylines,
 // ellipses and text elements in the device's pixels, with the clip as clip paths.
+// Not Qt's QSvgGenerator: in Qt 6.4 it drops every clip, so a chart zoomed in or with manual
+// limits narrower than its curves comes out with the curves drawn past the plot area, over the
+// axes and beyond the picture's edge (ui_emf_test's SVG case holds that).
 #pragma once
 
 #include <QByteArray>

@@ -1,6 +1,8 @@
 """The package's functions against the command-line front end (the same bits), their broadcasting
 and threads, and their refusals (the window's messages)."""
 
+import json
+import pathlib
 import sys
 import threading
 
@@ -14,21 +16,12 @@ FACTOR = {"r1": 1e-3, "r2": 1e-3, "l": 1e-3, "lo": 1e-3, "d1": 1e-3, "b1": 1e-3,
           "f": 1e3, "con1": 1e6, "con2": 1e6, "mr1": 1.0, "mr2": 1.0}
 COIL = {"r1": 2.0, "r2": 4.0, "l": 1.0, "n": 200, "acc": 0.01}
 
+# The tables of tests/data/python/package_cases.json (their making is said there).
+CASES = json.loads((pathlib.Path(__file__).resolve().parents[2] / "tests" / "data" / "python"
+                    / "package_cases.json").read_text())
 # One point per case, every field away from its default and from the others, so a swapped
 # argument changes the numbers: (case, coil fields, case fields in the models' order).
-POINTS = [
-    ("planar1", {"r1": 1.5, "r2": 3.5, "l": 2.0, "n": 150, "acc": 0.001},
-     {"f": 50.0, "lo": 0.3, "con1": 17.0, "mr1": 3.0}),
-    ("planar2", {}, {"f": 20.0, "lo": 0.2, "d1": 0.4, "con1": 12.0, "con2": 30.0, "mr1": 2.0,
-                     "mr2": 5.0}),
-    ("bore1", {}, {"f": 10.0, "b1": 5.0, "con1": 15.0, "mr1": 1.0}),
-    ("bore2", {}, {"f": 30.0, "b1": 4.5, "b2": 6.0, "con1": 10.0, "con2": 40.0, "mr1": 3.0,
-                   "mr2": 1.5}),
-    ("rod1", {"r1": 12.0, "r2": 14.0}, {"f": 100.0, "b1": 9.0, "con1": 1.5, "mr1": 20.0}),
-    ("rod2", {"r1": 12.0, "r2": 14.0}, {"f": 100.0, "b1": 10.0, "b2": 9.0, "con1": 1.2,
-                                         "con2": 40.0, "mr1": 2.0, "mr2": 4.0}),
-    ("vertical", {"acc": 0.05}, {"f": 200.0, "lo": 0.2, "con1": 5.0, "mr1": 1.0}),
-]
+POINTS = [tuple(p) for p in CASES["points"]]
 
 
 def si_args(coil, fields):
@@ -147,36 +140,10 @@ def test_the_lock_is_released_while_computing():
     assert during and done
 
 
-PLANAR1 = dict(N=200, R1=2e-3, R2=4e-3, L=1e-3, f=1e5, LO=1e-4, CON1=1e6, MR1=1.0)
-ROD2 = dict(N=200, R1=12e-3, R2=14e-3, L=1e-3, f=1e5, B1=10e-3, B2=9e-3, CON1=1e6, CON2=3.5e7,
-            MR1=1.0, MR2=1.0)
-BORE2 = dict(N=200, R1=2e-3, R2=4e-3, L=1e-3, f=1e4, B1=10e-3, B2=12e-3, CON1=1e7, CON2=3.5e7,
-             MR1=1.0, MR2=1.0)
-
-
+PLANAR1 = CASES["bases"]["PLANAR1"]
 # (case, base arguments, changed SI arguments, the same change as window fields or None, message)
-REFUSALS = [
-    ("planar1", PLANAR1, {"LO": np.nan}, None, "'nan' is not a valid floating point value"),
-    ("planar1", PLANAR1, {"CON1": np.inf}, None, "'inf' is not a valid floating point value"),
-    ("planar1", PLANAR1, {"R2": -np.inf}, None, "'-inf' is not a valid floating point value"),
-    ("planar1", PLANAR1, {"N": 2.5}, {"n": "2.5"}, None),
-    ("planar1", PLANAR1, {"f": -1.0}, {"f": "-0.001"}, "Check for negative data values"),
-    ("planar1", PLANAR1, {"MR1": -1.0}, {"mr1": "-1"}, "Check for negative data values"),
-    ("planar1", PLANAR1, {"R1": -1e-3}, {"r1": "-1"}, "Check for negative data values"),
-    ("planar1", PLANAR1, {"R1": 4e-3}, {"r1": "4"},
-     "Check the coil: the inner radius R1 must be smaller than the outer radius R2"),
-    ("planar1", PLANAR1, {"L": 0.0}, {"l": "0"}, "Check the coil: the height L must be greater than 0"),
-    ("planar1", PLANAR1, {"N": 0}, {"n": "0"},
-     "Check the coil: the number of wire turns N must be at least 1"),
-    ("rod2", ROD2, {"B1": 12.5e-3}, {"r1": "12", "r2": "14", "b1": "12.5:12.5:0"},
-     "Check the geometry: the rod must fit inside the coil (B1 <= R1)"),
-    ("rod2", ROD2, {"B2": 10.5e-3}, {"r1": "12", "r2": "14", "b1": "10", "b2": "10.5"},
-     "Check the geometry: the layer interface must lie inside the rod (B2 <= B1)"),
-    ("bore2", BORE2, {"B1": 3e-3}, {"b1": "3", "b2": "12"},
-     "Check the geometry: the coil must fit inside the bore (B1 >= R2)"),
-    ("bore2", BORE2, {"B2": 9e-3}, {"b1": "10", "b2": "9"},
-     "Check the geometry: the layer interface must lie inside the conductor (B2 >= B1)"),
-]
+REFUSALS = [(c, CASES["bases"][b], change, fields, message)
+            for c, b, change, fields, message in CASES["refusals"]]
 
 
 @pytest.mark.parametrize("case,base,change,fields,message", REFUSALS)
@@ -215,14 +182,8 @@ def test_an_arithmetic_fault_is_not_a_silent_number():
 
 
 @pytest.mark.parametrize("case,fields,message", [
-    ("planar1", {"r1": "abc"}, "'abc' is not a valid floating point value."),
-    ("planar1", {"d1": 3}, "The case planar1 has no field d1"),
-    ("planar1", {"lo": (0.1, 1), "con1": 3}, "a sweep is (from, to, step), not (0.1, 1)"),
-    ("planar1", {"lo": (0.1, 1, 0.1), "con1": "1:2:1"},
-     "Only one parameter can be swept (LO and CON1 are given as FROM:TO:STEP)"),
-    ("sphere", {}, "Unknown case 'sphere': use planar1, planar2, bore1, bore2, rod1, rod2 or vertical"),
-    ("rod1", {}, "Check the geometry: the rod must fit inside the coil (B1 <= R1)"),
-])
+    (c, {k: tuple(v) if isinstance(v, list) else v for k, v in f.items()}, m)
+    for c, f, m in CASES["sweep_messages"]])
 def test_sweep_messages(case, fields, message):
     with pytest.raises(ValueError) as e:
         veldo.sweep(case, **fields)

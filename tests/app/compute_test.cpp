@@ -9,6 +9,7 @@
 
 #include "app/compute.hpp"
 #include "tests/app/fakes.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace veldo {
 namespace {
@@ -19,147 +20,93 @@ using test::RecordingOutput;
 using Log = std::vector<std::string>;
 using Fields = std::vector<std::pair<const char*, const char*>>;
 
-// The outputs of a command that ends ...
-const Log kBeforeAnything{"message"};                       // ... before the progress reset
-const Log kAfterReset{"position 0", "maximum 1", "message"};  // ... after it, before the labels
-// ... after the labels, before the sweep (the air-coil accuracy is still reported)
-const Log kAfterLabels{"position 0", "maximum 1", "labels", "message", "accuracy"};
-Log Swept(int points) {
-  return {"position 0", "maximum 1", "labels", "maximum " + std::to_string(points), "begin", "count", "accuracy"};
+// The outputs a command gives by the log column of tests/data/app/compute_endings.tsv.
+Log Outputs(const std::string& log) {
+  if (log == "before") return {"message"};  // ended before the progress reset
+  if (log == "reset") return {"position 0", "maximum 1", "message"};  // after it, before the labels
+  // ... after the labels, before the sweep (the air-coil accuracy is still reported)
+  if (log == "labels") return {"position 0", "maximum 1", "labels", "message", "accuracy"};
+  if (log.rfind("swept ", 0) == 0)
+    return {"position 0", "maximum 1", "labels", "maximum " + log.substr(6), "begin", "count", "accuracy"};
+  Log out;
+  for (std::size_t at = 0; at <= log.size();) {
+    const std::size_t bar = std::min(log.find('|', at), log.size());
+    out.push_back(log.substr(at, bar - at));
+    at = bar + 1;
+  }
+  return out;
 }
 
 struct Ending {
-  const char* name;
-  int testCase;
-  Fields fields;
-  ComputeStatus status;
-  std::string message;  // the error box's texts end with a full stop, the check messages without
-  Log log;
-  const char* selector = nullptr;  // nullptr: the case's first; "": none selected
-};
-
-void PrintTo(const Ending& e, std::ostream* os) { *os << e.name; }
-
-const std::string kNegative(kNegativeDataMessage), kRange(kCheckRangeMessage);
-constexpr auto kRejected = ComputeStatus::Rejected;
-constexpr auto kDone = ComputeStatus::Completed;
-constexpr auto kFault = ComputeStatus::Fault;
-const std::string kNaN = "Invalid floating point operation.";
-std::string NotAFloat(const std::string& text) { return "'" + text + "' is not a valid floating point value."; }
-// The coil of cases 5 and 6 enclosing their default rods.
-const Fields kWide{{"Editr1", "12"}, {"Editr2", "14"}};
-Fields Wide(Fields more) {
-  more.insert(more.begin(), kWide.begin(), kWide.end());
-  return more;
-}
-
-const Ending kEndings[] = {
-    // Refused before anything is output.
-    {"negative R1", 1, {{"Editr1", "-1"}}, kRejected, kNegative, kBeforeAnything},
-    {"negative R2", 1, {{"Editr2", "-1"}}, kRejected, kNegative, kBeforeAnything},
-    {"negative L", 1, {{"Editl", "-1"}}, kRejected, kNegative, kBeforeAnything},
-    {"no turns", 1, {{"EditN", "0"}}, kRejected, std::string(kCoilTurnsMessage), kBeforeAnything},
-    {"negative turns", 1, {{"EditN", "-200"}}, kRejected, std::string(kCoilTurnsMessage), kBeforeAnything},
-    {"R1 equal to R2", 1, {{"Editr1", "4"}}, kRejected, std::string(kCoilRadiiMessage), kBeforeAnything},
-    {"R1 above R2", 1, {{"Editr1", "5"}}, kRejected, std::string(kCoilRadiiMessage), kBeforeAnything},
-    {"zero height", 1, {{"Editl", "0"}}, kRejected, std::string(kCoilHeightMessage), kBeforeAnything},
-    {"empty accuracy", 1, {{"Editacc", ""}}, kRejected, NotAFloat(""), kBeforeAnything},
-    {"malformed R1", 1, {{"Editr1", "abc"}}, kRejected, NotAFloat("abc"), kBeforeAnything},
-    {"comma in R2", 1, {{"Editr2", "4,0"}}, kRejected, NotAFloat("4,0"), kBeforeAnything},
-    {"fractional N", 1, {{"EditN", "2.5"}}, kRejected, "'2.5' is not a valid integer value.", kBeforeAnything},
-    {"accuracy just below", 1, {{"Editacc", "1.110222e-12"}}, kRejected, std::string(kAccuracyMessage),
-     kBeforeAnything},
-    {"negative accuracy", 1, {{"Editacc", "-0.01"}}, kRejected, std::string(kAccuracyMessage), kBeforeAnything},
-    {"accuracy at its bound", 1, {{"Editacc", "1.110223e-12"}}, kDone, "", Swept(10)},
-    // Ended after the progress reset, before the air-coil labels.
-    {"sphere", 7, {}, ComputeStatus::NoComputation, "", {"position 0", "maximum 1"}},
-    {"two-layer sphere", 8, {}, ComputeStatus::NoComputation, "", {"position 0", "maximum 1"}},
-    {"negative From not swept", 1, {{"Epr1mr1a", "-1"}}, kRejected, kNegative, kAfterReset},
-    {"negative frequency", 1, {{"Epr1f", "-100"}}, kRejected, kNegative, kAfterReset},
-    {"infinite frequency", 1, {{"Epr1f", "inf"}}, kRejected, NotAFloat("inf"), kAfterReset},
-    {"conductivity overflows in conversion", 1, {{"Epr1con1a", "1e305"}}, kFault, "Floating point overflow.",
-     kAfterReset},
-    {"zero frequency: L0 is 0 over 0", 1, {{"Epr1f", "0"}}, kFault, kNaN, kAfterReset},
-    // Ended by the sweep's checks, after the labels.
-    {"malformed To", 1, {{"Epr1lob", "1.0x"}}, kRejected, NotAFloat("1.0x"), kAfterLabels},
-    {"From above To", 1, {{"Epr1lob", "0.05"}}, kRejected, kRange, kAfterLabels},
-    {"negative To", 1, {{"Epr1lob", "-1"}}, kRejected, kRange, kAfterLabels},
-    {"negative Step", 1, {{"Epr1loc", "-0.1"}}, kRejected, kRange, kAfterLabels},
-    {"too many points", 1, {{"Epr1loc", "1e-9"}}, kRejected, std::string(kTooManyPointsMessage), kAfterLabels},
-    {"no selector", 1, {}, ComputeStatus::NoComputation, "", {"position 0", "maximum 1", "labels", "accuracy"}, ""},
-    {"rod wider than the coil", 5, {}, kRejected, std::string(kRodMessage), kAfterLabels},
-    {"last rod radius in the winding", 5, {{"Editr1", "9.7"}, {"Editr2", "14"}}, kRejected,
-     std::string(kRodMessage), kAfterLabels},
-    {"rod radius up to R1", 5, {{"Editr1", "9.8"}, {"Editr2", "14"}}, kDone, "", Swept(9)},
-    {"coil wider than the bore", 3, {{"Editr2", "10.5"}}, kRejected, std::string(kBoreMessage), kAfterLabels},
-    {"bore down to R2", 3, {{"Editr2", "10"}}, kDone, "", Swept(11)},
-    {"interface swept, coil wider than the bore", 4, {{"Editr2", "10.5"}}, kRejected, std::string(kBoreMessage),
-     kAfterLabels, "RBid2b2"},
-    {"interface inside the bore", 4, {{"Eid2b2a", "9"}}, kRejected, std::string(kBoreLayerMessage), kAfterLabels,
-     "RBid2b2"},
-    {"bore radius up to the interface", 4, {{"Eid2b2a", "11"}}, kDone, "", Swept(6)},
-    {"interface outside the rod", 6, Wide({{"Eod2b2b", "10.5"}}), kRejected, std::string(kRodLayerMessage),
-     kAfterLabels, "RBod2b2"},
-    {"interface on the rod's surface", 6, Wide({{"Eod2b2a", "10"}}), kDone, "", Swept(6)},
-    // Sweeps of one point, and sweeps that fill the progress bar.
-    {"From = To", 1, {{"Epr1loa", "0.5"}, {"Epr1lob", "0.5"}}, kDone, "", Swept(1)},
-    {"Step = 0 (the maximum stays 1)", 1, {{"Epr1loa", "0.5"}, {"Epr1lob", "3"}, {"Epr1loc", "0"}}, kDone, "",
-     {"position 0", "maximum 1", "labels", "begin", "count", "accuracy"}},
-    {"To of a parameter not swept is never read", 1, {{"Epr1con1b", "x"}, {"Epr1mr1c", ""}}, kDone, "", Swept(10)},
-    {"eleven radii", 3, {{"Editr2", "4"}}, kDone, "", Swept(11)},
-};
-
-class Endings : public ::testing::TestWithParam<Ending> {};
-
-TEST_P(Endings, StatusMessageAndTheOrderOfTheOutputs) {
-  const Ending& e = GetParam();
-  FakeInput in;
-  for (const auto& [field, text] : e.fields) in.Set(field, text);
-  if (e.selector != nullptr) {
-    for (const ParamDef& p : FindCase(e.testCase)->params) in.selected.erase(std::string(p.selector));
-    if (*e.selector != '\0') in.selected.insert(e.selector);
-  }
-  FakeModels models;
-  RecordingOutput out;
-  EXPECT_EQ(ButtonComputeClick(e.testCase, in, out, models.Table()), e.status);
-  EXPECT_EQ(out.log, e.log);
-  if (e.message.empty()) {
-    EXPECT_TRUE(out.messages.empty());
-  } else {
-    ASSERT_EQ(out.messages.size(), 1u);
-    EXPECT_EQ(out.messages[0].text, e.message);
-    EXPECT_EQ(out.messages[0].kind, e.message.back() == '.' ? MessageKind::Error : MessageKind::Plain);
-  }
-  // Nothing is computed before the progress reset, and no point before the sweep.
-  if (e.log.size() < 2) {
-    EXPECT_TRUE(models.Untouched());
-  }
-  EXPECT_EQ(models.calls.size(), out.details.size());
-  if (e.status == kDone && !out.curves.empty()) {
-    EXPECT_EQ(static_cast<int>(out.curves[0].points.size()), out.progressMaximum);
-    EXPECT_EQ(out.progressPosition, out.progressMaximum);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryWay, Endings, ::testing::ValuesIn(kEndings), [](const auto& p) {
   std::string name;
-  for (const char c : std::string(p.param.name)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-});
+  int testCase;
+  FakeInput in;
+  std::string status, message, log;
+};
+
+// Every row of the table, its fields set and its selector chosen.
+std::vector<Ending> Endings() {
+  const test::CsvTable t = test::ReadCsv("app/compute_endings.tsv", '\t');
+  std::vector<Ending> endings;
+  for (const auto& r : t.rows) {
+    Ending e{r.at(0), std::stoi(r.at(1)), {}, r.at(3), r.at(4), r.at(5)};
+    e.in.SetAll(r.at(2));
+    e.in.Choose(e.testCase, r.at(6));
+    endings.push_back(std::move(e));
+  }
+  return endings;
+}
+
+const char* StatusName(ComputeStatus s) {
+  switch (s) {
+    case ComputeStatus::Completed: return "completed";
+    case ComputeStatus::Rejected: return "rejected";
+    case ComputeStatus::Fault: return "fault";
+    case ComputeStatus::NoComputation: return "no computation";
+    case ComputeStatus::Cancelled: return "cancelled";
+  }
+  return "unknown";
+}
+
+TEST(Endings, StatusMessageAndTheOrderOfTheOutputs) {
+  const std::vector<Ending> endings = Endings();
+  ASSERT_GT(endings.size(), 40u);
+  for (const Ending& e : endings) {
+    SCOPED_TRACE(e.name);
+    FakeModels models;
+    RecordingOutput out;
+    const ComputeStatus status = ButtonComputeClick(e.testCase, e.in, out, models.Table());
+    EXPECT_EQ(StatusName(status), e.status);
+    EXPECT_EQ(out.log, Outputs(e.log));
+    if (e.message.empty()) {
+      EXPECT_TRUE(out.messages.empty());
+    } else {
+      ASSERT_EQ(out.messages.size(), 1u);
+      EXPECT_EQ(out.messages[0].text, e.message);
+      EXPECT_EQ(out.messages[0].kind, e.message.back() == '.' ? MessageKind::Error : MessageKind::Plain);
+    }
+    // Nothing is computed before the progress reset, and no point before the sweep.
+    if (e.log == "before") {
+      EXPECT_TRUE(models.Untouched());
+    }
+    EXPECT_EQ(models.calls.size(), out.details.size());
+    if (status == ComputeStatus::Completed && !out.curves.empty()) {
+      EXPECT_EQ(static_cast<int>(out.curves[0].points.size()), out.progressMaximum);
+      EXPECT_EQ(out.progressPosition, out.progressMaximum);
+    }
+  }
+}
 
 // The air-coil reference fell short of its accuracy, and the sweep's checks end the command: the
 // shortfall is still reported, after the message.
 TEST(AirCoilShortfall, IsReportedWhenTheCommandEndsBeforeTheSweep) {
-  for (const Ending& e : kEndings) {
-    if (e.log != kAfterLabels) continue;
+  for (const Ending& e : Endings()) {
+    if (e.log != "labels") continue;
     SCOPED_TRACE(e.name);
-    FakeInput in;
-    for (const auto& [field, text] : e.fields) in.Set(field, text);
-    if (e.selector != nullptr) in.Select(e.testCase, e.selector);
     FakeModels models;
     models.airCoilIer = 1;
     RecordingOutput out;
-    EXPECT_EQ(ButtonComputeClick(e.testCase, in, out, models.Table()), ComputeStatus::Rejected);
+    EXPECT_EQ(ButtonComputeClick(e.testCase, e.in, out, models.Table()), ComputeStatus::Rejected);
     ASSERT_EQ(out.accuracy.size(), 1u);
     EXPECT_EQ(out.accuracy[0].pointsShort, 0);
     EXPECT_EQ(out.accuracy[0].pointsTotal, 0);
@@ -284,7 +231,7 @@ TEST_F(Compute, AFullRegistryRefusesBeforeReadingAnything) {
   EXPECT_EQ(Run(1), ComputeStatus::Rejected);
   ASSERT_EQ(out.messages.size(), 1u);
   EXPECT_EQ(out.messages[0].text, kRegistryFullMessage);
-  EXPECT_EQ(out.log, kBeforeAnything);
+  EXPECT_EQ(out.log, Outputs("before"));
   EXPECT_TRUE(in.reads.empty());
   EXPECT_TRUE(models.Untouched());
   RecordingOutput last;

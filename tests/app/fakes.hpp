@@ -2,6 +2,7 @@
 // that records every call in order, and model functions that record their arguments.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <map>
@@ -44,6 +45,20 @@ public:
   }
   void Set(std::string_view field, std::string text) {
     texts[std::string(field)] = std::move(text);
+  }
+  // A data table's cells: fields as "FIELD=TEXT;FIELD=TEXT", and a selector of the case ("-":
+  // leave the case's first; "": none selected).
+  void SetAll(const std::string& fields) {
+    for (std::size_t at = 0; at < fields.size();) {
+      const std::size_t semi = std::min(fields.find(';', at), fields.size()), eq = fields.find('=', at);
+      Set(fields.substr(at, eq - at), fields.substr(eq + 1, semi - eq - 1));
+      at = semi + 1;
+    }
+  }
+  void Choose(int testCase, const std::string& selector) {
+    if (selector == "-") return;
+    Select(testCase, selector);
+    if (selector.empty()) selected.erase("");
   }
 
   std::map<std::string, std::string> texts;

@@ -12,6 +12,7 @@
 
 #include "app/compute.hpp"
 #include "tests/app/fakes.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace veldo {
 namespace {
@@ -19,7 +20,6 @@ namespace {
 using test::FakeInput;
 using test::FakeModels;
 using test::RecordingOutput;
-using Fields = std::vector<std::pair<const char*, const char*>>;
 
 struct LogRange {
   const char* name;
@@ -114,63 +114,35 @@ TEST_P(FrequencyRow, SweepsTheFrequencyWithTheOtherFieldsFixed) {
 
 INSTANTIATE_TEST_SUITE_P(EveryCase, FrequencyRow, ::testing::Values(1, 2, 3, 4, 5, 6, 9));
 
-struct Sweep {
-  const char* name;
-  const char* selector;
-  Fields fields;
-  std::string message;  // "" for a curve; the error box's texts end with a full stop
-  int count;
-  double first, last;  // swept values in the window's unit
-};
-void PrintTo(const Sweep& s, std::ostream* os) { *os << s.name; }
-
-std::string NotAFloat(const std::string& text) { return "'" + text + "' is not a valid floating point value."; }
-const std::string kRange(kCheckRangeMessage), kLogFrom(kLogFromMessage), kLogStep(kLogStepMessage);
-
-class Sweeps : public ::testing::TestWithParam<Sweep> {};
-
-// Case 1, linear and logarithmic, or refused after the labels with nothing computed.
-TEST_P(Sweeps, ValuesOrMessage) {
-  const Sweep& s = GetParam();
-  FakeInput in = Selecting(*FindCase(1), FindCase(1)->params[0]);
-  in.selected = {s.selector};
-  for (const auto& [field, text] : s.fields) in.Set(field, text);
-  FakeModels models;
-  RecordingOutput out;
-  const ComputeStatus status = ButtonComputeClick(1, in, out, models.Table());
-  if (!s.message.empty()) {
-    EXPECT_EQ(status, ComputeStatus::Rejected);
-    ASSERT_EQ(out.messages.size(), 1u);
-    EXPECT_EQ(out.messages[0].text, s.message);
-    EXPECT_EQ(out.messages[0].kind, s.message.back() == '.' ? MessageKind::Error : MessageKind::Plain);
-    EXPECT_TRUE(out.curves.empty() && models.calls.empty());
-    EXPECT_NE(out.labels.first, "");
-    return;
+// Case 1, linear and logarithmic, or refused after the labels with nothing computed: the sweeps of
+// tests/data/app/case1_sweeps.tsv.
+TEST(Sweeps, ValuesOrMessage) {
+  const test::CsvTable table = test::ReadCsv("app/case1_sweeps.tsv", '\t');
+  ASSERT_GT(table.rows.size(), 15u);
+  for (const auto& s : table.rows) {
+    SCOPED_TRACE(s.at(0));
+    FakeInput in = Selecting(*FindCase(1), FindCase(1)->params[0]);
+    in.selected = {s.at(1)};
+    in.SetAll(s.at(2));
+    const std::string& message = s.at(3);
+    FakeModels models;
+    RecordingOutput out;
+    const ComputeStatus status = ButtonComputeClick(1, in, out, models.Table());
+    if (!message.empty()) {
+      EXPECT_EQ(status, ComputeStatus::Rejected);
+      ASSERT_EQ(out.messages.size(), 1u);
+      EXPECT_EQ(out.messages[0].text, message);
+      EXPECT_EQ(out.messages[0].kind, message.back() == '.' ? MessageKind::Error : MessageKind::Plain);
+      EXPECT_TRUE(out.curves.empty() && models.calls.empty());
+      EXPECT_NE(out.labels.first, "");
+      continue;
+    }
+    ASSERT_EQ(status, ComputeStatus::Completed);
+    ASSERT_EQ(out.details.size(), std::stoul(s.at(4)));
+    EXPECT_EQ(out.details.front().value, std::stod(s.at(5)));
+    EXPECT_EQ(out.details.back().value, std::stod(s.at(6)));
   }
-  ASSERT_EQ(status, ComputeStatus::Completed);
-  ASSERT_EQ(out.details.size(), static_cast<std::size_t>(s.count));
-  EXPECT_EQ(out.details.front().value, s.first);
-  EXPECT_EQ(out.details.back().value, s.last);
 }
-
-INSTANTIATE_TEST_SUITE_P(Case1, Sweeps, ::testing::ValuesIn(std::vector<Sweep>{
-    {"linear frequency", "RBpr1f", {{"Epr1fb", "500"}, {"Epr1fc", "100"}}, "", 5, 100, 500},
-    {"one frequency per decade", "RBpr1f", {{"Epr1f", "1"}, {"Epr1fc", "1/dec"}}, "", 5, 1, 10000},
-    {"spaces and capitals", "RBpr1f", {{"Epr1fb", "1000"}, {"Epr1fc", " 2 /DEC "}}, "", 3, 100, 1000},
-    {"logarithmic conductivity", "RBpr1con1", {{"Epr1con1b", "100"}, {"Epr1con1c", "1/dec"}}, "", 3, 1, 100},
-    {"logarithmic lift-off", "RBpr1lo", {{"Epr1loa", "0.01"}, {"Epr1loc", "2/dec"}}, "", 5, 0.01, 1},
-    {"frequency To not read unless swept", "RBpr1lo", {{"Epr1fb", "x"}, {"Epr1fc", "y/dec"}}, "", 10, 0.1, 1},
-    {"logarithmic from 0", "RBpr1lo", {{"Epr1loa", "0"}, {"Epr1loc", "10/dec"}}, kLogFrom, 0, 0, 0},
-    {"no points per decade", "RBpr1f", {{"Epr1fc", "0/dec"}}, kLogStep, 0, 0, 0},
-    {"a fraction per decade", "RBpr1f", {{"Epr1fc", "2.5/dec"}}, kLogStep, 0, 0, 0},
-    {"negative per decade", "RBpr1f", {{"Epr1fc", "-10/dec"}}, kRange, 0, 0, 0},
-    {"From above To", "RBpr1f", {{"Epr1f", "1000"}, {"Epr1fb", "100"}}, kRange, 0, 0, 0},
-    {"too many per decade", "RBpr1f", {{"Epr1fc", "1e9/dec"}}, std::string(kTooManyPointsMessage), 0, 0, 0},
-    {"no number", "RBpr1f", {{"Epr1fc", "/dec"}}, NotAFloat("/dec"), 0, 0, 0},
-    {"text per decade", "RBpr1f", {{"Epr1fc", "ten/dec"}}, NotAFloat("ten/dec"), 0, 0, 0},
-    {"another suffix", "RBpr1f", {{"Epr1fc", "10/decade"}}, NotAFloat("10/decade"), 0, 0, 0},
-    {"malformed frequency To", "RBpr1f", {{"Epr1fb", "1e4x"}}, NotAFloat("1e4x"), 0, 0, 0},
-}));
 
 // The record comes just before the curve: the sweep as typed, the fields held fixed in the
 // window's unit with their texts and defaults, the coil, and the air-coil values at From.

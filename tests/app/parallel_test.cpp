@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "tests/app/fakes.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace veldo {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Fields = std::vector<std::pair<const char*, const char*>>;
 using Log = std::vector<std::string>;
 
 // Spins until `ready` holds or `patience` has passed, so that a broken implementation fails its
@@ -104,64 +104,19 @@ struct ConcurrentModels {
   }
 };
 
-struct Scenario {
-  const char* name;
-  int testCase;
-  Fields fields;
-  const char* selector = nullptr;  // nullptr: the case's first; "" clears them all
-  // The sweep passes its checks, so on several threads points run while the air coil is computed.
-  bool pointsInFlight = true;
-  int curvesAlready = 0;
-};
-
-const Scenario kScenarios[] = {
-    {"case 1 lift-off", 1, {}},
-    {"case 2 conductivity 2", 2, {}, "RBpr2con2"},
-    {"case 3 bore radius", 3, {}},
-    {"case 4 interface radius", 4, {}, "RBid2b2"},
-    {"case 5 rod radius", 5, {{"Editr1", "12"}, {"Editr2", "14"}}},
-    {"case 6 rod radius", 6, {{"Editr1", "12"}, {"Editr2", "14"}}},
-    {"case 9 lift-off", 9, {}},
-    {"a single point (Step 0)", 1, {{"Epr1loc", "0"}}},
-    {"air coil short of its accuracy", 1, {{"EditN", "201"}}},
-    // The air-coil reference, or the inductance formed from it, ends the command before the
-    // labels while points are in flight; the points are dropped and the sweep's own message,
-    // if it had one, never shows (a serial run never reads the fields behind it).
-    {"air coil divides by zero", 1, {{"EditN", "13"}}},
-    {"air coil faults, To malformed as well", 1, {{"EditN", "13"}, {"Epr1lob", "x"}}, nullptr, false},
-    {"zero frequency: L0 = 0/0", 1, {{"Epr1f", "0"}}},
-    {"zero frequency, range rejected as well", 1, {{"Epr1f", "0"}, {"Epr1lob", "0.01"}}, nullptr, false},
-    {"air coil throws", 1, {{"EditN", "14"}}},
-    {"models throw at every point while the air coil faults", 1, {{"EditN", "13"}, {"Epr1con1a", "3"}}},
-    // X0 = 0: the first point's normalisation divides by zero. Its model call may have run on a
-    // worker, the normalisation on the calling thread: the flags of both count as one step's.
-    {"X0 = 0", 1, {{"EditN", "15"}}},
-    {"X0 = 0 and a model that overflows", 1, {{"EditN", "15"}, {"Epr1mr1a", "7"}}},
-    {"model overflows at every point", 1, {{"Epr1mr1a", "7"}}},
-    {"a model that throws", 1, {{"Epr1con1a", "3"}}},
-    // Messages of the sweep's checks, held back until the labels are shown.
-    {"To malformed", 1, {{"Epr1lob", "x"}}, nullptr, false},
-    {"To overflows in conversion", 1, {{"Epr1con1b", "1e305"}}, "RBpr1con1", false},
-    {"too many points", 1, {{"Epr1loc", "1e-9"}}, nullptr, false},
-    {"rod wider than the coil", 5, {}, nullptr, false},
-    {"coil wider than the bore", 3, {{"Editr2", "10.5"}}, nullptr, false},
-    {"rod interface above the rod", 6, {{"Editr1", "12"}, {"Editr2", "14"}, {"Eod2b2b", "11"}}, "RBod2b2", false},
-    {"no selector selected", 1, {}, "", false},
-    // Ends before the air-coil reference: nothing is computed on any thread.
-    {"negative From", 1, {{"Epr1mr1a", "-1"}}, nullptr, false},
-    {"zero turns", 1, {{"EditN", "0"}}, nullptr, false},
-    {"registry full", 1, {}, nullptr, false, kCurveSlots},
-};
-
 TEST(OverlappedAirCoil, EveryWayTheCommandEndsGivesTheSerialOutputs) {
-  for (const Scenario& s : kScenarios) {
-    SCOPED_TRACE(s.name);
+  const test::CsvTable table = test::ReadCsv("app/parallel_endings.tsv", '\t');
+  ASSERT_GT(table.rows.size(), 25u);
+  for (const auto& row : table.rows) {
+    SCOPED_TRACE(row.at(0));
+    const struct {
+      int testCase;
+      bool pointsInFlight;
+      int curvesAlready;
+    } s{std::stoi(row.at(1)), row.at(4) == "1", row.at(5) == "full" ? kCurveSlots : std::stoi(row.at(5))};
     test::FakeInput in;
-    for (const auto& [field, text] : s.fields) in.Set(field, text);
-    if (s.selector != nullptr) {
-      for (const ParamDef& p : FindCase(s.testCase)->params) in.selected.erase(std::string(p.selector));
-      if (*s.selector != '\0') in.selected.insert(s.selector);
-    }
+    in.SetAll(row.at(2));
+    in.Choose(s.testCase, row.at(3));
     ConcurrentModels models;
     const Outcome serial = Compute(s.testCase, in, models.Table(), 1, s.curvesAlready);
     EXPECT_LE(models.pointsDoneBeforeAirCoil.load(), 0);  // a serial run computes X0 first

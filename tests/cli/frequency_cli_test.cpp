@@ -1,6 +1,6 @@
-// The front end's --f: a From value, a linear FROM:TO:STEP or a logarithmic FROM:TO:K/dec sweep of
-// the frequency, its refusals, and a logarithmic frequency sweep over the real models against the
-// physics.
+// The front end's --f over the real models: a logarithmic frequency sweep against the physics.
+// (A From value, linear and logarithmic sweeps of the frequency and their refusals: the --f rows
+// of tests/data/cli/runs.tsv, run by cli_run_test.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +12,6 @@
 #include "cli/cli.hpp"
 #include "cli/cli_output.hpp"
 #include "tests/support/cli_in_process.hpp"
-#include "tests/support/stand_in_models.hpp"
 
 namespace veldo {
 namespace {
@@ -35,56 +34,6 @@ std::vector<std::vector<std::string>> Rows(const std::string& out) {
   }
   return rows;
 }
-
-ModelTable Models() {
-  return test::StandInModels(test::FixedAirCoil(4.0), [](const test::ModelArgs&, double& dR, double& dX, int& Ier) {
-    dR = 1;
-    dX = -2;
-    Ier = 0;
-  });
-}
-
-struct Option {
-  const char* name;
-  std::vector<const char*> args;
-  int status;
-  std::string err;  // standard error, "" when empty
-  std::size_t rows;
-  const char* param;
-  const char* first;  // value column of the first and last rows
-  const char* last;
-};
-
-void PrintTo(const Option& o, std::ostream* os) { *os << o.name; }
-
-const Option kOptions[] = {
-    {"logarithmic, 1 kHz to 10 MHz", {"planar1", "--f", "1:10000:10/dec"}, kExitOk, "", 41, "f", "1", "10000"},
-    {"linear", {"bore1", "--f", "10:50:10"}, kExitOk, "", 5, "f", "10", "50"},
-    {"linear, Step 0", {"rod1", "--r1", "12", "--r2", "14", "--f", "10:50:0"}, kExitOk, "", 1, "f", "10", "10"},
-    {"a From value only", {"planar2", "--f", "50"}, kExitOk, "", 10, "LO", "0.1", "1"},
-    {"no points per decade", {"planar1", "--f", "1:100:0/dec"}, kExitRejected,
-     std::string(kLogStepMessage) + "\n", 0, "", "", ""},
-    {"two fields", {"planar1", "--f", "1:100"}, kExitRejected, "'1:100' is not FROM:TO:STEP\n", 0, "", "", ""},
-    {"two sweeps", {"planar1", "--lo", "0.1:1:0.1", "--f", "1:10:1/dec"}, kExitRejected,
-     "Only one parameter can be swept (LO and f are given as FROM:TO:STEP)\n", 0, "", "", ""},
-};
-
-class FrequencyOption : public ::testing::TestWithParam<Option> {};
-
-TEST_P(FrequencyOption, RowsOrRefusal) {
-  const Option& o = GetParam();
-  const CliRun r = RunCliWith(o.args, Models());
-  EXPECT_EQ(r.status, o.status);
-  EXPECT_EQ(r.err, o.err);
-  const auto rows = Rows(r.out);
-  ASSERT_EQ(rows.size(), o.rows);
-  if (rows.empty()) return;
-  for (const auto& row : rows) EXPECT_EQ(row[0], o.param);
-  EXPECT_EQ(rows.front()[1], o.first);
-  EXPECT_EQ(rows.back()[1], o.last);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cli, FrequencyOption, ::testing::ValuesIn(kOptions));
 
 // A coil over a non-magnetic half-space swept over five decades of frequency with the real models:
 // each point normalised by the reactance in air at its own frequency stays in the unit square, the

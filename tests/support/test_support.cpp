@@ -63,7 +63,7 @@ std::size_t CsvTable::col(const std::string& name) const {
   throw std::out_of_range("no column " + name);
 }
 
-CsvTable ReadCsv(const std::string& relativePath) {
+CsvTable ReadCsv(const std::string& relativePath, char separator) {
   const std::string path = std::string(VELDO_TEST_DATA_DIR) + "/" + relativePath;
   std::ifstream in(path);
   if (!in) throw std::runtime_error("cannot open " + path);
@@ -76,7 +76,8 @@ CsvTable ReadCsv(const std::string& relativePath) {
     std::vector<std::string> cells;
     std::stringstream ss(line);
     std::string cell;
-    while (std::getline(ss, cell, ',')) cells.push_back(cell);
+    while (std::getline(ss, cell, separator)) cells.push_back(cell);
+    if (line.back() == separator) cells.emplace_back();  // an empty last cell
     if (!haveHeader) {
       t.header = std::move(cells);
       haveHeader = true;

@@ -33,7 +33,9 @@ struct CsvTable {
   double num(std::size_t row, std::size_t col) const;
   std::size_t col(const std::string& name) const;  // column index by header name; throws
 };
-CsvTable ReadCsv(const std::string& relativePath);  // relative to VELDO_TEST_DATA_DIR
+// Relative to VELDO_TEST_DATA_DIR; a table of texts uses a tab as separator, so that commas and
+// spaces stay in its cells.
+CsvTable ReadCsv(const std::string& relativePath, char separator = ',');
 
 // What a program run gave: its exit status (128 + the signal when one ended it) and its output.
 struct ProgramRun {

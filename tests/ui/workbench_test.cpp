@@ -15,6 +15,7 @@
 #include "app/format.hpp"
 #include "cli/cli.hpp"
 #include "tests/support/cli_in_process.hpp"
+#include "tests/support/test_support.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/curve_list.hpp"
 #include "ui/session.hpp"
@@ -296,46 +297,28 @@ TEST_F(WorkbenchTest, ViewsReplotTheRecordsWithoutComputing) {
   EXPECT_EQ(computed, 0);
 }
 
-TEST(Views, ALogarithmicSweepIsOneFactorFromPointToPoint) {
-  auto sweep = [](std::vector<double> values) {
+// The rows of tests/data/ui/curve_texts.tsv: logarithmic sweeps told from others, and tooltips.
+TEST(CurveTexts, LogarithmicSweepsAndTooltips) {
+  const test::CsvTable t = test::ReadCsv("ui/curve_texts.tsv", '\t');
+  ASSERT_GE(t.rows.size(), 10u);
+  auto numbers = [](const std::string& text) {
+    std::vector<double> v;
+    std::istringstream in(text);
+    for (double x; in >> x;) v.push_back(x);
+    return v;
+  };
+  for (const auto& row : t.rows) {
     CurveRecord r;
-    for (double v : values) r.points.push_back({v, 0, 0, 0, 0, 0});
-    return r;
-  };
-  struct Case {
-    std::vector<double> values;
-    bool log;
-  };
-  const Case cases[] = {
-      {{1, 10, 100, 1000}, true},
-      {{1, 1.2589254117941673, 1.5848931924611136, 1.9952623149688797, 2}, true},  // To closes the sweep
-      {{0.1, 0.2, 0.3, 0.4}, false},
-      {{1, 10}, false},  // two points say nothing
-      {{0, 1, 10}, false},
-      {{-1, -10, -100}, false},
-      {{5, 5, 5}, false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IsLogSweep(sweep(c.values)), c.log) << c.values.size() << " " << c.values[1];
-}
-
-TEST(Tooltip, NamesTheValueWithItsUnitTheImpedanceAndTheAccuracy) {
-  struct Case {
-    std::string param;
-    CurvePoint point;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"LO", {0.5, 3, -4, 0.03, 0.96, 0},
-       "LO = 0.5 mm\nx = 0.03, y = 0.96\ndR = 3 Ohm, dX = -4 Ohm\n|dZ| = 5 Ohm, phase -53.1301 deg\naccuracy reached"},
-      {"CON1", {35.4, -1, 0, 0, 1, 1},
-       "CON1 = 35.4 MS/m\nx = 0, y = 1\ndR = -1 Ohm, dX = 0 Ohm\n|dZ| = 1 Ohm, phase 180 deg\n"
-       "accuracy not reached (ier = 1)"},
-      {"MR1", {2, 0, 2, 0, 1, 0}, "MR1 = 2\nx = 0, y = 1\ndR = 0 Ohm, dX = 2 Ohm\n|dZ| = 2 Ohm, phase 90 deg\naccuracy reached"},
-  };
-  for (const Case& c : cases) {
-    CurveRecord r;
-    r.param = c.param;
-    EXPECT_EQ(PointTooltip(r, c.point), c.text);
+    if (row.at(0) == "log_sweep") {
+      for (double v : numbers(row.at(1))) r.points.push_back({v, 0, 0, 0, 0, 0});
+      EXPECT_EQ(IsLogSweep(r), row.at(3) == "1") << row[1];
+      continue;
+    }
+    r.param = row.at(1);
+    const std::vector<double> p = numbers(row.at(2));
+    ASSERT_EQ(p.size(), 6u);
+    QString want = QString::fromStdString(row.at(3)).replace("\\n", "\n");
+    EXPECT_EQ(PointTooltip(r, {p[0], p[1], p[2], p[3], p[4], static_cast<int>(p[5])}), want.toStdString());
   }
 }
 
