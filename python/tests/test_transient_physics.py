@@ -40,9 +40,9 @@ def test_a_plate_decays_with_its_lowest_diffusion_mode(row):
     t = np.geomspace(float(row["t_from"]), float(row["t_to"]), int(row["points"]))
     v = veldo.transient(coil(row["drive"]), coil(row["pickup"]), plate, t, acc=1e-9)
     tau = -1 / np.polyfit(t, np.log(-v), 1)[0]
-    assert tau == pytest.approx(float(row["tau"]), rel=float(row["tol_tau"]))
+    assert tau == pytest.approx(float(row["tau"]), rel=float(row["tol_tau"]), abs=0)
     assert tau == pytest.approx(float(row["tau_lowest_mode"]), rel=1e-3)  # the higher modes have died
-    assert v[-1] == pytest.approx(float(row["v_end"]), rel=1e-5)
+    assert v[-1] == pytest.approx(float(row["v_end"]), rel=float(row["tol_v"]), abs=0)
     if row["tol_thin_skin"]:  # where mur k d >> 1: tau = mu0 mur sigma d^2 / pi^2
         assert tau == pytest.approx(float(row["tau_thin_skin"]), rel=float(row["tol_thin_skin"]))
 
@@ -72,7 +72,7 @@ def test_a_half_space_against_its_closed_form(row):
     half = veldo.Plate([veldo.Layer(math.inf, float(row["sigma"]), float(row["mur"]))], float(row["lift"]) * 1e-3)
     drive, pickup, t, waveform = coil(row["drive"]), coil(row["pickup"]), float(row["t"]), _waveform(row["waveform"])
     v = veldo.transient(drive, pickup, half, t, waveform, acc=1e-9)
-    assert v == pytest.approx(float(row["v"]), rel=float(row["tol"]))
+    assert v == pytest.approx(float(row["v"]), rel=float(row["tol"]), abs=0)
     if waveform != "step-off":
         W = waveform[1]
         steps = veldo.transient(drive, pickup, half, [t, t - W] if t > W else [t], acc=1e-9)
@@ -89,4 +89,4 @@ def test_the_time_integral_is_the_inductance_change_from_dc_to_the_perfect_condu
     # int_0^t0 v = t0 v0 / (1 + p0), int_t1^inf v = -t1 v1 / (1 + p1), p from the end points.
     p0, p1 = (math.log(v[1] / v[0]) / (lt[1] - lt[0]), math.log(v[-1] / v[-2]) / (lt[-1] - lt[-2]))
     area = np.trapz(v * t, lt) + t[0] * v[0] / (1 + p0) - t[-1] * v[-1] / (1 + p1)
-    assert area == pytest.approx(float(row["integral"]), rel=float(row["tol"]))
+    assert area == pytest.approx(float(row["integral"]), rel=float(row["tol"]), abs=0)

@@ -111,18 +111,21 @@ LARGE = ("100:20:40:10:0", "100:10:15:5:0")
 SMALL = ("100:1:2:1:0.5", "50:0.5:1:0.5:0.5")
 PAIR = ("200:2:4:1:0.2", "100:1:1.5:0.5:0.7")
 
-PLATES = [  # name, drive, pickup, lift mm, d mm, sigma, mur, tol_tau, tol_simple (the thin-skin form, if it holds)
-    ("steel 10 mm mur 100", *LARGE, 5.0, 10.0, 5e6, 100.0, 1e-5, None),
-    ("steel 5 mm mur 100", *LARGE, 5.0, 5.0, 5e6, 100.0, 1e-5, None),
-    ("steel 10 mm mur 1000", *LARGE, 5.0, 10.0, 5e6, 1000.0, 1e-5, 0.01),
-    ("steel 5 mm mur 1000 half sigma", *LARGE, 5.0, 5.0, 2.5e6, 1000.0, 1e-5, 0.03),
+# name, drive, pickup, lift mm, d mm, sigma, mur, tol_tau, tol_v, tol_simple (the thin-skin form, if it holds).
+# VELDO's accuracy is relative to the response's scale |dL|/t: at mur 1000, 8 tau into the decay,
+# v is 1e-5 of it, and tol_v allows for that.
+PLATES = [
+    ("steel 10 mm mur 100", *LARGE, 5.0, 10.0, 5e6, 100.0, 1e-5, 1e-5, None),
+    ("steel 5 mm mur 100", *LARGE, 5.0, 5.0, 5e6, 100.0, 1e-5, 1e-5, None),
+    ("steel 10 mm mur 1000", *LARGE, 5.0, 10.0, 5e6, 1000.0, 1e-5, 1e-4, 0.01),
+    ("steel 5 mm mur 1000 half sigma", *LARGE, 5.0, 5.0, 2.5e6, 1000.0, 1e-5, 1e-4, 0.03),
 ]
 WINDOW = (3.0, 8.0, 9)  # the fit's window in units of mu0 mur sigma d^2 / pi^2, and its points
 
 
 def plates():
-    rows = ["name,drive,pickup,lift,d,sigma,mur,t_from,t_to,points,tau,tau_lowest_mode,tau_thin_skin,t_end,v_end,tol_tau,tol_thin_skin"]
-    for name, da, pb, lift, d, sigma, mur, tol, tol_simple in PLATES:
+    rows = ["name,drive,pickup,lift,d,sigma,mur,t_from,t_to,points,tau,tau_lowest_mode,tau_thin_skin,t_end,v_end,tol_tau,tol_v,tol_thin_skin"]
+    for name, da, pb, lift, d, sigma, mur, tol, tol_v, tol_simple in PLATES:
         a, b = coil(da), coil(pb)
         tau0 = MU0 * mur * sigma * (d * 1e-3) ** 2 / math.pi ** 2
         t = np.geomspace(WINDOW[0] * tau0, WINDOW[1] * tau0, WINDOW[2])
@@ -130,7 +133,7 @@ def plates():
         tau, tau_1 = fit(8), fit(1)
         v_end = plate_v(t[-1], a, b, lift * 1e-3, d * 1e-3, sigma, mur, 8)
         rows.append(f"{name},{da},{pb},{lift!r},{d!r},{sigma!r},{mur!r},{t[0]!r},{t[-1]!r},{WINDOW[2]},{tau!r},{tau_1!r},"
-                    f"{tau0!r},{t[-1]!r},{v_end!r},{tol!r},{'' if tol_simple is None else repr(tol_simple)}")
+                    f"{tau0!r},{t[-1]!r},{v_end!r},{tol!r},{tol_v!r},{'' if tol_simple is None else repr(tol_simple)}")
     return rows
 
 
@@ -170,7 +173,8 @@ def halfspace_transients():
             else:  # a current pulse from 0 to W: on at 0 (minus a step-off), off at W
                 W = float(waveform.split()[1])
                 v = -step(t) + (step(t - W) if t > W else 0.0)
-            rows.append(f"{name},{da},{pb},{lift!r},{sigma!r},{mur!r},{waveform},{t!r},{v!r},{tol!r}")
+            # late in the decay (t >= 1 ms) fewer digits remain of VELDO's accuracy, relative to |dL|/t
+            rows.append(f"{name},{da},{pb},{lift!r},{sigma!r},{mur!r},{waveform},{t!r},{v!r},{tol if t < 1e-3 else 1e-5!r}")
     return rows
 
 
