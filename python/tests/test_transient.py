@@ -61,7 +61,10 @@ def test_the_time_integral_is_the_perfect_conductors_image():
 @pytest.mark.parametrize("t,waveform,conductor,message", [
     (0.0, "step-off", PLATE, "time 1 is not a finite number above 0"),
     ([1e-3, math.nan], "step-off", PLATE, "time 2 is not"),
+    ([1e-3, -1e-6], "step-off", PLATE, "time 2 is not a finite number above 0"),
+    (-math.inf, "step-off", PLATE, "time 1 is not a finite number above 0"),
     (1e-3, ("pulse", 0.0), PLATE, "Check the pulse"),
+    (1e-3, ("pulse", -1e-4), PLATE, "Check the pulse"),
     (1e-3, ("samples", [0.0], [1.0]), PLATE, "at least two samples"),
     (1e-3, ("samples", [0.0, 1e-4, 1e-4], [1.0, 0.5, 0.0]), PLATE, "sample 3 is not after"),
     (1e-3, ("samples", [0.0, math.inf], [1.0, 0.0]), PLATE, "sample 2 is not a pair of finite numbers"),
