@@ -232,6 +232,28 @@ private:
   std::vector<double> ar_, ai_, nr_, ni_, dr_, di_;
 };
 
+// The ratios of the modified Bessel functions of orders 1 and 0 that a cylindrical half-space's
+// admittance needs, K1(z)/K0(z) (bore) and I1(z)/I0(z) (rod), for z = alpha r with
+// Re z >= Im z >= 0 (alpha^2 = k^2 + j s), kLanes arguments at a time in plain loops: each
+// routine runs the same number of steps in every lane, so the loop over the lanes vectorises.
+// Each is accurate to a few units of the last place in its range (tests/data/models/
+// bessel_ratios.csv, against mpmath); below |z| = kRatioSmall the points take Amos' routines.
+inline constexpr int kLanes = 8;
+inline constexpr double kRatioSmall = 0.5;  // below: Amos (Steed's fraction would need > 110 steps)
+inline constexpr double kRatioLarge = 20.0;  // from here on: Hankel's expansions
+// The steps each routine takes for the lanes' smallest or largest |z| (with a margin over the
+// counts that reach the rounding level on arg z in [0, pi/4]).
+inline int SteedSteps(double minAbs) { return 10 + static_cast<int>(50.0 / minAbs); }
+inline int MillerSteps(double maxAbs) { return 12 + static_cast<int>(1.25 * maxAbs); }
+inline int HankelTerms(double minAbs) { return minAbs >= 40.0 ? 12 : minAbs >= 30.0 ? 16 : 20; }
+// K1/K0 by Steed's continued fraction, n steps (kRatioSmall <= |z| < kRatioLarge).
+void RatioKSteed(int n, const double* zr, const double* zi, double* qr, double* qi);
+// I1/I0 by Miller's backward recurrence from order n (|z| < kRatioLarge).
+void RatioIMiller(int n, const double* zr, const double* zi, double* qr, double* qi);
+// K1/K0 and I1/I0 by Hankel's expansions to the power m <= 20 of 1/z (|z| >= kRatioLarge).
+void RatioKHankel(int m, const double* zr, const double* zi, double* qr, double* qi);
+void RatioIHankel(int m, const double* zr, const double* zi, double* qr, double* qi);
+
 // A plate's batch of one coil (pickup the drive), or of a coaxial drive and pickup (their
 // transfer impedance).
 void PlanarChunk(const Coil& drive, const Coil& pickup, std::span<const std::size_t> idx,

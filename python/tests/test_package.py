@@ -122,10 +122,14 @@ def test_air_coil_broadcasts_over_frequency():
 
 
 def test_the_lock_is_released_while_computing():
-    done = []
+    done, seen = [], threading.Event()
 
     def work():
-        veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, np.linspace(1e-4, 1e-3, 400), 1e6, 1.0)
+        # Computes until this thread has been seen running (however the system schedules them).
+        for _ in range(10_000):
+            if seen.is_set():
+                break
+            veldo.planar1(200, 2e-3, 4e-3, 1e-3, 1e5, np.linspace(1e-4, 1e-3, 20), 1e6, 1.0)
         done.append(True)
 
     interval = sys.getswitchinterval()
@@ -134,6 +138,7 @@ def test_the_lock_is_released_while_computing():
         worker = threading.Thread(target=work)
         worker.start()
         during = not done  # this thread runs again only once the worker has let go of the lock
+        seen.set()
         worker.join()
     finally:
         sys.setswitchinterval(interval)
