@@ -54,7 +54,7 @@ ProbeEditor::ProbeEditor(Geometry geometry, QWidget* parent) : QWidget(parent), 
   Coils->setSelectionMode(QAbstractItemView::SingleSelection);
   Coils->setMinimumHeight(3 * (Coils->fontMetrics().height() + 6));
   Coils->setToolTip("The probe's coils: N turns, radii R1 < R2, height L, z of the lower face above the reference, "
-                    "x the axis' offset [mm]. Select a cell to sweep it.");
+                    "x the axis' offset, in the length unit of Edit > Units... Select a cell to sweep it.");
   if (geometry != Geometry::Plate) Coils->setColumnHidden(5, true);  // in a tube or round a rod the axis is the cylinder's
   grid->addWidget(Coils, 1, 0, 1, 4);
   AddButton = new QPushButton("Add coil", this);
