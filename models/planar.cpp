@@ -8,6 +8,7 @@
 
 #include "coilint/coilint.hpp"
 #include "models/model_driver.hpp"
+#include "models/offset_integral.hpp"
 #include "models/planar_stack.hpp"
 #include "models/stack_models.hpp"
 
@@ -35,9 +36,11 @@ TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const 
   const PlanarWinding wa{a.R1, a.R2, a.L, liftOff + a.z}, wb{b.R1, b.R2, b.L, liftOff + b.z};
   const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && wa.h == wb.h && a.x == b.x;
   const double x = std::fabs(a.x - b.x);
+  const bool cycles = x != 0 && CyclesApart(x, a.R2, b.R2);
   auto make = [&](double k) {
     CoilFactor cf;
-    const long double Ja = wa.J(k), Jb = self ? Ja : wb.J(k);
+    const long double Ja = cycles ? CoilIntJOffset(k * a.R1, k * a.R2) : wa.J(k);
+    const long double Jb = self ? Ja : cycles ? CoilIntJOffset(k * b.R1, k * b.R2) : wb.J(k);
     cf.c = static_cast<double>(Ja);
     cf.radial = static_cast<double>(Ja * Jb / IntPow(k, 6));
     if (x != 0) cf.lateral = BesselJ0(k * x);
@@ -55,7 +58,10 @@ TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const 
     return x != 0 ? CScale(z, cf.lateral) : z;
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, Ier, evals, Reuses(Count));
+  // Axes far apart: the cycles of J0(k x) summed and extrapolated (models/offset_integral.hpp).
+  const double R2 = std::max(a.R2, b.R2);
+  const TComplex S = cycles ? IntegrateOffsetKernel(kernel, R2, x, Acc, Ier, evals)
+                            : IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   AddCount(Count, evals, 0, factors.Evaluated());
   return S;
 }
