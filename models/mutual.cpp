@@ -5,6 +5,7 @@
 #include "bessel/amos.hpp"
 #include "coilint/coilint.hpp"
 #include "models/model_driver.hpp"
+#include "models/offset_integral.hpp"
 #include "models/problem.hpp"
 
 namespace veldo {
@@ -51,7 +52,18 @@ double MutualInductance(const Coil& a, const Coil& b, double Acc, int& Ier) {
     const long double v = Ja * Jb / (kk * kk * kk * kk) * AxialInAir(kk, a, b);
     return static_cast<double>(x != 0 ? v * BesselJ0(k * x) : v);
   };
-  const double I = QagiOverKappa(kernel, std::max(a.R2, b.R2), Acc, Ier);
+  const double R2 = std::max(a.R2, b.R2);
+  if (x != 0 && CyclesApart(x, a.R2, b.R2)) {  // the cycles of J0(k x) summed (models/offset_integral.hpp)
+    auto offset = [&](double, double k) {
+      const long double Ja = CoilIntJOffset(k * a.R1, k * a.R2), Jb = CoilIntJOffset(k * b.R1, k * b.R2);
+      const long double kk = k;
+      return Cmplx(static_cast<double>(Ja * Jb / (kk * kk * kk * kk) * AxialInAir(kk, a, b) * BesselJ0(k * x)), 0.0);
+    };
+    long long evals = 0;
+    const double I = CRe(IntegrateOffsetKernel(offset, R2, x, Acc, Ier, evals));
+    return static_cast<double>(kPi * kMu0 * PairTurnsFactor(a, b) * static_cast<long double>(I));
+  }
+  const double I = QagiOverKappa(kernel, R2, Acc, Ier);
   return static_cast<double>(kPi * kMu0 * PairTurnsFactor(a, b) * static_cast<long double>(I));
 }
 

@@ -8,6 +8,7 @@
 
 #include "coilint/coilint.hpp"
 #include "models/model_driver.hpp"
+#include "models/offset_integral.hpp"
 #include "models/planar_stack.hpp"
 #include "models/stack_models.hpp"
 
@@ -35,12 +36,14 @@ TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const 
   const PlanarWinding wa{a.R1, a.R2, a.L, liftOff + a.z}, wb{b.R1, b.R2, b.L, liftOff + b.z};
   const bool self = a.R1 == b.R1 && a.R2 == b.R2 && a.L == b.L && wa.h == wb.h && a.x == b.x;
   const double x = std::fabs(a.x - b.x);
+  const bool cycles = x != 0 && CyclesApart(x, a.R2, b.R2);
   // A pair's factor holds its heights' parts too: D_a D_b = e^-k(h_a + h_b) (1 - e^-k L_a)(1 - e^-k L_b),
   // of which only the exponential of the heights changes with the lift-off (one exponential per
   // node instead of four; each product commutes, so Z_ab = Z_ba stays exact).
   auto make = [&](double k) {
     CoilFactor cf;
-    const long double Ja = wa.J(k), Jb = self ? Ja : wb.J(k);
+    const long double Ja = cycles ? CoilIntJOffset(k * a.R1, k * a.R2) : wa.J(k);
+    const long double Jb = self ? Ja : cycles ? CoilIntJOffset(k * b.R1, k * b.R2) : wb.J(k);
     cf.c = static_cast<double>(Ja);
     if (self) {
       cf.radial = static_cast<double>(Ja * Jb / IntPow(k, 6));
@@ -68,7 +71,10 @@ TComplex PlanarPairIntegral(const Coil& a, const Coil& b, double liftOff, const 
     return x != 0 ? CScale(z, cf.lateral) : z;
   };
   long long evals = 0;
-  const TComplex S = IntegrateKernel(kernel, std::max(a.R2, b.R2), Acc, Ier, evals, Reuses(Count));
+  // Axes far apart: the cycles of J0(k x) summed and extrapolated (models/offset_integral.hpp).
+  const double R2 = std::max(a.R2, b.R2);
+  const TComplex S = cycles ? IntegrateOffsetKernel(kernel, R2, x, Acc, Ier, evals)
+                            : IntegrateKernel(kernel, R2, Acc, Ier, evals, Reuses(Count));
   AddCount(Count, evals, 0, factors.Evaluated());
   return S;
 }

@@ -24,6 +24,7 @@ PAIRS = [
     ("image of a pickup", (200, 2, 4, 1, 0.2, 0), (100, 1, 1.5, 0.5, -1.2, 0)),
     ("side by side", (200, 2, 4, 1, 0, 0), (200, 2, 4, 1, 0, 9)),
     ("side by side image", (200, 2, 4, 1, 0.1, 0), (200, 2, 4, 1, -1.1, 9)),
+    ("far side by side", (200, 2, 4, 1, 0, 0), (200, 2, 4, 1, 1.5, 60)),
 ]
 
 
@@ -71,8 +72,8 @@ if __name__ == "__main__":
     print(__doc__.split("\n")[0].join(["# ", ""]))
     print("# See make_mutual_references.py beside this file: Maxwell's formula (coaxial) or Neumann's")
     print("# integral (side by side) over both cross-sections. Lengths in mm; M [H]; dM = the change")
-    print("# from halving the spacing of the rules (an error estimate); apart = 1 where the windings' spans
-# along the axes are disjoint (then the spatial-frequency integral decays exponentially).")
+    print("# from halving the spacing of the rules (an error estimate); apart = 1 where the windings' spans")
+    print("# along the axes are disjoint (then the spatial-frequency integral decays exponentially).")
     print("# Command: /usr/bin/python3 make_mutual_references.py > mutual_references.csv")
     print("name,Na,R1a,R2a,La,za,xa,Nb,R1b,R2b,Lb,zb,xb,M,dM,apart")
     for name, a, b in PAIRS:
