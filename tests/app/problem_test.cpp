@@ -9,6 +9,9 @@
 #include <string>
 
 #include "app/problem.hpp"
+#include "app/problem_json.hpp"
+#include "app/units.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace veldo {
 namespace {
@@ -127,14 +130,6 @@ TEST(Problems, ABatchKeepsEveryAcceptedPoint) {
   }
 }
 
-}  // namespace
-}  // namespace veldo
-
-#include "app/problem_json.hpp"
-
-namespace veldo {
-namespace {
-
 // The JSON form gives back every number to the bit, infinity as "inf" included; a text that is no
 // problem names its wrong member.
 TEST(ProblemJson, RoundTripAndRefusals) {
@@ -175,14 +170,6 @@ TEST(ProblemJson, RoundTripAndRefusals) {
   }
 }
 
-}  // namespace
-}  // namespace veldo
-
-#include "app/units.hpp"
-#include "tests/support/test_support.hpp"
-
-namespace veldo {
-
 // The skin depth and the limit frequency shown beside the inputs, against their closed forms at
 // 30 digits; no value where there is no penetration depth (sigma, f or mur zero, not finite).
 TEST(MaterialScales, MatchTheClosedForms) {
@@ -195,11 +182,11 @@ TEST(MaterialScales, MatchTheClosedForms) {
     EXPECT_LT(test::RelErr(*delta, v("delta")), 4e-16) << "row " << i;
     EXPECT_LT(test::RelErr(*fg, v("fg")), 4e-16) << "row " << i;
   }
-  constexpr double kInf = std::numeric_limits<double>::infinity();
   for (double bad : {0.0, kInf, std::nan("")}) {
     EXPECT_FALSE(SkinDepth(bad, 1e7, 1) || SkinDepth(1e5, bad, 1) || SkinDepth(1e5, 1e7, bad));
     EXPECT_FALSE(LimitFrequency(bad, 1, 1e-3) || LimitFrequency(1e7, bad, 1e-3) || LimitFrequency(1e7, 1, bad));
   }
 }
 
+}  // namespace
 }  // namespace veldo

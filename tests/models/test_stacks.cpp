@@ -60,15 +60,8 @@ TEST(Stacks, WindowCasesKeepTheirResults) {
   for (const auto& [name, e] : worst) std::printf("%-9s worst %.2e\n", name.c_str(), e);
 }
 
-}  // namespace
-}  // namespace veldo
-
-namespace veldo {
-namespace {
-
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const Coil kCoil{200, 2e-3, 4e-3, 1e-3};
-const Coil kRodCoil{200, 12e-3, 14e-3, 1e-3};
 
 Impedance Z(const Coil& coil, const Conductor& c, double f, double acc = 1e-8) {
   Probe p;
@@ -77,6 +70,20 @@ Impedance Z(const Coil& coil, const Conductor& c, double f, double acc = 1e-8) {
 }
 
 double Diff(const Impedance& a, const Impedance& b) { return test::RelErr(a.dR, a.dX, b.dR, b.dX); }
+
+// A conductor as the stack tables write it: lengths in mm, conductivities in MS/m, layers as
+// thickness:sigma:mur separated by spaces ("inf" read by strtod).
+Conductor ReadConductor(const std::string& geometry, double position, const std::string& layers) {
+  Conductor c{geometry == "plate" ? Geometry::Plate : geometry == "tube" ? Geometry::Tube : Geometry::Rod,
+              position * 1e-3, {}};
+  std::istringstream in(layers);
+  for (std::string l; in >> l;) {
+    char* end = l.data();
+    const double d = std::strtod(end, &end), s = std::strtod(end + 1, &end), m = std::strtod(end + 1, &end);
+    c.layers.push_back({d * 1e-3, s * 1e6, m});
+  }
+  return c;
+}
 
 // Plates of three and five layers, a tube and a rod of three shells, against an independent
 // evaluation at 30 digits (tests/data/models/stack_references.csv, mpmath, with the stacks written
@@ -87,14 +94,7 @@ TEST(Stacks, AgreeWithHighPrecisionReferences) {
   for (std::size_t i = 0; i < t.rows.size(); ++i) {
     auto v = [&](const char* name) { return t.num(i, t.col(name)); };
     const std::string geometry = t.rows[i][t.col("geometry")];
-    Conductor c{geometry == "plate" ? Geometry::Plate : geometry == "tube" ? Geometry::Tube : Geometry::Rod,
-                v("position") * 1e-3, {}};
-    std::istringstream layers(t.rows[i][t.col("layers")]);
-    for (std::string l; layers >> l;) {
-      char* end = l.data();  // thickness:sigma:mur, "inf" read by strtod
-      const double d = std::strtod(end, &end), s = std::strtod(end + 1, &end), m = std::strtod(end + 1, &end);
-      c.layers.push_back({d * 1e-3, s * 1e6, m});
-    }
+    const Conductor c = ReadConductor(geometry, v("position"), t.rows[i][t.col("layers")]);
     const Coil coil{static_cast<int>(v("N")), v("R1") * 1e-3, v("R2") * 1e-3, v("L") * 1e-3};
     for (const double acc : {1e-4, 1e-8}) {
       const Impedance z = Z(coil, c, v("f"), acc);
@@ -104,38 +104,22 @@ TEST(Stacks, AgreeWithHighPrecisionReferences) {
   }
 }
 
-// What the physics says of a stack: cutting a layer into identical sublayers, adding a layer of the
-// next one's own material, or a non-conducting, non-magnetic coat instead of lift-off changes
-// nothing (to 1e-12, the rounding of the recursion), whatever the geometry.
+// Every pair of tests/data/models/equivalent_stacks.tsv gives one impedance (to 1e-12, the
+// rounding of the recursion), whatever the geometry.
 TEST(Stacks, EquivalentStacksGiveOneImpedance) {
-  struct Case {
-    const char* what;
-    Coil coil;
-    double f;
-    Conductor a, b;
-  };
-  const Case cases[] = {
-      {"plate layer cut in three", kCoil, 1e5, {Geometry::Plate, 1e-4, {{0.3e-3, 2e7, 1}, {kInf, 5e6, 40}}},
-       {Geometry::Plate, 1e-4, {{0.1e-3, 2e7, 1}, {0.1e-3, 2e7, 1}, {0.1e-3, 2e7, 1}, {kInf, 5e6, 40}}}},
-      {"plate layer of the substrate's material", kCoil, 3e4, {Geometry::Plate, 2e-4, {{kInf, 1.4e6, 80}}},
-       {Geometry::Plate, 2e-4, {{0.7e-3, 1.4e6, 80}, {kInf, 1.4e6, 80}}}},
-      {"coat of paint as lift-off", kCoil, 2e5, {Geometry::Plate, 0.35e-3, {{1e-3, 3.5e7, 1}, {kInf, 1e6, 1}}},
-       {Geometry::Plate, 0.1e-3, {{0.25e-3, 0, 1}, {1e-3, 3.5e7, 1}, {kInf, 1e6, 1}}}},
-      {"tube wall cut in two", kCoil, 1e4, {Geometry::Tube, 5e-3, {{1e-3, 1e7, 1}, {kInf, 3.5e7, 1}}},
-       {Geometry::Tube, 5e-3, {{0.5e-3, 1e7, 1}, {0.5e-3, 1e7, 1}, {kInf, 3.5e7, 1}}}},
-      {"tube shell of the outer material", kCoil, 1e4, {Geometry::Tube, 5e-3, {{kInf, 1e7, 3}}},
-       {Geometry::Tube, 5e-3, {{2e-3, 1e7, 3}, {kInf, 1e7, 3}}}},
-      {"rod shell cut in two", kRodCoil, 5e4, {Geometry::Rod, 11e-3, {{2e-3, 1e6, 10}, {kInf, 3.5e7, 1}}},
-       {Geometry::Rod, 11e-3, {{1e-3, 1e6, 10}, {1e-3, 1e6, 10}, {kInf, 3.5e7, 1}}}},
-      {"rod shell of the core's material", kRodCoil, 5e4, {Geometry::Rod, 11e-3, {{kInf, 2e6, 1}}},
-       {Geometry::Rod, 11e-3, {{3e-3, 2e6, 1}, {kInf, 2e6, 1}}}},
-  };
-  for (const Case& c : cases) {
+  const auto t = test::ReadCsv("models/equivalent_stacks.tsv", '\t');
+  ASSERT_EQ(t.rows.size(), 7u);
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    auto cell = [&](const char* name) { return t.rows[i][t.col(name)]; };
+    const std::string what = cell("what");
+    const Coil coil{200, t.num(i, t.col("R1")) * 1e-3, t.num(i, t.col("R2")) * 1e-3, 1e-3};
+    const double f = t.num(i, t.col("f"));
     test::FpFlagWatch flags;
-    const Impedance a = Z(c.coil, c.a, c.f), b = Z(c.coil, c.b, c.f);
-    EXPECT_EQ(flags.raised(), 0) << c.what;
-    EXPECT_EQ(a.Ier, 0) << c.what;
-    EXPECT_LE(Diff(a, b), 1e-12) << c.what;
+    const Impedance a = Z(coil, ReadConductor(cell("geometry"), t.num(i, t.col("position_a")), cell("layers_a")), f);
+    const Impedance b = Z(coil, ReadConductor(cell("geometry"), t.num(i, t.col("position_b")), cell("layers_b")), f);
+    EXPECT_EQ(flags.raised(), 0) << what;
+    EXPECT_EQ(a.Ier, 0) << what;
+    EXPECT_LE(Diff(a, b), 1e-12) << what;
   }
 }
 
