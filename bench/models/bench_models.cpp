@@ -15,6 +15,7 @@
 #include <limits>
 #include <vector>
 
+#include "bench/models/batch_sweep.hpp"
 #include "models/batch_engine.hpp"
 #include "models/models_counted.hpp"
 #include "models/problem.hpp"
@@ -191,24 +192,9 @@ void BM_SweepPlanarStack(benchmark::State& state) {
   state.SetItemsProcessed(done);
 }
 
-// The same sweeps through the batch engine: the whole sweep one call of EvaluateBatch per
-// iteration, with a workspace of its own (items per second = points; "fallback" = the share of
-// points the adaptive path computed again).
+// The same sweeps through the batch engine (bench/models/batch_sweep.hpp).
 void BatchSweep(benchmark::State& state, const Probe& probe, std::vector<Conductor> conductors, std::vector<double> f) {
-  std::vector<const Conductor*> ptr;
-  for (const Conductor& c : conductors) ptr.push_back(&c);
-  std::vector<Impedance> out(conductors.size());
-  std::vector<int> raised(conductors.size());
-  std::int64_t done = 0, fallbacks = 0;
-  for (auto _ : state) {
-    Workspace ws;
-    const BatchOutcome o = EvaluateBatch(probe, ptr, f, Acc, out, raised, ws);
-    benchmark::DoNotOptimize(out.data());
-    done += o.points;
-    fallbacks += o.fallbacks;
-  }
-  state.SetItemsProcessed(done);
-  state.counters["fallback"] = static_cast<double>(fallbacks) / static_cast<double>(done);
+  bench::BatchSweep(state, probe, conductors, f, Acc);
 }
 
 Probe OneCoil(double r1, double r2, CoilAxis axis = CoilAxis::Normal) {

@@ -10,7 +10,7 @@
 #include <limits>
 #include <vector>
 
-#include "models/batch_engine.hpp"
+#include "bench/models/batch_sweep.hpp"
 #include "models/problem.hpp"
 
 namespace {
@@ -80,21 +80,7 @@ void BM_ProbeBatch(benchmark::State& state) {
   const Probe probe = Of(g, state.range(1) == 1);
   std::vector<Conductor> c;
   for (int i = 0; i < 600; ++i) c.push_back(Piece(g, (0.1 + 0.1 * i) * 1e6));
-  std::vector<const Conductor*> ptr;
-  for (const Conductor& k : c) ptr.push_back(&k);
-  const std::vector<double> f(c.size(), 1e4);
-  std::vector<Impedance> out(c.size());
-  std::vector<int> raised(c.size());
-  std::int64_t done = 0, fallbacks = 0;
-  for (auto _ : state) {
-    Workspace ws;
-    const BatchOutcome o = EvaluateBatch(probe, ptr, f, Acc, out, raised, ws);
-    benchmark::DoNotOptimize(out.data());
-    done += o.points;
-    fallbacks += o.fallbacks;
-  }
-  state.SetItemsProcessed(done);
-  state.counters["fallback"] = static_cast<double>(fallbacks) / static_cast<double>(done);
+  bench::BatchSweep(state, probe, c, std::vector<double>(c.size(), 1e4), Acc);
 }
 
 BENCHMARK(BM_ProbePoint)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMicrosecond);

@@ -21,14 +21,7 @@ namespace veldo {
 namespace {
 
 using test::ReadAll;
-
-std::vector<std::string> RowsOf(const std::string& text, const std::string& param) {
-  std::vector<std::string> rows;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
-  return rows;
-}
+using test::RowsOf;
 
 class LayeredTest : public test::WindowFixture {
 protected:

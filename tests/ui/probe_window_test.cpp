@@ -7,8 +7,6 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
-#include <sstream>
-
 #include "ui/problem_sweep_qt.hpp"  // before the header that includes it plainly
 #include "cli/cli.hpp"
 #include "tests/support/cli_in_process.hpp"
@@ -21,13 +19,7 @@
 namespace veldo {
 namespace {
 
-std::vector<std::string> Rows(const std::string& text, const std::string& param) {
-  std::vector<std::string> rows;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
-  return rows;
-}
+using test::RowsOf;
 
 class ProbeWindowTest : public test::WindowFixture {
 protected:
@@ -53,10 +45,10 @@ TEST_F(ProbeWindowTest, ADriverPickupProbeReadsAsVeldoCliAndKeepsItsDisplay) {
                                                   "--sweep", "layers.0.sigma=1:20:1"},
                                                  RealModels());
   ASSERT_EQ(cli.status, kExitOk) << cli.err;
-  const std::vector<std::string> rows = Rows(cli.out, "layers.0.sigma");
+  const std::vector<std::string> rows = RowsOf(cli.out, "layers.0.sigma");
   EXPECT_EQ(rows.size(), 20u);
   ASSERT_TRUE(form->ExportCurvesFile(Path("plain.csv")));
-  EXPECT_EQ(Rows(test::ReadAll(Path("plain.csv")), "layers.0.sigma"), rows);
+  EXPECT_EQ(RowsOf(test::ReadAll(Path("plain.csv")), "layers.0.sigma"), rows);
 
   // The display nulled at the curve's first point, lift-off turned horizontal, 20 dB vertical.
   form->SetView(ChartView::Instrument);

@@ -3,6 +3,10 @@
 // ranges and files in a temporary folder.
 #pragma once
 
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include <QApplication>
 #include <QChart>
 #include <QCheckBox>
@@ -138,5 +142,14 @@ protected:
   std::atomic<ComputeStatus> status{ComputeStatus::NoComputation};
   std::unique_ptr<TForm1> form;
 };
+
+// The lines of a CSV text whose first cell is `param`: the rows of one swept parameter.
+inline std::vector<std::string> RowsOf(const std::string& text, const std::string& param) {
+  std::vector<std::string> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
+  return rows;
+}
 
 }  // namespace veldo::test
