@@ -165,7 +165,10 @@ VELDO_BATCH_CLONES void RatioKHankel(int m, const double* zr, const double* zi, 
 VELDO_BATCH_CLONES void RatioIHankel(int m, const double* zr, const double* zi, double* qr, double* qi) {
   double even[2][11] = {}, odd[2][11] = {};
   for (int nu = 0; nu < 2; ++nu)
-    for (int k = 0; k <= m; ++k) (k % 2 ? odd : even)[nu][k / 2] = kHankel.a[nu][k];
+    for (int k = 0; k <= m; ++k) {
+      double* half = k % 2 ? odd[nu] : even[nu];
+      half[k / 2] = kHankel.a[nu][k];
+    }
   double wr[kLanes], wi[kLanes], tr[kLanes], ti[kLanes], er[kLanes], ei[kLanes];
   for (int l = 0; l < kLanes; ++l) {
     Div(1.0, 0.0, zr[l], zi[l], wr[l], wi[l]);
