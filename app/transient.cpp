@@ -61,39 +61,55 @@ Hyperbola ContourFor(double t0, double t1, double eps) {
   return c;
 }
 
-// The error the inversion aims at, relative to the scale of G, and the accuracy of the p-domain
-// values: a tenth of Acc each, so that together with the sum of N rounded terms they leave Acc.
-double InversionError(double Acc) { return Acc / 10; }
+// The error the inversion aims at, relative to the scale of G (the finer of the two inversions below
+// a hundredth of it), and the accuracy of the p-domain values.
+double InversionError(double Acc) { return Acc / 100; }
 double InnerAcc(double Acc) { return std::max(Acc / 10, 1e-12); }
 
 // s(u) and R(u) = int_0^u s at every delay u (sorted, distinct, > 0).
 struct Responses {
   std::vector<double> step, ramp;
+};
+
+// The error of an inversion is known only as a bound on the scale of G, which at times where the
+// response has fallen far below that scale (a magnetic wall's late tail, where Delta L(0) -
+// Delta L(inf) is large) exceeds the response itself. So every window is inverted twice, on the
+// contour for the error aimed at and on one for a hundredth of it, from one batch of p-domain
+// values: the second gives the values, the difference the estimate of their error at every time.
+// It holds the first inversion's discretisation error (the second's is about a hundredth of it)
+// and the error of the p-domain values, which the two sums take at different nodes. (A bound from
+// the terms' magnitudes is useless: the sum cancels by orders of magnitude.) The aim is Acc / 100,
+// so that the estimate stays below Acc |v| wherever the response is above a hundredth of its scale.
+constexpr double kFinerBy = 1e-2;
+
+struct Inversions {
+  Responses coarse, fine;
   int Ier = 0;
 };
 
-Responses Invert(const Problem& p, const std::vector<double>& u, double Acc) {
-  Responses out;
-  out.step.assign(u.size(), 0.0);
-  out.ramp.assign(u.size(), 0.0);
-  // The windows, and every node of every window, for one batch of p-domain values.
+Inversions Invert(const Problem& p, const std::vector<double>& u, double Acc) {
+  Inversions out;
+  for (Responses* r : {&out.coarse, &out.fine}) r->step.assign(u.size(), 0.0), r->ramp.assign(u.size(), 0.0);
+  // The windows of both inversions, and every node of every window, for one batch of p-domain values.
   struct Window {
     std::size_t begin, end;
     Hyperbola c;
+    Responses* into;
   };
   std::vector<Window> windows;
   std::vector<TComplex> z;
-  for (std::size_t i = 0; i < u.size();) {
-    std::size_t j = i;
-    while (j < u.size() && u[j] <= kWindow * u[i]) ++j;
-    const Hyperbola c = ContourFor(u[i], u[j - 1], InversionError(Acc));
-    windows.push_back({i, j, c});
-    for (int k = 0; k < c.N; ++k) {
-      const double th = (k + 0.5) * c.h;
-      z.push_back(Cmplx(c.mu * (1 - std::sin(c.alpha) * std::cosh(th)), c.mu * std::cos(c.alpha) * std::sinh(th)));
+  for (Responses* into : {&out.coarse, &out.fine})
+    for (std::size_t i = 0; i < u.size();) {
+      std::size_t j = i;
+      while (j < u.size() && u[j] <= kWindow * u[i]) ++j;
+      const Hyperbola c = ContourFor(u[i], u[j - 1], InversionError(Acc) * (into == &out.fine ? kFinerBy : 1.0));
+      windows.push_back({i, j, c, into});
+      for (int k = 0; k < c.N; ++k) {
+        const double th = (k + 0.5) * c.h;
+        z.push_back(Cmplx(c.mu * (1 - std::sin(c.alpha) * std::cosh(th)), c.mu * std::cos(c.alpha) * std::sinh(th)));
+      }
+      i = j;
     }
-    i = j;
-  }
   std::vector<TComplex> G(z.size());
   Workspace ws;
   const Coil& a = p.probe.coils[p.probe.drive];
@@ -109,13 +125,13 @@ Responses Invert(const Problem& p, const std::vector<double>& u, double Acc) {
       const std::complex<double> Gd = Gk * dz, Rd = Gd / zk;
       for (std::size_t i = w.begin; i < w.end; ++i) {
         const std::complex<double> e = std::exp(zk * u[i]);
-        out.step[i] -= (Gd * e).imag();
-        out.ramp[i] -= (Rd * e).imag();
+        w.into->step[i] -= (Gd * e).imag();
+        w.into->ramp[i] -= (Rd * e).imag();
       }
     }
     for (std::size_t i = w.begin; i < w.end; ++i) {
-      out.step[i] *= c.h / M_PI;
-      out.ramp[i] *= c.h / M_PI;
+      w.into->step[i] *= c.h / M_PI;
+      w.into->ramp[i] *= c.h / M_PI;
     }
   }
   return out;
@@ -178,12 +194,12 @@ TransientResult Transient(const Problem& p, std::span<const double> t, const Wav
   for (double ti : t) ForEachDelay(w, ti, [&](double d) { u.push_back(d); });
   std::sort(u.begin(), u.end());
   u.erase(std::unique(u.begin(), u.end()), u.end());
-  const Responses r = u.empty() ? Responses{} : Invert(p, u, Acc);
-  out.Ier = r.Ier;
+  const Inversions inv = u.empty() ? Inversions{} : Invert(p, u, Acc);
+  out.Ier = inv.Ier;
   auto at = [&](const std::vector<double>& v, double d) {
     return v[static_cast<std::size_t>(std::lower_bound(u.begin(), u.end(), d) - u.begin())];
   };
-  for (double ti : t) {
+  auto response = [&](const Responses& r, double ti) {
     double v = 0;
     switch (w.kind) {
       case Waveform::StepOff: v = at(r.step, ti); break;
@@ -199,7 +215,12 @@ TransientResult Transient(const Problem& p, std::span<const double> t, const Wav
         }
         break;
     }
+    return v;
+  };
+  for (double ti : t) {
+    const double v = response(inv.fine, ti);
     out.v.push_back(v);
+    out.error.push_back(std::abs(v - response(inv.coarse, ti)));
   }
   return out;
 }

@@ -22,8 +22,9 @@ struct Waveform {
 };
 
 struct TransientResult {
-  std::vector<double> v;  // V/A at each time
-  int Ier = 0;            // the largest status of the Laplace-domain evaluations (0: all reached Acc)
+  std::vector<double> v;      // V/A at each time
+  std::vector<double> error;  // the estimate of v's error at each time, V/A (beyond Acc |v|: not reached)
+  int Ier = 0;                // the largest status of the Laplace-domain evaluations (0: all reached Acc)
 };
 
 // At most this many decades between the shortest and the longest time after a switching instant

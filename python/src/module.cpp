@@ -230,7 +230,8 @@ py::tuple TransientOf(const std::string& geometry, bool parallel, const std::vec
     const py::gil_scoped_release release;
     r = veldo::Transient(p, times, w, acc);
   }
-  return py::make_tuple(py::array_t<double>(static_cast<py::ssize_t>(r.v.size()), r.v.data()), r.Ier);
+  return py::make_tuple(py::array_t<double>(static_cast<py::ssize_t>(r.v.size()), r.v.data()), r.Ier,
+                        py::array_t<double>(static_cast<py::ssize_t>(r.error.size()), r.error.data()));
 }
 
 const char* StatusName(veldo::ComputeStatus s) {

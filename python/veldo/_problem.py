@@ -5,6 +5,7 @@ Any field may be an array; :func:`impedance` broadcasts them all (with ``f``) to
 
 from __future__ import annotations
 
+import warnings
 from dataclasses import dataclass, field
 from typing import Sequence
 
@@ -244,7 +245,11 @@ def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc:
     drive current [A] at increasing times [s], straight lines between, the first current held
     before and the last after; the voltage is the sum of the ramp responses). ``pickup`` may be the
     drive (its own voltage). Inversion of the Laplace-domain response on hyperbolic contours shared
-    by each decade of times; ``acc`` is relative to the response's scale. Raises ValueError for
+    by each decade of times, twice (on the contour for the error aimed at and on one for a hundredth
+    of it: the difference is the estimate of the error); ``acc`` is relative to the response's
+    scale. Warns (RuntimeWarning) when at some time the estimated error exceeds ``acc`` times the
+    voltage there (a late tail below the inversion's error, a magnetic wall's most of all) or a
+    Laplace-domain value fell short of its accuracy. Raises ValueError for
     times that are not finite and above 0, a width not above 0, samples too few, not finite or out
     of order, delays after the switching spanning more decades than one transform resolves, or a
     problem the models cannot describe.
@@ -273,8 +278,17 @@ def transient(drive: Coil, pickup: Coil, conductor, t, waveform="step-off", acc:
         scalars += [layer.thickness, layer.sigma, layer.mur]
     cols = [np.asarray([float(np.asarray(v))], dtype=np.float64) for v in scalars]
     layers = [cols[13 + 3 * i: 16 + 3 * i] for i in range(len(conductor.layers))]
-    v, ier = _veldo.transient(conductor.geometry, drive.axis == "parallel", cols[:6], cols[6:12], float(cols[12][0]),
-                              layers, t.reshape(-1), width, float(acc), times, currents)
+    v, ier, error = _veldo.transient(conductor.geometry, drive.axis == "parallel", cols[:6], cols[6:12],
+                                     float(cols[12][0]), layers, t.reshape(-1), width, float(acc), times, currents)
+    short = np.flatnonzero(~(error <= acc * np.abs(v)))
+    why = []
+    if short.size:
+        why.append(f"did not reach acc = {acc:g} at {short.size} of {v.size} times; the first at "
+                   f"t = {t.reshape(-1)[short[0]]:.6g} s")
+    if ier != 0:
+        why.append("holds Laplace-domain values that fell short of their accuracy")
+    if why:
+        warnings.warn("the transient " + " and ".join(why), RuntimeWarning, stacklevel=2)
     return v.reshape(t.shape)[()] if t.ndim == 0 else v.reshape(t.shape)
 
 
