@@ -149,6 +149,12 @@ std::string CurvesCsv(const std::vector<const CurveRecord*>& curves, const std::
     out += "# fixed";
     for (const std::string& item : FixedFields(*r)) out += "," + Cell(item);
     out += "\n# accuracy," + Cell(r->Input("Editacc")) + " %\n";
+    if (r->transient) {
+      out += "# time domain," + Cell(r->transient->waveform) + "\nt [ms],v [V/A],ier\n";
+      for (const CurvePoint& p : r->points)
+        out += Number17(p.value) + "," + Number17(p.y) + "," + std::to_string(p.ier) + "\n";
+      continue;
+    }
     out += "# L0," + Number17(r->L0) + "\n# X0," + Number17(r->X0) + "\n";
     out += "param,value,dR,dX,x,y,ier\n";
     for (const CurvePoint& p : r->points)
@@ -163,6 +169,12 @@ std::string CurvesTsv(const std::vector<const CurveRecord*>& curves, const std::
   for (const CurveRecord* r : curves) {
     if (!out.empty()) out += "\n";
     out += OneLine(r->label) + "\n";
+    if (r->transient) {
+      out += "t [ms]\tv [V/A]\tier\n";
+      for (const CurvePoint& p : r->points)
+        out += Number17(p.value) + "\t" + Number17(p.y) + "\t" + std::to_string(p.ier) + "\n";
+      continue;
+    }
     const std::string unit = RecordUnit(*r);
     out += r->param + (unit.empty() ? "" : " [" + unit + "]") + "\tdR [Ohm]\tdX [Ohm]\tx\ty\tier\n";
     for (const CurvePoint& p : r->points)
@@ -207,6 +219,7 @@ std::string ViewName(ChartView view) {
     case ChartView::Resistance: return "dR against the swept parameter";
     case ChartView::Inductance: return "Inductance L against the swept parameter";
     case ChartView::Instrument: return "Instrument display";
+    case ChartView::Time: return "Time domain: pulsed eddy current";
   }
   return {};
 }
@@ -222,6 +235,7 @@ ViewTitles TitlesOf(ChartView view, const std::string& param, bool logSweep, con
     case ChartView::Resistance: return {"Resistance Change", swept, "Resistance change dR [Ohm]"};
     case ChartView::Inductance: return {"Inductance", swept, "Inductance L [H]"};
     case ChartView::Instrument: return {"Instrument Display", "Horizontal [X0]", "Vertical [X0]"};
+    case ChartView::Time: return {"Time Domain", "Time t [ms], logarithmic", "Voltage |v| [V/A], logarithmic"};
   }
   return {};
 }
@@ -247,6 +261,7 @@ bool IsLogSweep(const CurveRecord& r) {
 
 bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool logSweep, double& x, double& y,
                const DisplayTransform* instrument) {
+  if (r.transient.has_value() != (view == ChartView::Time)) return false;
   const double along = logSweep ? std::log10(p.value) : p.value;
   switch (view) {
     case ChartView::ImpedancePlane: x = p.x, y = p.y; break;
@@ -259,20 +274,25 @@ bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool l
       break;
     }
     case ChartView::Instrument: return DisplayPoint(instrument ? *instrument : DisplayTransform{}, p.dR, p.dX, r.X0, x, y);
+    case ChartView::Time:
+      if (!(p.value > 0) || p.y == 0) return false;
+      x = std::log10(p.value), y = std::log10(std::abs(p.y));
+      break;
   }
   return std::isfinite(x) && std::isfinite(y);
 }
 
 std::string PointTooltip(const CurveRecord& r, const CurvePoint& p) {
+  const std::string status = p.ier == 0 ? std::string("accuracy reached")
+                                        : "accuracy not reached (ier = " + std::to_string(p.ier) + ")";
+  if (r.transient) return "t = " + Short(p.value) + " ms\nv = " + Short(p.y) + " V/A\n" + status;
   const std::string unit = RecordUnit(r);
   std::string t = r.param + " = " + SweptValueText(p.value) + (unit.empty() ? "" : " " + unit) + "\n";
   t += "x = " + Short(p.x) + ", y = " + Short(p.y) + "\n";
   t += "dR = " + Short(p.dR) + " Ohm, dX = " + Short(p.dX) + " Ohm\n";
   t += "|dZ| = " + Short(std::hypot(p.dR, p.dX)) + " Ohm, phase " + Short(std::atan2(p.dX, p.dR) * 180.0 / kPi) +
        " deg\n";
-  t += p.ier == 0 ? std::string("accuracy reached")
-                  : "accuracy not reached (ier = " + std::to_string(p.ier) + ")";
-  return t;
+  return t + status;
 }
 
 }  // namespace veldo

@@ -36,6 +36,14 @@ struct LayeredCurve {
   Units units;
 };
 
+// A curve of the time-domain view: the pickup's voltage per ampere after the drive is switched,
+// for one value of a layered problem's sweep. Its points hold value = x = t [ms], y = v [V/A] and
+// the status of the frequency-domain values behind them; dR and dX are 0.
+struct TransientOf {
+  std::string waveform;  // "step-off", "pulse 1 ms", "samples (4)"
+  double value = 0;      // the swept parameter's value, in the units shown
+};
+
 struct CurveRecord {
   int testCase = 0;
   std::string param;  // swept parameter: "LO", "CON1", "f", ...
@@ -51,6 +59,8 @@ struct CurveRecord {
   // Set for the curves of a layered geometry (cases 10 to 12): their problem. Their `param` is the
   // swept parameter's path ("layers.0.sigma") and `inputs` the coil's and the group's fields.
   std::optional<LayeredCurve> layered;
+  // Set for a curve of the time-domain view (then `layered` holds its problem at that value).
+  std::optional<TransientOf> transient;
 
   // The text of an input field, or "" when the record does not hold it.
   std::string Input(const std::string& name) const;
@@ -114,8 +124,9 @@ enum class ChartView {
   Resistance = 2,       // dR against the swept parameter
   Inductance = 3,       // L = L0 + dX/omega against the swept parameter
   Instrument = 4,       // the instrument's display: nulled, rotated, amplified (app/instrument.hpp)
+  Time = 5,             // the transients' |v| against t, both logarithmic (only their curves)
 };
-inline constexpr int kChartViews = 5;
+inline constexpr int kChartViews = 6;
 // Whether a view draws against the swept parameter (its axis may be logarithmic).
 inline constexpr bool AgainstSwept(ChartView v) { return v == ChartView::Resistance || v == ChartView::Inductance; }
 
@@ -128,7 +139,8 @@ ViewTitles TitlesOf(ChartView view, const std::string& param, bool logSweep, con
 // The name of a view in the selector.
 std::string ViewName(ChartView view);
 // A point of a record in a view; false when the view has no finite point for it. A view
-// against the swept parameter of a logarithmic sweep gives log10 of the value. The instrument's
+// against the swept parameter of a logarithmic sweep gives log10 of the value; the time-domain
+// view log10 t and log10 |v| of a transient's curve (the other views show no transient). The instrument's
 // display takes the impedance change through `instrument` in units of the curve's X0 (no
 // transform: dR / X0, dX / X0).
 bool ViewPoint(const CurveRecord& r, const CurvePoint& p, ChartView view, bool logSweep, double& x, double& y,

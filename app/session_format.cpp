@@ -174,6 +174,7 @@ Json Curve(const CurveRecord& r) {
     o["family_index"] = r.layered->familyIndex;
     if (r.layered->units != Units{}) o["units"] = UnitsObject(r.layered->units);
   }
+  if (r.transient) o["transient"] = Json{{"waveform", r.transient->waveform}, {"value", Number(r.transient->value)}};
   return o;
 }
 
@@ -403,6 +404,12 @@ CurveRecord ReadCurve(Checker& check, const Json& o, const std::string& at) {
     r.points.push_back(q);
   }
   if (!check.Failed() && IsLayeredCase(r.testCase)) ReadProblem(check, o, at, r);
+  if (!check.Failed() && Has(o, "transient")) {
+    const Json& t = check.Object(o, at, "transient");
+    const std::string where = at + ".transient";
+    if (!check.Failed()) r.transient = TransientOf{check.String(t, where, "waveform"), check.Double(t, where, "value")};
+    if (!check.Failed() && !r.layered) check.Fail("the member '" + where + "' belongs to a curve of a layered geometry");
+  }
   return r;
 }
 

@@ -17,7 +17,7 @@
 #include "app/parse.hpp"
 #include "app/problem_json.hpp"
 #include "app/problem_sweep.hpp"
-#include "app/transient.hpp"
+#include "app/transient_curves.hpp"
 #include "app/units.hpp"
 #include "cli/cli_output.hpp"
 #include "app/session_format.hpp"
@@ -179,12 +179,10 @@ int RunTransient(const Problem& p, double acc, const std::string& time, const st
     perDecade = Number(std::string_view((*parts)[2]).substr(0, (*parts)[2].size() - 4), false);
   }
   if (!from || !to || !perDecade) return Reject(messages, "'" + time + "' is not FROM:TO:K/dec (milliseconds)");
-  if (!(*from > 0) || *from > *to) return Reject(messages, "Check the times: FROM must be above 0 and not above TO");
-  if (!(*perDecade >= 1) || *perDecade != std::floor(*perDecade)) return Reject(messages, std::string(kLogStepMessage));
-  const auto sweep = MakeLogSweep(*from, *to, *perDecade);  // in ms, as printed
-  if (!sweep) return Reject(messages, std::string(kTooManyPointsMessage));
-  std::vector<double> t;
-  for (int i = 0; i < sweep->count; ++i) t.push_back(sweep->Value(i) * 1e-3);
+  auto times = MakeTransientTimes(*from, *to, *perDecade);
+  if (const auto* message = std::get_if<std::string>(&times)) return Reject(messages, *message);
+  const SweepRange sweep = std::get<TransientTimes>(times).ms;  // in ms, as printed
+  const std::vector<double>& t = std::get<TransientTimes>(times).t;
   Waveform w;
   if (!pulse.empty()) {
     const auto width = Number(pulse, false);
@@ -193,8 +191,13 @@ int RunTransient(const Problem& p, double acc, const std::string& time, const st
   if (auto refusal = TransientRefusal(p, t, w, acc)) return Reject(messages, *refusal);
   const TransientResult r = Transient(p, t, w, acc);
   std::fprintf(data, "t,v\n");
-  for (std::size_t i = 0; i < t.size(); ++i) std::fprintf(data, "%.17g,%.17g\n", sweep->Value(static_cast<int>(i)), r.v[i]);
+  for (std::size_t i = 0; i < t.size(); ++i) std::fprintf(data, "%.17g,%.17g\n", sweep.Value(static_cast<int>(i)), r.v[i]);
   if (r.Ier != 0) std::fprintf(messages, "some frequency-domain values did not reach the requested accuracy\n");
+  std::size_t shortTimes = 0;
+  for (std::size_t i = 0; i < t.size(); ++i) shortTimes += !(r.error[i] <= acc * std::abs(r.v[i]));
+  if (shortTimes > 0)
+    std::fprintf(messages, "%zu of %zu times did not reach the requested accuracy (the response there is below the "
+                 "inversion's error)\n", shortTimes, t.size());
   std::fflush(data);
   return kExitOk;
 }

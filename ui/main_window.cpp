@@ -32,6 +32,7 @@
 #include "ui/dialogs.hpp"
 #include "ui/drawings.hpp"
 #include "ui/instrument_view.hpp"
+#include "ui/time_view.hpp"
 #include "ui/layered_group.hpp"
 #include "ui/probe_editor.hpp"
 #include "ui/messages.hpp"
@@ -436,6 +437,9 @@ QWidget* TForm1::CreateViews() {
   InstrumentPanel1 = new InstrumentPanel(TabControl1);
   InstrumentPanel1->hide();
   layout->addWidget(InstrumentPanel1);
+  TimePanel1 = new TimePanel(TabControl1);
+  TimePanel1->hide();
+  layout->addWidget(TimePanel1);
   // The tab control's page: every drawing and the chart share one cell; the handlers decide
   // which of them is visible.
   auto* page = new QWidget(TabControl1);
@@ -578,6 +582,7 @@ void TForm1::ButtonComputeClick() {
     return;
   }
   statusBar()->clearMessage();
+  if (curves_->View() == ChartView::Time) return ComputeTransients();
   if (IsLayeredCase(testCase_)) return ComputeLayered();
   SetComputing(true);
   auto inputs = SnapshotInputs(*this);
@@ -592,30 +597,33 @@ void TForm1::ButtonComputeClick() {
 
 // The group's texts are read here, on the window's thread, into the problem and its sweep (a
 // message ends the command before it starts); the worker runs the sweep.
-void TForm1::ComputeLayered() {
+std::optional<ProblemSweep> TForm1::ReadLayered(const ComputeInput& inputs, LayeredForm& form, CurveRecord& head) {
   const LayeredGroup& group = *CurrentLayeredGroup();
-  LayeredForm form = group.Form();
+  form = group.Form();
   form.probe = ProbeEditors[static_cast<std::size_t>(testCase_ - kLayeredPlateCase)]->Texts();
-  auto inputs = SnapshotInputs(*this);
-  CurveRecord head;
   head.testCase = testCase_;
   head.param = form.sweepPath;
-  for (const char* name : {"Editr1", "Editr2", "Editl", "EditN", "Editacc"}) head.inputs.emplace_back(name, inputs->FieldText(name));
+  for (const char* name : {"Editr1", "Editr2", "Editl", "EditN", "Editacc"}) head.inputs.emplace_back(name, inputs.FieldText(name));
   for (const QLineEdit* e : group.findChildren<QLineEdit*>())
     if (!e->objectName().isEmpty()) head.inputs.emplace_back(e->objectName().toStdString(), e->text().toStdString());
-  auto targets = [&] {
-    return WindowOutputTargets{Labelinductivereactance, Labelinductance, PB1, statusBar(), curves_.get(), sink_,
-                               [this] { RescaleAxes(); }, head};
-  };
-  std::optional<ProblemSweep> sweep;
-  {
-    WindowOutput reading(targets());
-    sweep = ReadLayeredForm(form, *inputs, reading);
-  }
+  WindowOutput reading(Targets(head));
+  return ReadLayeredForm(form, inputs, reading);
+}
+
+WindowOutputTargets TForm1::Targets(const CurveRecord& head) {
+  return WindowOutputTargets{Labelinductivereactance, Labelinductance, PB1, statusBar(), curves_.get(), sink_,
+                             [this] { RescaleAxes(); }, head};
+}
+
+void TForm1::ComputeLayered() {
+  auto inputs = SnapshotInputs(*this);
+  LayeredForm form;
+  CurveRecord head;
+  const std::optional<ProblemSweep> sweep = ReadLayered(*inputs, form, head);
   if (!sweep) return;
   head.layered = LayeredCurve{*sweep, -1, form.units};
   head.label = LayeredLabel(*sweep, form.from, form.to, -1, form.units);
-  WindowOutputTargets t = targets();
+  WindowOutputTargets t = Targets(head);
   t.familyLabel = [s = *sweep, from = form.from, to = form.to, u = form.units](int k) {
     return LayeredLabel(s, from, to, k, u);
   };
@@ -625,6 +633,33 @@ void TForm1::ComputeLayered() {
                                                                std::stop_token stop) { run(s, out, std::move(stop)); };
   run_ = std::make_unique<ComputeRun>(this, std::move(command), testCase_, std::move(inputs), *output_,
                                       [this] { ComputeEnded(); });
+}
+
+// The time-domain view's Compute: the transients of the layered problem, one curve per value of
+// its sweep. A transient takes about a millisecond, so the command runs here, on the window's thread.
+void TForm1::ComputeTransients() {
+  if (!IsLayeredCase(testCase_))
+    return sink_->Show(MessageKind::Plain, "The time-domain view computes the transients of the layered plate, tube "
+                                           "and rod: choose one of them under 2D Geometry");
+  auto inputs = SnapshotInputs(*this);
+  LayeredForm form;
+  CurveRecord head;
+  const std::optional<ProblemSweep> sweep = ReadLayered(*inputs, form, head);
+  if (!sweep) return;
+  const auto in = ReadTransientTexts(TimePanel1->Texts(), inputs->DecimalSeparator());
+  if (const auto* message = std::get_if<std::string>(&in)) return sink_->Show(MessageKind::Plain, *message);
+  head.colour = sweep->colour;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const TransientCurves curves =
+      TransientSweep(*sweep, std::get<TransientInputs>(in), head, form.units, kCurveSlots - curves_->Count());
+  QApplication::restoreOverrideCursor();
+  if (!curves.message.empty())
+    return sink_->Show(curves.fault ? MessageKind::Error : MessageKind::Plain, curves.message);
+  for (const CurveRecord& r : curves.records) curves_->Restore(r);
+  if (curves.pointsShort > 0)
+    statusBar()->showMessage(QString("%1 of %2 transients hold frequency-domain values that did not reach the "
+                                     "requested accuracy").arg(curves.pointsShort).arg(curves.records.size()));
+  CurvesChanged();
 }
 
 void TForm1::StopCompute() {

@@ -21,6 +21,8 @@
 #include "ui/curve_registry.hpp"
 #include "ui/session.hpp"
 #include "ui/units_dialog.hpp"
+#include "ui/layered_form.hpp"
+#include "ui/window_output.hpp"
 
 class QAction;
 class QComboBox;
@@ -40,6 +42,7 @@ namespace veldo {
 
 class CurveList;
 class InstrumentPanel;
+class TimePanel;
 class LayeredGroup;
 class ProbeEditor;
 class TStackDrawing;
@@ -141,6 +144,7 @@ public:
   std::array<ProbeEditor*, 3> ProbeEditors{};    // PElp, PElt, PElr: the probe of each layered group
   TStackDrawing* StackDrawing = nullptr;         // Pstack: the drawing of the layered geometries
   InstrumentPanel* InstrumentPanel1 = nullptr;   // the instrument display's settings, over the chart in that view
+  TimePanel* TimePanel1 = nullptr;               // the time-domain view's times and waveform, over the chart in that view
   // The input group of the selected layered geometry, or null.
   LayeredGroup* CurrentLayeredGroup() const;
   QWidget* TabControl1 = nullptr;
@@ -182,6 +186,10 @@ private:
   void ConnectEvents();
   void SelectCase(int k);
   void ComputeLayered();
+  // The group's texts read into the problem sweep, or nothing after the window showed the message.
+  std::optional<ProblemSweep> ReadLayered(const ComputeInput& inputs, LayeredForm& form, CurveRecord& head);
+  WindowOutputTargets Targets(const CurveRecord& head);
+  void ComputeTransients();
   void UpdateStackDrawing();
   void ShowCoilUnits();
   // The probe editors' coil 1 follows the coil group; the sweep lists follow the probe.

@@ -4,7 +4,8 @@
 // logarithmic frequency sweeps in each view of the chart with the curve list beside it, and the
 // tooltip of a point; and the layered geometries: a plate's family of conductivity curves at five
 // lift-offs, a tube's stack drawn from its layers; a driver-pickup probe over a coated plate, its
-// drawing and its coating-thickness curves at three lift-offs in the instrument display.
+// drawing and its coating-thickness curves at three lift-offs in the instrument display; its
+// step-off transients over steel walls of five thicknesses in the time-domain view.
 // Usage: veldo-screenshots OUTPUT_DIR
 #include <QApplication>
 #include <QComboBox>
@@ -27,6 +28,7 @@
 #include "ui/instrument_view.hpp"
 #include "ui/messages.hpp"
 #include "ui/probe_editor.hpp"
+#include "ui/time_view.hpp"
 
 namespace {
 
@@ -194,5 +196,23 @@ int main(int argc, char** argv) {
   form.InstrumentPanel1->Changed();
   form.Splitter1->setSizes({760, 300});
   ok = Save(form, dir, "tour-instrument.png") && ok;
+
+  // Pulsed eddy current: the same probe 1 mm over a steel wall (5 MS/m, mu_r 100) of 4 to 12 mm,
+  // the pickup's decay after a step-off; the thicker the wall, the later its exponential tail.
+  form.New1Click();
+  form.OKBottomDlg->Proceed();
+  form.OKBottomDlg->hide();
+  plate->SetTable({{"8", "5.0", "100"}, {"inf", "0", "1"}}, "layers.0.thickness", "");
+  plate->Position->setText("1");
+  plate->From->setText("4");
+  plate->To->setText("12");
+  plate->Step->setText("2");
+  form.SetView(veldo::ChartView::Time);
+  form.TimePanel1->From->setText("0.01");
+  form.TimePanel1->To->setText("10");
+  form.TimePanel1->PerDecade->setText("20");
+  form.ButtonComputeClick();
+  form.Splitter1->setSizes({760, 300});
+  ok = Save(form, dir, "tour-time.png") && ok;
   return ok ? 0 : 1;
 }

@@ -26,6 +26,7 @@
 #include "ui/messages.hpp"
 #include "ui/session.hpp"
 #include "ui/instrument_view.hpp"
+#include "ui/time_view.hpp"
 #include "ui/layered_group.hpp"
 #include "ui/probe_editor.hpp"
 
@@ -208,6 +209,7 @@ bool TForm1::OpenSessionFile(const QString& path) {
   curves_->SetView(static_cast<ChartView>(s.view));
   for (const CurveRecord& r : s.curves) curves_->Restore(r);
   InstrumentPanel1->setVisible(curves_->View() == ChartView::Instrument);
+  TimePanel1->setVisible(curves_->View() == ChartView::Time);
   if (curves_->View() == ChartView::Instrument) UpdateInstrument();
   CurvesChanged();
   AddRecent(path);
@@ -241,6 +243,7 @@ void TForm1::SetView(ChartView view) {
   }
   curves_->SetView(view);
   InstrumentPanel1->setVisible(view == ChartView::Instrument);
+  TimePanel1->setVisible(view == ChartView::Time);
   if (view == ChartView::Instrument) UpdateInstrument();
   if (Chart1->isZoomed()) Chart1->zoomReset();  // a zoom in one view means nothing in another
   CurvesChanged();
@@ -284,6 +287,7 @@ std::string TForm1::InstrumentHeader() const {
 void TForm1::CurvesChanged() {
   const ChartView view = curves_->View();
   const bool log = AgainstSwept(view) && curves_->LogSweep();
+  const bool time = view == ChartView::Time;
   Units units;  // of the first visible layered curve: its paths' units
   for (int i = curves_->InUse() - 1; i >= 0; --i)
     if (curves_->Record(i).visible && curves_->Record(i).layered) units = curves_->Record(i).layered->units;
@@ -291,8 +295,8 @@ void TForm1::CurvesChanged() {
   Chart1->setTitle(Q(titles.chart));
   BottomAxis(Chart1)->setTitleText(Q(titles.bottom));
   LeftAxis(Chart1)->setTitleText(Q(titles.left));
-  BottomAxis(Chart1)->setLabelFormat(log ? "10^%.3g" : "%g");
-  LeftAxis(Chart1)->setLabelFormat(view == ChartView::Inductance ? "%.4g" : "%g");
+  BottomAxis(Chart1)->setLabelFormat(log || time ? "10^%.3g" : "%g");
+  LeftAxis(Chart1)->setLabelFormat(time ? "10^%.3g" : view == ChartView::Inductance ? "%.4g" : "%g");
 
   // The legend names the visible curves that hold points.
   bool anyLabel = false;
