@@ -1,6 +1,7 @@
-// Frequency and logarithmic sweeps of the Compute command: the logarithmic values and their count,
-// the frequency row of every case with each point normalised by the reactance in air at its own
-// frequency, the refusals of a bad logarithmic Step, and the curve's record.
+// Frequency and logarithmic sweeps of the Compute command (their values and count: the sweep
+// ranges of parse_format_test): the frequency row of every case with each point normalised by the
+// reactance in air at its own frequency, the refusals of a bad logarithmic Step, and the curve's
+// record.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,46 +21,6 @@ namespace {
 using test::FakeInput;
 using test::FakeModels;
 using test::RecordingOutput;
-
-struct LogRange {
-  const char* name;
-  double from, to, perDecade;
-  int count;
-  bool endsOnTo;  // the last value is To itself
-};
-void PrintTo(const LogRange& r, std::ostream* os) { *os << r.name; }
-
-class LogSweep : public ::testing::TestWithParam<LogRange> {};
-
-// From * 10^(i/k) within an ulp of the value in extended precision, below To.
-TEST_P(LogSweep, CountValuesAndLastPoint) {
-  const LogRange& r = GetParam();
-  const std::optional<SweepRange> range = MakeLogSweep(r.from, r.to, r.perDecade);
-  ASSERT_TRUE(range);
-  ASSERT_EQ(range->count, r.count);
-  EXPECT_EQ(range->Value(0), r.from);
-  for (int i = 1; i < range->count - (r.endsOnTo ? 1 : 0); ++i) {
-    const double v = range->Value(i);
-    EXPECT_NEAR(v, static_cast<double>(r.from * std::pow(10.0L, i / static_cast<long double>(r.perDecade))),
-                2.3e-16 * v) << i;
-    EXPECT_LT(v, r.to) << i;
-  }
-  EXPECT_EQ(range->Value(range->count - 1) == r.to, r.endsOnTo);
-}
-
-INSTANTIATE_TEST_SUITE_P(Ranges, LogSweep, ::testing::ValuesIn(std::vector<LogRange>{
-    {"1 kHz to 10 MHz at 10 per decade", 1, 10000, 10, 41, true},
-    {"the same in hertz", 1000, 1e7, 10, 41, true},
-    {"three decades at 3 from 0.1", 0.1, 100, 3, 10, true},
-    {"part of a decade", 1, 5, 10, 7, false},
-    {"From = To", 7.5, 7.5, 10, 1, true},
-    {"a step reached within the slack", 1, 1.25892541179416, 10, 2, true},
-}));
-
-TEST(LogSweepLimits, MoreThanAMillionPointsAreRefused) {
-  EXPECT_FALSE(MakeLogSweep(1, 1e300, 4000));  // 1.2 million points
-  EXPECT_TRUE(MakeLogSweep(1, 1e300, 3000));   // 900 001
-}
 
 // The window's defaults, one row of case `c` selected.
 FakeInput Selecting(const CaseDef& c, const ParamDef& row) {
