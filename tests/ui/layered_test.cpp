@@ -11,16 +11,13 @@
 #include "app/problem_json.hpp"
 #include "app/format.hpp"
 #include "cli/cli.hpp"
-#include "tests/support/cli_in_process.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/drawings.hpp"
 #include "ui/layered_group.hpp"
-#include "ui/session.hpp"
 
 namespace veldo {
 namespace {
 
-using test::ReadAll;
 using test::RowsOf;
 
 class LayeredTest : public test::WindowFixture {
@@ -66,15 +63,12 @@ TEST_F(LayeredTest, AFamilyOfCurvesHoldsVeldoCliRowsToTheBit) {
     lifts += (i > 0 ? "," : "") + Number17(lift);
   }
   const std::string family = "lift_off=" + lifts;
-  const test::CliRun cli = test::RunCliInProcess(
-      {"--plate", "--layer", "0.2:35.4:1", "--layer", "0.5:35.4:1.5", "--layer", "inf:5.0:1", "--f", "100.0",
-       "--sweep", "layers.1.sigma=10:50:10", "--family", family.c_str()},
-      RealModels());
-  ASSERT_EQ(cli.status, kExitOk) << cli.err;
-  ASSERT_TRUE(form->ExportCurvesFile(Path("family.csv")));
-  const std::vector<std::string> rows = RowsOf(cli.out, "layers.1.sigma");
+  const std::vector<std::string> rows = RowsOf(
+      test::CliOutput({"--plate", "--layer", "0.2:35.4:1", "--layer", "0.5:35.4:1.5", "--layer", "inf:5.0:1", "--f",
+                       "100.0", "--sweep", "layers.1.sigma=10:50:10", "--family", family.c_str()}),
+      "layers.1.sigma");
   EXPECT_EQ(rows.size(), 15u);
-  EXPECT_EQ(RowsOf(ReadAll(Path("family.csv")), "layers.1.sigma"), rows);
+  EXPECT_EQ(ExportedRows("family.csv", "layers.1.sigma"), rows);
 }
 
 // Add puts a default layer above the selected one, Up and Down swap neighbours (the one that
@@ -151,21 +145,15 @@ TEST_F(LayeredTest, SessionsKeepLayeredCurvesAndVersionOneStillOpens) {
   Compute();
   ASSERT_TRUE(sink.shown.empty()) << sink.last().second;
   ASSERT_EQ(Count(), 2);
-  ASSERT_TRUE(form->SaveSessionFile(Path("tube.json")));
-
-  TForm1 other;
-  other.SetMessageSink(&sink);
-  ASSERT_TRUE(other.OpenSessionFile(Path("tube.json"))) << sink.last().second;
-  EXPECT_EQ(other.TestCase(), kTubeCase);
-  EXPECT_EQ(WriteSession(other.CurrentSession()), WriteSession(form->CurrentSession()));
+  const auto other = Reopened("tube.json");
+  EXPECT_EQ(other->TestCase(), kTubeCase);
   for (int c = 0; c < 2; ++c) {
-    const CurveRecord& r = other.Curves().Record(c);
+    const CurveRecord& r = other->Curves().Record(c);
     ASSERT_TRUE(r.layered);
     EXPECT_EQ(r.layered->familyIndex, c);
     EXPECT_EQ(ProblemToJson(r.layered->sweep), ProblemToJson(form->Curves().Record(c).layered->sweep));
-    EXPECT_EQ(other.Curves().Series(c)->points(), form->Curves().Series(c)->points());
   }
-  EXPECT_EQ(other.LayeredGroups[1]->LayerCount(), 3);
+  EXPECT_EQ(other->LayeredGroups[1]->LayerCount(), 3);
 
   test::WriteAll(Path("v1.json"), R"({"format": "veldo-session", "version": 1, "program": "VELDO 1.2", "case": 2,
     "fields": {"Editr1": "3.0"}, "selected": ["RBpr2con1"], "view": 0,
@@ -174,12 +162,12 @@ TEST_F(LayeredTest, SessionsKeepLayeredCurvesAndVersionOneStillOpens) {
     "curves": [{"case": 2, "param": "CON1", "label": "CON1 1.0 to 10.0 MS/m", "colour": [255, 0, 0],
                 "inputs": {"Editr1": "3.0"}, "X0": 100, "L0": 0.0001, "visible": true, "counted": true,
                 "points": [[1, 0.5, -0.5, 0.005, 0.995, 0], [2, 0.6, -0.7, 0.006, 0.993, 0]]}]})");
-  ASSERT_TRUE(other.OpenSessionFile(Path("v1.json"))) << sink.last().second;
-  EXPECT_EQ(other.TestCase(), 2);
-  EXPECT_EQ(other.findChild<QLineEdit*>("Editr1")->text(), "3.0");
-  ASSERT_EQ(other.Curves().Count(), 1);
-  EXPECT_FALSE(other.Curves().Record(0).layered);
-  EXPECT_EQ(other.LayeredGroups[1]->LayerCount(), 3);  // a version-1 file leaves the tables alone
+  ASSERT_TRUE(other->OpenSessionFile(Path("v1.json"))) << sink.last().second;
+  EXPECT_EQ(other->TestCase(), 2);
+  EXPECT_EQ(other->findChild<QLineEdit*>("Editr1")->text(), "3.0");
+  ASSERT_EQ(other->Curves().Count(), 1);
+  EXPECT_FALSE(other->Curves().Record(0).layered);
+  EXPECT_EQ(other->LayeredGroups[1]->LayerCount(), 3);  // a version-1 file leaves the tables alone
 }
 
 }  // namespace

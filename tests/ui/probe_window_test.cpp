@@ -9,12 +9,10 @@
 
 #include "ui/problem_sweep_qt.hpp"  // before the header that includes it plainly
 #include "cli/cli.hpp"
-#include "tests/support/cli_in_process.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/instrument_view.hpp"
 #include "ui/layered_group.hpp"
 #include "ui/probe_editor.hpp"
-#include "ui/session.hpp"
 
 namespace veldo {
 namespace {
@@ -40,15 +38,12 @@ TEST_F(ProbeWindowTest, ADriverPickupProbeReadsAsVeldoCliAndKeepsItsDisplay) {
   Compute();
   ASSERT_TRUE(sink.shown.empty()) << sink.last().second;
   ASSERT_EQ(Count(), 1);
-  const test::CliRun cli = test::RunCliInProcess({"--plate", "--layer", "0.1:1.0:1", "--layer", "0.5:35.4:1", "--layer",
-                                                  "inf:5.0:1", "--f", "100.0", "--pickup", "200:2.0:4.0:1.0:1.5:0.5",
-                                                  "--sweep", "layers.0.sigma=1:20:1"},
-                                                 RealModels());
-  ASSERT_EQ(cli.status, kExitOk) << cli.err;
-  const std::vector<std::string> rows = RowsOf(cli.out, "layers.0.sigma");
+  const std::vector<std::string> rows =
+      RowsOf(test::CliOutput({"--plate", "--layer", "0.1:1.0:1", "--layer", "0.5:35.4:1", "--layer", "inf:5.0:1", "--f",
+                              "100.0", "--pickup", "200:2.0:4.0:1.0:1.5:0.5", "--sweep", "layers.0.sigma=1:20:1"}),
+             "layers.0.sigma");
   EXPECT_EQ(rows.size(), 20u);
-  ASSERT_TRUE(form->ExportCurvesFile(Path("plain.csv")));
-  EXPECT_EQ(RowsOf(test::ReadAll(Path("plain.csv")), "layers.0.sigma"), rows);
+  EXPECT_EQ(ExportedRows("plain.csv", "layers.0.sigma"), rows);
 
   // The display nulled at the curve's first point, lift-off turned horizontal, 20 dB vertical.
   form->SetView(ChartView::Instrument);
@@ -64,14 +59,9 @@ TEST_F(ProbeWindowTest, ADriverPickupProbeReadsAsVeldoCliAndKeepsItsDisplay) {
   const QPointF first = form->Curves().Series(0)->points().front();
   EXPECT_EQ(first, QPointF(0, 0));  // the null
 
-  ASSERT_TRUE(form->SaveSessionFile(Path("probe.json")));
-  TForm1 other;
-  other.SetMessageSink(&sink);
-  ASSERT_TRUE(other.OpenSessionFile(Path("probe.json"))) << sink.last().second;
-  EXPECT_EQ(WriteSession(other.CurrentSession()), WriteSession(form->CurrentSession()));
-  EXPECT_EQ(other.ProbeEditors[0]->CoilCount(), 2);
-  EXPECT_EQ(other.ProbeEditors[0]->Texts().connection, Connection::TransmitReceive);
-  EXPECT_EQ(other.Curves().Series(0)->points(), form->Curves().Series(0)->points());
+  const auto other = Reopened("probe.json");
+  EXPECT_EQ(other->ProbeEditors[0]->CoilCount(), 2);
+  EXPECT_EQ(other->ProbeEditors[0]->Texts().connection, Connection::TransmitReceive);
 }
 
 // A differential probe needs two coils that are both drive and pickup: with one, the message and

@@ -14,7 +14,6 @@
 
 #include "app/format.hpp"
 #include "cli/cli.hpp"
-#include "tests/support/cli_in_process.hpp"
 #include "tests/support/test_support.hpp"
 #include "tests/ui/window_support.hpp"
 #include "ui/curve_list.hpp"
@@ -23,7 +22,9 @@
 namespace veldo {
 namespace {
 
+using test::CliOutput;
 using test::ReadAll;
+using test::RowsOf;
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -32,21 +33,6 @@ std::vector<std::string> Lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-// veldo-cli in this process: its standard output for the arguments.
-std::string CliRows(std::vector<const char*> args) {
-  const test::CliRun run = test::RunCliInProcess(std::move(args), RealModels());
-  EXPECT_EQ(run.status, kExitOk);
-  return run.out;
-}
-
-// The lines of a CSV text that are point rows (they start with the parameter's name).
-std::vector<std::string> PointRows(const std::string& csv, const std::string& param) {
-  std::vector<std::string> rows;
-  for (const std::string& line : Lines(csv))
-    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
-  return rows;
 }
 
 // The window's own command: the real models on every core.
@@ -76,10 +62,10 @@ TEST_F(WorkbenchTest, ExportAndCopyHoldTheFrontEndsRows) {
   ComputeTwo();
   ASSERT_TRUE(form->ExportCurvesFile(Path("curves.csv")));
   const std::string csv = ReadAll(Path("curves.csv"));
-  const std::string lo = CliRows({"planar1"});
-  const std::string con1 = CliRows({"planar1", "--f", "250", "--con1", "1.0:10.0:1.0"});
-  EXPECT_EQ(PointRows(csv, "LO"), PointRows(lo, "LO"));
-  EXPECT_EQ(PointRows(csv, "CON1"), PointRows(con1, "CON1"));
+  const std::string lo = CliOutput({"planar1"});
+  const std::string con1 = CliOutput({"planar1", "--f", "250", "--con1", "1.0:10.0:1.0"});
+  EXPECT_EQ(RowsOf(csv, "LO"), RowsOf(lo, "LO"));
+  EXPECT_EQ(RowsOf(csv, "CON1"), RowsOf(con1, "CON1"));
   for (const char* line : {"# case,1,planar1", "# label,LO 0.1 to 1.0 mm", "# label,\"CON1 1.0 to 10.0 MS/m, f=250 kHz\"",
                            "# coil,R1=2.0 mm,R2=4.0 mm,L=1.0 mm,N=200", "# fixed,f=100.0 kHz,CON1=1.0 MS/m,MR1=1",
                            "# fixed,f=250 kHz,LO=0.1 mm,MR1=1", "# accuracy,0.01 %"})
@@ -95,7 +81,7 @@ TEST_F(WorkbenchTest, ExportAndCopyHoldTheFrontEndsRows) {
   EXPECT_EQ(all[0], "LO 0.1 to 1.0 mm");
   EXPECT_EQ(all[1], "LO [mm]\tdR [Ohm]\tdX [Ohm]\tx\ty\tier");
   EXPECT_EQ(all[13], "CON1 1.0 to 10.0 MS/m, f=250 kHz");
-  const std::vector<std::string> rows = PointRows(lo, "LO");
+  const std::vector<std::string> rows = RowsOf(lo, "LO");
   for (std::size_t i = 0; i < rows.size(); ++i)
     EXPECT_EQ("LO," + QString::fromStdString(all[2 + i]).replace('\t', ',').toStdString(), rows[i]) << i;
   form->CurveList1->SelectCurve(1);
@@ -106,8 +92,7 @@ TEST_F(WorkbenchTest, ExportAndCopyHoldTheFrontEndsRows) {
 
   // A hidden curve is not exported.
   form->CurveList1->VisibilityChanged(0, false);
-  ASSERT_TRUE(form->ExportCurvesFile(Path("curves.csv")));
-  EXPECT_TRUE(PointRows(ReadAll(Path("curves.csv")), "LO").empty());
+  EXPECT_TRUE(ExportedRows("curves.csv", "LO").empty());
 
   test::WriteAll(Path("file"), "kept");
   const QString path = Path("file") + "/curves.csv";  // under a file, not a folder
@@ -121,11 +106,10 @@ TEST_F(WorkbenchTest, ExportAndCopyHoldTheFrontEndsRows) {
 TEST_F(WorkbenchTest, ALogarithmicFrequencySweepIsExportedAsTheFrontEndPrintsItAndShownOnALogAxis) {
   Radio("RBpr1f")->setChecked(true);  // 100 kHz to 10 MHz at 10/dec
   Compute();
-  ASSERT_TRUE(form->ExportCurvesFile(Path("f.csv")));
-  const std::vector<std::string> rows = PointRows(ReadAll(Path("f.csv")), "f");
-  const std::string cli = CliRows({"planar1", "--f", "100.0:10000.0:10/dec"});
+  const std::vector<std::string> rows = ExportedRows("f.csv", "f");
+  const std::string cli = CliOutput({"planar1", "--f", "100.0:10000.0:10/dec"});
   EXPECT_EQ(rows.size(), 21u);
-  EXPECT_EQ(rows, PointRows(cli, "f"));
+  EXPECT_EQ(rows, RowsOf(cli, "f"));
   const std::string x0 = cli.substr(cli.find("# X0=") + 5);
   EXPECT_EQ(form->Labelinductivereactance->text().toStdString(), LabelNumberText(std::stod(x0)));
   EXPECT_EQ(form->Curves()[0]->color(), QColor(0, 0, 0));
@@ -144,36 +128,22 @@ TEST_F(WorkbenchTest, ASessionBringsBackTheWindowAsItWasWithoutComputing) {
   Edit("Editr1")->setText("2.5");
   form->N2Layers1Click();
   form->SetView(ChartView::ImpedanceChange);
-  ASSERT_TRUE(form->SaveSessionFile(Path("s.json")));
-
-  TForm1 other;
-  other.SetMessageSink(&sink);
-  int computed = 0;
-  other.SetComputeCommand([&computed](int, const ComputeInput&, ComputeOutput&, std::stop_token) { ++computed; });
-  ASSERT_TRUE(other.OpenSessionFile(Path("s.json")));
+  const auto other = Reopened("s.json");
   EXPECT_TRUE(sink.shown.empty());
-  EXPECT_EQ(computed, 0);
-  ASSERT_EQ(other.Curves().Count(), 2);
-  // The case, every field's text and choice (read from the widgets), the view and the records
-  // to the bit.
-  EXPECT_EQ(WriteSession(other.CurrentSession()), WriteSession(form->CurrentSession()));
-  EXPECT_EQ(other.ChartViewSelector->currentIndex(), 1);
-  for (int c = 0; c < 2; ++c) {
-    EXPECT_EQ(other.Curves().Series(c)->points(), form->Curves().Series(c)->points()) << c;
-    EXPECT_EQ(other.Curves().Series(c)->isVisible(), c == 0);
-  }
-  EXPECT_EQ(other.RecentSessions().front(), QFileInfo(Path("s.json")).absoluteFilePath());
+  EXPECT_EQ(Count(), 2);
+  EXPECT_EQ(other->ChartViewSelector->currentIndex(), 1);
+  for (int c = 0; c < 2; ++c) EXPECT_EQ(other->Curves().Series(c)->isVisible(), c == 0);
+  EXPECT_EQ(other->RecentSessions().front(), QFileInfo(Path("s.json")).absoluteFilePath());
 }
 
 TEST_F(WorkbenchTest, TheFrontEndsSessionOpensInTheWindow) {
   const std::string path = Path("cli.json").toStdString();
-  const std::string rows = CliRows({"rod1", "--r1", "12", "--r2", "14", "--session", path.c_str()});
+  const std::string rows = CliOutput({"rod1", "--r1", "12", "--r2", "14", "--session", path.c_str()});
   ASSERT_TRUE(form->OpenSessionFile(Path("cli.json"))) << sink.last().second;
   EXPECT_EQ(form->TestCase(), 5);
   EXPECT_EQ(Edit("Editr1")->text(), "12");
   ASSERT_EQ(form->Curves().Count(), 1);
-  ASSERT_TRUE(form->ExportCurvesFile(Path("cli.csv")));
-  EXPECT_EQ(PointRows(ReadAll(Path("cli.csv")), "B1"), PointRows(rows, "B1"));
+  EXPECT_EQ(ExportedRows("cli.csv", "B1"), RowsOf(rows, "B1"));
 }
 
 TEST_F(WorkbenchTest, ABadSessionFileIsRefusedWithOneMessageAndChangesNothing) {
