@@ -57,16 +57,8 @@ std::vector<Ending> Endings() {
   return endings;
 }
 
-const char* StatusName(ComputeStatus s) {
-  switch (s) {
-    case ComputeStatus::Completed: return "completed";
-    case ComputeStatus::Rejected: return "rejected";
-    case ComputeStatus::Fault: return "fault";
-    case ComputeStatus::NoComputation: return "no computation";
-    case ComputeStatus::Cancelled: return "cancelled";
-  }
-  return "unknown";
-}
+// The status column's names, in the order of ComputeStatus.
+constexpr const char* kStatusNames[] = {"completed", "no computation", "rejected", "fault", "cancelled"};
 
 TEST(Endings, StatusMessageAndTheOrderOfTheOutputs) {
   const std::vector<Ending> endings = Endings();
@@ -76,7 +68,7 @@ TEST(Endings, StatusMessageAndTheOrderOfTheOutputs) {
     FakeModels models;
     RecordingOutput out;
     const ComputeStatus status = ButtonComputeClick(e.testCase, e.in, out, models.Table());
-    EXPECT_EQ(StatusName(status), e.status);
+    EXPECT_EQ(kStatusNames[static_cast<int>(status)], e.status);
     EXPECT_EQ(out.log, Outputs(e.log));
     if (e.message.empty()) {
       EXPECT_TRUE(out.messages.empty());
