@@ -114,31 +114,6 @@ protected:
   FakeModels models;
 };
 
-TEST_F(Compute, DefaultLiftOffSweepOfCaseOne) {
-  EXPECT_EQ(Run(1), ComputeStatus::Completed);
-  // Ten points from 0.1 to 1.0 mm, the last on To, one model call each.
-  ASSERT_EQ(models.calls.size(), 10u);
-  EXPECT_EQ(models.calls.front().P1, 0.1 * 0.001);
-  EXPECT_EQ(models.calls.back().P1, 1.0 * 0.001);
-  ASSERT_EQ(out.curves.size(), 1u);
-  EXPECT_EQ(out.curves[0].colour, kBlue);
-  EXPECT_EQ(out.curveCount, 1);
-  // X0 = 1e-8 * 200^2 * 1e5 Hz = 40 ohm; L0 = X0 / (2 pi f).
-  EXPECT_EQ(out.airCoil.first, 40.0);
-  EXPECT_NEAR(out.airCoil.second, 40.0 / (2 * M_PI * 1e5), 1e-18);
-  EXPECT_EQ(out.labels.first, "       40.000000");
-  EXPECT_EQ(out.labels.second, "        0.000064");
-  // Normalisation: x = dR / X0, y = (dX + X0) / X0.
-  EXPECT_EQ(out.curves[0].points[0].first, -40.0 / 40.0);
-  EXPECT_EQ(out.curves[0].points[0].second, (-80.0 + 40.0) / 40.0);
-  EXPECT_EQ(out.details[9].param, "LO");
-  EXPECT_EQ(out.details[9].value, 1.0);
-  ASSERT_EQ(out.accuracy.size(), 1u);
-  EXPECT_EQ(out.accuracy[0].pointsShort, 0);
-  EXPECT_EQ(out.accuracy[0].pointsTotal, 10);
-  EXPECT_FALSE(out.accuracy[0].airCoilShort);
-}
-
 TEST_F(Compute, ReadsCommonFieldsThenFrequencyAndFromsThenSweptToAndStepOnly) {
   EXPECT_EQ(Run(1), ComputeStatus::Completed);
   const std::vector<std::string> reads{"Editacc",  "Editr1",  "Editr2",  "Editl",
