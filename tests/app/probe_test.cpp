@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
 #include <string>
 
 #include "app/instrument.hpp"
@@ -37,43 +38,28 @@ ProblemSweep Probe(const std::string& roles, Connection c) {
   return s;
 }
 
-// The connection takes its coils by role in coil order; a probe whose roles cannot give them is
-// refused with the message the front ends show.
+// The connection takes its coils by role in coil order (tests/data/app/probe_wiring.tsv); a probe
+// whose roles cannot give them is refused with the message the front ends show.
 TEST(ProbeWiring, TheConnectionPicksItsCoilsByRole) {
-  using C = Connection;
-  struct Row {
-    C connection;
-    const char* roles;
+  const test::CsvTable t = test::ReadCsv("app/probe_wiring.tsv", '\t');
+  ASSERT_EQ(t.rows.size(), 11u);
+  for (const auto& r : t.rows) {
     std::vector<ProbeTerm> terms;
-    const char* refusal;  // the start of the message, or ""
-  };
-  const Row rows[] = {
-      {C::Absolute, "PBB", {{1, 1, 1}}, ""},
-      {C::TransmitReceive, "PDP", {{1, 0, 1}}, ""},
-      {C::TransmitReceive, "BB", {{0, 1, 1}}, ""},
-      {C::Differential, "BDBB", {{0, 0, 1}, {2, 2, -1}}, ""},
-      {C::DifferentialTransmitReceive, "PDBP", {{1, 0, 1}, {1, 2, -1}}, ""},
-      {C::Absolute, "DP", {}, "Check the probe: an absolute probe needs a coil that is both drive and pickup"},
-      {C::TransmitReceive, "DD", {}, "Check the probe: a transmit-receive probe needs a drive coil and another pickup"},
-      {C::TransmitReceive, "PP", {}, "Check the probe: a transmit-receive probe needs a drive coil"},
-      {C::TransmitReceive, "B", {}, "Check the probe: a transmit-receive probe needs a drive coil and another pickup"},
-      {C::Differential, "BP", {}, "Check the probe: a differential probe needs two coils that are both"},
-      {C::DifferentialTransmitReceive, "DP", {}, "Check the probe: a differential transmit-receive probe needs a drive coil and two"},
-  };
-  for (const Row& r : rows) {
-    const ProblemSweep s = Probe(r.roles, r.connection);
-    const WiringTerms t = TermsOf(s.wiring, s.problem.probe);
-    EXPECT_EQ(t.terms, r.terms) << r.roles;
-    EXPECT_EQ(t.refusal.value_or("").rfind(r.refusal, 0), 0u) << r.roles << ": " << t.refusal.value_or("");
-    if (*r.refusal == '\0') continue;
+    std::istringstream in(r.at(2));
+    for (ProbeTerm p; in >> p.drive && in.ignore() >> p.pickup && in.ignore() >> p.sign;) terms.push_back(p);
+    const ProblemSweep s = Probe(r.at(1), *ConnectionNamed(r.at(0)));
+    const WiringTerms w = TermsOf(s.wiring, s.problem.probe);
+    EXPECT_EQ(w.terms, terms) << r[1];
+    EXPECT_EQ(w.refusal.value_or("").rfind(r.at(3), 0), 0u) << r[1] << ": " << w.refusal.value_or("");
+    if (r[3].empty()) continue;
     // The sweep ends on the message before any work.
     test::RecordingOutput out;
     EXPECT_EQ(RunProblemSweep(s, out), ComputeStatus::Rejected);
     ASSERT_EQ(out.messages.size(), 1u);
-    EXPECT_EQ(out.messages[0].text, *t.refusal);
+    EXPECT_EQ(out.messages[0].text, *w.refusal);
     EXPECT_TRUE(out.curves.empty() && out.details.empty());
   }
-  ProblemSweep s = Probe("BB", C::Absolute);
+  ProblemSweep s = Probe("BB", Connection::Absolute);
   s.wiring.roles.pop_back();
   EXPECT_EQ(TermsOf(s.wiring, s.problem.probe).refusal, "Check the probe: it has 2 coils and 1 roles");
 }

@@ -131,7 +131,7 @@ TEST(Problems, ABatchKeepsEveryAcceptedPoint) {
 }
 
 // The JSON form gives back every number to the bit, infinity as "inf" included; a text that is no
-// problem names its wrong member.
+// problem names its wrong member (tests/data/app/bad_problems.tsv).
 TEST(ProblemJson, RoundTripAndRefusals) {
   ProblemSweep s;
   s.problem = Plate();
@@ -150,23 +150,10 @@ TEST(ProblemJson, RoundTripAndRefusals) {
   EXPECT_EQ(back->range.count, s.range.count);
   EXPECT_EQ(back->familyValues, s.familyValues);
 
-  const std::pair<const char*, const char*> bad[] = {
-      {"[1, 2", "the text is not JSON"},
-      {R"({"conductor": {}})", "problem.probe: the member is missing"},
-      {R"({"probe": {"coils": []}})", "probe.coils: a list of at least one coil is required"},
-      {R"({"probe": {"coils": [{"N": 2.5, "R1": 0, "R2": 1, "L": 1}]}})", "probe.coils[0].N: a whole number"},
-      {R"({"probe": {"coils": [{"N": 2, "R1": 0, "R2": 1, "L": 1}]}, "conductor": {"geometry": "sphere",
-          "position": 0, "layers": []}, "f": 1})", "conductor.geometry:"},
-      {R"({"probe": {"coils": [{"N": 2, "R1": 0, "R2": 1, "L": 1}]}, "conductor": {"geometry": "plate",
-          "position": 0, "layers": [{"thickness": "deep", "sigma": 1}]}, "f": 1})",
-       "conductor.layers[0].thickness: a number or \"inf\" is required"},
-      {R"({"probe": {"coils": [{"N": 2, "R1": 0, "R2": 1, "L": 1}]}, "conductor": {"geometry": "plate",
-          "position": 0, "layers": []}, "f": 1, "sweep": {"path": "f", "from": 2, "to": 1, "step": 1}})",
-       "sweep: Check if (From <= To)"},
-  };
-  for (const auto& [text, message] : bad) {
-    EXPECT_FALSE(ProblemFromJson(text, error)) << text;
-    EXPECT_EQ(error.rfind(message, 0), 0u) << error;
+  const test::CsvTable bad = test::ReadCsv("app/bad_problems.tsv", '\t');
+  for (const auto& row : bad.rows) {
+    EXPECT_FALSE(ProblemFromJson(row.at(0), error)) << row[0];
+    EXPECT_EQ(error.rfind(row.at(1), 0), 0u) << error;
   }
 }
 
