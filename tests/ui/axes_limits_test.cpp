@@ -3,12 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
+
+#include "tests/support/test_support.hpp"
 
 namespace veldo {
 namespace {
 
-AxisForm Manual(std::string lo, std::string hi, std::string inc, bool grid = true) {
-  return {true, std::move(lo), std::move(hi), std::move(inc), grid};
+// A form of tests/data/ui/axes_limits.tsv: automatic or manual|minimum|maximum|increment|grid.
+AxisForm Form(const std::string& cell) {
+  std::vector<std::string> f;
+  std::istringstream in(cell);
+  for (std::string part; std::getline(in, part, '|');) f.push_back(part);
+  f.resize(5);
+  return {f[0] == "manual", f[1], f[2], f[3], f[4] == "grid"};
 }
 
 std::string Text(const AxisState& a) {
@@ -16,36 +24,19 @@ std::string Text(const AxisState& a) {
          " by " + std::to_string(a.increment) + (a.grid ? " grid" : " no grid");
 }
 
-// OK of the dialog, the bottom axis starting automatic and the left one manual, both over 0..1
-// by 0.25 with grid lines. Each check runs against the axis' values at that moment, in the
-// dialog's order; what came before a failed check stays applied, what comes after it does not.
+// OK of the dialog on the rows of tests/data/ui/axes_limits.tsv, the bottom axis starting
+// automatic and the left one manual, both over 0..1 by 0.25 with grid lines: each check in the
+// dialog's order against the axis' values at that moment, what came before a failed check
+// applied, nothing after it.
 TEST(ApplyAxesLimits, ChecksInOrderAndKeepsWhatWasApplied) {
-  const AxisState xStart{true, 0, 1, 0.25, true}, yStart{false, 0, 1, 0.25, true};
-  const AxisState xOff{false, 0, 1, 0.25, true};  // switched to manual, then a check failed
-  const AxisForm automatic{false, "garbage", "garbage", "garbage", true};
-  AxisForm automaticNoGrid = automatic;
-  automaticNoGrid.grid = false;
-  const struct {
-    AxisForm x, y;
-    std::optional<std::string> error;
-    AxisState x2, y2;
-  } cases[] = {
-      {Manual("-0.5", "2", "0.5", false), Manual("0.5", "1.2", "0"), {}, {false, -0.5, 2, 0.5, false}, {false, 0.5, 1.2, 0, true}},
-      {automatic, automaticNoGrid, {}, xStart, {true, 0, 1, 0.25, false}},  // fields not read
-      {Manual("zero", "1", "0", false), automatic, "'zero' is not a valid floating point value", xOff, yStart},
-      // A new range wholly above the current one fails at the minimum.
-      {Manual("5", "10", "1"), automatic, "Axis Minimum Value must be <= Maximum", xOff, yStart},
-      {Manual("1", "1", "0"), automatic, {}, {false, 1, 1, 0, true}, xStart},  // a minimum equal to the maximum
-      {Manual("0.5", "0.2", "1"), automatic, "Axis Maximum Value must be >= Minimum", {false, 0.5, 1, 0.25, true}, yStart},
-      {Manual("0", "1", "0.1", false), Manual("0", "2", "-1"), "Axis increment must be >= 0",
-       {false, 0, 1, 0.1, false}, {false, 0, 2, 0.25, true}},
-      {Manual("0", "", "1"), automatic, "'' is not a valid floating point value", xOff, yStart},
-  };
-  for (const auto& c : cases) {
-    AxisState x = xStart, y = yStart;
-    EXPECT_EQ(ApplyAxesLimits(c.x, c.y, x, y), c.error) << c.x.minimum << " " << c.x.maximum;
-    EXPECT_EQ(Text(x), Text(c.x2)) << c.x.minimum << " " << c.x.maximum;
-    EXPECT_EQ(Text(y), Text(c.y2)) << c.x.minimum << " " << c.x.maximum;
+  const test::CsvTable t = test::ReadCsv("ui/axes_limits.tsv", '\t');
+  ASSERT_EQ(t.rows.size(), 8u);
+  for (const auto& r : t.rows) {
+    AxisState x{true, 0, 1, 0.25, true}, y{false, 0, 1, 0.25, true};
+    const std::optional<std::string> error = ApplyAxesLimits(Form(r.at(0)), Form(r.at(1)), x, y);
+    EXPECT_EQ(error.value_or(""), r.at(2)) << r[0];
+    EXPECT_EQ(Text(x), r.at(3)) << r[0];
+    EXPECT_EQ(Text(y), r.at(4)) << r[0];
   }
 }
 
