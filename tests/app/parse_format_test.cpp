@@ -61,10 +61,9 @@ TEST(Sweep, TheTablesRangesGiveTheirValues) {
     EXPECT_EQ(range->Value(0), from);
     for (int i = 1; i < range->count - (endsOnTo ? 1 : 0); ++i) {
       const double x = range->Value(i);
-      if (log)
-        ASSERT_NEAR(x, static_cast<double>(from * std::pow(10.0L, i / static_cast<long double>(step))), 2.3e-16 * x) << i;
-      else
-        ASSERT_EQ(x, from + i * step) << i;
+      const long double exact = from * std::pow(10.0L, i / static_cast<long double>(step));
+      if (log) ASSERT_NEAR(x, static_cast<double>(exact), 2.3e-16 * x) << i;
+      else ASSERT_EQ(x, from + i * step) << i;
       ASSERT_LT(x, to) << i;
     }
     EXPECT_EQ(range->Value(range->count - 1) == to, endsOnTo);

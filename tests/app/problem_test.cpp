@@ -32,6 +32,16 @@ void AddPickup(Problem& p, const Coil& c) {
   p.probe.pickup = 1;
 }
 
+// The change that puts the plate's coil round or in a conductor of `geometry` at `position`, and
+// changes the coil.
+std::function<void(Problem&)> In(Geometry geometry, double position, void (*coil)(Coil&) = [](Coil&) {}) {
+  return [=](Problem& p) {
+    p.conductor.geometry = geometry;
+    p.conductor.position = position;
+    coil(p.probe.coils[0]);
+  };
+}
+
 TEST(Problems, WhatTheModelsCannotDescribeIsRefusedWithItsReason) {
   struct Row {
     const char* message;  // the start of the message, "" for an accepted problem
@@ -55,28 +65,11 @@ TEST(Problems, WhatTheModelsCannotDescribeIsRefusedWithItsReason) {
       {"Check the coil: its dimensions and position must be finite", [](Problem& p) { p.probe.coils[0].x = kNaN; }},
       {"Check the frequency", [](Problem& p) { p.f = -1; }},
       {"Check the conductor: its lift-off or radius", [](Problem& p) { p.conductor.position = kInf; }},
-      {"Check the geometry: the coil must fit inside the bore", [](Problem& p) {
-         p.conductor.geometry = Geometry::Tube;
-         p.conductor.position = 3e-3;
-       }},
-      {"Check the coil: in a tube its axis is the tube's", [](Problem& p) {
-         p.conductor.geometry = Geometry::Tube;
-         p.conductor.position = 5e-3;
-         p.probe.coils[0].x = 1e-3;
-       }},
-      {"Check the geometry: the rod must fit inside the coil", [](Problem& p) {
-         p.conductor.geometry = Geometry::Rod;
-         p.conductor.position = 3e-3;
-       }},
-      {"Check the rod: its shells down to layer 2 of 3", [](Problem& p) {
-         p.conductor.geometry = Geometry::Rod;
-         p.conductor.position = 0.25e-3;
-       }},
-      {"Check the coil: only a single coil over a plate", [](Problem& p) {
-         p.conductor.geometry = Geometry::Rod;
-         p.conductor.position = 1e-3;
-         p.probe.coils[0].axis = CoilAxis::Parallel;
-       }},
+      {"Check the geometry: the coil must fit inside the bore", In(Geometry::Tube, 3e-3)},
+      {"Check the coil: in a tube its axis is the tube's", In(Geometry::Tube, 5e-3, [](Coil& c) { c.x = 1e-3; })},
+      {"Check the geometry: the rod must fit inside the coil", In(Geometry::Rod, 3e-3)},
+      {"Check the rod: its shells down to layer 2 of 3", In(Geometry::Rod, 0.25e-3)},
+      {"Check the coil: only a single coil over a plate", In(Geometry::Rod, 1e-3, [](Coil& c) { c.axis = CoilAxis::Parallel; })},
       // Probes of two coils: each coil named, and what the pair may not do.
       {"", [](Problem& p) { AddPickup(p, Coil{50, 1e-3, 1.5e-3, 0.5e-3, 1.2e-3}); }},
       {"", [](Problem& p) { AddPickup(p, Coil{50, 2e-3, 4e-3, 1e-3, 0, 8.5e-3}); }},
