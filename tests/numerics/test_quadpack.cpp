@@ -49,19 +49,32 @@ const std::map<std::string, std::function<double(double)>>& ScipyIntegrands() {
 }
 
 // Same algorithm, same integrand, same double arithmetic: IER and NEVAL must agree exactly and
-// RESULT to rounding (the sums are short and well-conditioned; a few ulps of the sum of |terms|).
+// RESULT to rounding (the sums are short and well-conditioned; a few ulps of the sum of |terms|),
+// except where our machine constants differ by design (the tiny integral).
 TEST(QagiAgainstScipy, SameCodesEvaluationsAndResults) {
   const auto table = test::ReadCsv("numerics/qagi_scipy.csv");
   ASSERT_GE(table.rows.size(), 40u);
   const auto cName = table.col("name"), cEps = table.col("epsrel"), cRes = table.col("result"),
              cErr = table.col("abserr"), cNeval = table.col("neval"), cIer = table.col("ier"),
              cExact = table.col("exact");
+  int tiny = 0;
   for (std::size_t i = 0; i < table.rows.size(); ++i) {
     const std::string name = table.rows[i][cName];
-    if (name == "tiny") continue;  // differs by design, see QagiMachineConstants
     const double epsrel = table.num(i, cEps);
     SCOPED_TRACE(name + " epsrel=" + table.rows[i][cEps]);
     const QuadRun r = Integrate(ScipyIntegrands().at(name), epsrel);
+    if (name == "tiny") {
+      // Our UFLOW is 0, the published one the smallest normalised double. Only integrals whose
+      // rule sums lie near the underflow threshold see it: QK15I's floor of 50 EPMACH RESABS on
+      // the error estimate then applies here and not there, so our error estimates are larger and
+      // the scheme may subdivide more; the results stay within the requested accuracy.
+      ++tiny;
+      EXPECT_EQ(r.ier, 0);
+      EXPECT_GE(r.abserr, 50 * QMACH(4) * 1.0e-300 * 0.5) << "error floor of QK15I applied";
+      EXPECT_GE(r.abserr, table.num(i, cErr));
+      EXPECT_LE(std::fabs(r.result - 1.3e-300), 2 * epsrel * 1.3e-300);
+      continue;
+    }
     EXPECT_EQ(r.ier, static_cast<int>(table.num(i, cIer)));
     EXPECT_EQ(r.neval, static_cast<int>(table.num(i, cNeval)));
     const double want = table.num(i, cRes);
@@ -73,26 +86,7 @@ TEST(QagiAgainstScipy, SameCodesEvaluationsAndResults) {
       EXPECT_LE(std::fabs(r.result - exact), r.abserr);
     }
   }
-}
-
-// Our UFLOW is 0, the published one the smallest normalised double. Only integrals whose rule
-// sums lie near the underflow threshold see it: QK15I's floor of 50 EPMACH RESABS on the error
-// estimate then applies here and not there, so our error estimates are larger and the scheme
-// may subdivide more; the results stay within the requested accuracy.
-TEST(QagiMachineConstants, ZeroUnderflowKeepsTheErrorFloorForTinyIntegrals) {
-  const auto table = test::ReadCsv("numerics/qagi_scipy.csv");
-  int seen = 0;
-  for (std::size_t i = 0; i < table.rows.size(); ++i) {
-    if (table.rows[i][table.col("name")] != "tiny") continue;
-    ++seen;
-    const double epsrel = table.num(i, table.col("epsrel"));
-    const QuadRun r = Integrate(ScipyIntegrands().at("tiny"), epsrel);
-    EXPECT_EQ(r.ier, 0);
-    EXPECT_GE(r.abserr, 50 * QMACH(4) * 1.0e-300 * 0.5) << "error floor of QK15I applied";
-    EXPECT_GE(r.abserr, table.num(i, table.col("abserr")));
-    EXPECT_LE(std::fabs(r.result - 1.3e-300), 2 * epsrel * 1.3e-300);
-  }
-  EXPECT_EQ(seen, 3);
+  EXPECT_EQ(tiny, 3);
 }
 
 TEST(QagiInputCheck, RejectsUnreachableRelativeAccuracyWithoutCallingF) {
@@ -112,25 +106,15 @@ TEST(QagiInputCheck, RejectsUnreachableRelativeAccuracyWithoutCallingF) {
   EXPECT_EQ(Integrate(f, 0.0, 1, 0.0, 1e-8).ier, kQagiNormal);
 }
 
-TEST(QagiEarlyExit, ZeroIntegrandAndOneRuleAcceptance) {
+// (One-rule acceptance, 1/(1+t)^2 in 15 evaluations, and the subdivision limit, the divergent
+// 1/(1+t) in 2985 with IER 1, are rows of the scipy table.)
+TEST(QagiEarlyExit, ZeroIntegrand) {
   QuadRun r = Integrate([](double) { return 0.0; }, 1e-6);
   EXPECT_EQ(r.ier, 0);
   EXPECT_EQ(r.result, 0.0);
   EXPECT_EQ(r.abserr, 0.0);
   EXPECT_EQ(r.neval, 15);
   EXPECT_EQ(Integrate([](double) { return 0.0; }, 1e-6, 2).neval, 30);
-  // 1/(1+t)^2 maps to the constant 1 on (0, 1]: the first rule is exact and accepted at once.
-  r = Integrate([](double t) { return 1.0 / ((1.0 + t) * (1.0 + t)); }, 1e-10);
-  EXPECT_EQ(r.ier, 0);
-  EXPECT_EQ(r.neval, 15);
-  EXPECT_NEAR(r.result, 1.0, 1e-15);
-}
-
-TEST(QagiLimit, ExhaustsOneHundredSubintervals) {
-  // The divergent 1/(1+t) meets no tolerance and triggers no other code first.
-  const QuadRun r = Integrate([](double t) { return 1.0 / (1.0 + t); }, 1e-6);
-  EXPECT_EQ(r.ier, kQagiLimit);
-  EXPECT_EQ(r.neval, 2985);
 }
 
 TEST(QagiRanges, LowerHalfLineAndWholeLine) {
