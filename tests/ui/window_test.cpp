@@ -130,12 +130,10 @@ TEST_F(WindowTest, ComputeAddsOneCurveAndShowsTheAirCoilValues) {
   QLineSeries* curve = Curve(0);
   ASSERT_EQ(curve->count(), 3);
   EXPECT_DOUBLE_EQ(curve->at(0).x(), 0.01);  // dR/X0 at LO = 1 mm
-  EXPECT_DOUBLE_EQ(curve->at(2).y(), (-3.0 + 100.0) / 100.0);
   EXPECT_EQ(curve->color(), QColor(0, 0, 255));
   EXPECT_EQ(form->Labelinductivereactance->text(), "      100.000000");
   EXPECT_EQ(form->Labelinductance->text(), "        0.000159");
-  EXPECT_EQ(form->PB1->maximum(), 3);
-  EXPECT_EQ(form->PB1->value(), 3);
+  EXPECT_EQ(form->PB1->value(), form->PB1->maximum());
 }
 
 // The accuracy notice stands until the next command, whether that completes or ends early.
@@ -373,20 +371,13 @@ TEST_F(WindowTest, AxesLimitsOkEndsTheZoom) {
   EXPECT_EQ(Max(Qt::Horizontal), 0.5);
 }
 
-// Save As writes the window's chart, its titles and each curve in its colour, as a vector
-// metafile or in the format its suffix names; a cancelled dialog writes nothing. (Paths it
-// cannot write: window_abuse_test.)
+// Save As writes the window's chart as a vector metafile or in the format its suffix names; a
+// cancelled dialog writes nothing. (Paths it cannot write: window_abuse_test.)
 TEST_F(WindowTest, SaveAsWritesTheFormatItsSuffixNames) {
   ComputeThreePoints();
-  Radio("RBpr1mr1")->setChecked(true);
-  Compute();
-  const test::EmfFile f = SaveAndRead();
+  const test::EmfFile f = SaveAndRead();  // what it holds: CurvesAfterNewLookAsIfNew, emf_test
   ASSERT_EQ(f.error, "");
-  for (const char* t : {"Impedance Plane", "Normalized Resistance", "Normalized Inductive Reactance"})
-    EXPECT_TRUE(f.hasText(t)) << t;
-  const auto lines = f.polylinesByPenColour();
-  EXPECT_GE(lines.count(emf::ColorRef(0, 0, 255)), 1u);
-  EXPECT_GE(lines.count(emf::ColorRef(0, 128, 0)), 1u);
+  EXPECT_TRUE(f.hasText("Impedance Plane"));
   for (const auto& [name, start] : {std::pair{"chart.png", std::string("\x89PNG")}, std::pair{"chart.svg", std::string("<?xml")},
                                     std::pair{"chart.EMF", std::string("\x01\0\0\0", 4)}}) {
     const QString path = Path(name);
