@@ -232,7 +232,7 @@ TEST_F(WindowTest, ClickOnACurveEmptiesItInDeleteMode) {
 
 // The dialog shows the axes as they are, switches its fields with Manual, applies limits and
 // grids on OK and keeps its check boxes; a failed check says why and keeps the dialog open, what
-// came before it staying applied (the order of the checks: axes_limits_test).
+// came before it staying applied (the order of the checks: text_test).
 TEST_F(WindowTest, AxesLimitsShowingManualSwitchAndGrid) {
   ComputeThreePoints();
   TOKBottomDlg1* d = form->OKBottomDlg1;
