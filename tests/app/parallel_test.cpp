@@ -10,6 +10,7 @@
 #include <cmath>
 #include <functional>
 #include <stdexcept>
+#include <sstream>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -165,38 +166,26 @@ enum class Fault { None, DivByZero, Overflow, Invalid };
 const char* const kFaultText[] = {"", "Floating point division by zero.", "Floating point overflow.",
                                    "Invalid floating point operation."};
 
-struct FaultPlan {
-  const char* name;
-  int points;
-  std::vector<std::pair<int, Fault>> faults;  // point, fault
-  std::vector<std::pair<int, int>> waits;     // point i waits for point j > i to finish
-  int firstFault;                             // -1: none
-};
-
+// The sweeps of tests/data/app/parallel_faults.tsv.
 TEST(ParallelSweep, OutputsMatchASerialRunWhateverFinishesFirst) {
-  const FaultPlan plans[] = {
-      {"no fault", 12, {}, {{2, 5}}, -1},
-      {"fault in the middle", 12, {{5, Fault::DivByZero}}, {{5, 6}}, 5},
-      {"fault at the first point", 12, {{0, Fault::Invalid}}, {{0, 2}}, 0},
-      {"fault at the last point", 12, {{11, Fault::Overflow}}, {{9, 11}}, 11},
-      // The later fault is raised first: the earlier one still rules.
-      {"two faults", 12, {{4, Fault::DivByZero}, {6, Fault::Overflow}}, {{4, 6}}, 4},
-      {"adjacent faults", 12, {{7, Fault::Overflow}, {8, Fault::Invalid}}, {{7, 8}}, 7},
-      // Longer than the window of points in flight, so result slots are reused.
-      {"long sweep", 300, {{250, Fault::Invalid}}, {{250, 251}, {100, 103}}, 250},
-      // More threads than points, and a single point (no pool at all).
-      {"three points", 3, {}, {}, -1},
-      {"one point", 1, {}, {}, -1},
-  };
-  for (const FaultPlan& plan : plans) {
-    SCOPED_TRACE(plan.name);
-    const auto n = static_cast<std::size_t>(plan.points);
+  const test::CsvTable plans = test::ReadCsv("app/parallel_faults.tsv", '\t');
+  ASSERT_EQ(plans.rows.size(), 9u);
+  for (std::size_t row = 0; row < plans.rows.size(); ++row) {
+    SCOPED_TRACE(plans.rows[row][0]);
+    const int points = static_cast<int>(plans.num(row, 1)), firstFault = static_cast<int>(plans.num(row, 4));
+    const auto n = static_cast<std::size_t>(points);
     std::vector<Fault> faults(n);
     std::vector<int> waitFor(n, -1);
     std::vector<std::atomic<bool>> finished(n);
     bool wait = false;
-    for (const auto& [point, fault] : plan.faults) faults[static_cast<std::size_t>(point)] = fault;
-    for (const auto& [point, later] : plan.waits) waitFor[static_cast<std::size_t>(point)] = later;
+    std::istringstream faultCells(plans.rows[row][2]), waitCells(plans.rows[row][3]);
+    for (std::string cell; faultCells >> cell;) {
+      const std::string kind = cell.substr(cell.find(':') + 1);
+      faults.at(std::stoul(cell)) =
+          kind == "div" ? Fault::DivByZero : kind == "overflow" ? Fault::Overflow : Fault::Invalid;
+    }
+    for (std::string cell; waitCells >> cell;)
+      waitFor.at(std::stoul(cell)) = std::stoi(cell.substr(cell.find(':') + 1));
     // On more than one thread, point i first waits until point waitFor[i] has finished, so later
     // points, later faults among them, reach the calling thread first; a few others are delayed.
     const ModelTable models = IndexedModels([&](int i, double& dR) {
@@ -209,16 +198,16 @@ TEST(ParallelSweep, OutputsMatchASerialRunWhateverFinishesFirst) {
       if (faults[k] == Fault::Invalid) dR = zero / zero;
       finished[k] = true;
     });
-    const test::FakeInput in = LiftOffFromZero(plan.points);
+    const test::FakeInput in = LiftOffFromZero(points);
     const Outcome serial = Compute(1, in, models, 1);
     // Serially: the points before the first fault stay as a counted curve with their accuracy
     // report, the fault's message follows, and no point after it is computed.
-    const std::size_t kept = plan.firstFault < 0 ? n : static_cast<std::size_t>(plan.firstFault);
+    const std::size_t kept = firstFault < 0 ? n : static_cast<std::size_t>(firstFault);
     ASSERT_EQ(serial.out.details.size(), kept);
-    EXPECT_EQ(serial.status, plan.firstFault < 0 ? ComputeStatus::Completed : ComputeStatus::Fault);
+    EXPECT_EQ(serial.status, firstFault < 0 ? ComputeStatus::Completed : ComputeStatus::Fault);
     EXPECT_EQ(serial.out.curveCount, 1);
     EXPECT_EQ(serial.out.accuracy.at(0).pointsTotal, static_cast<int>(kept));
-    if (plan.firstFault >= 0) {
+    if (firstFault >= 0) {
       EXPECT_EQ(serial.out.messages.at(0).text, kFaultText[static_cast<int>(faults[kept])]);
       for (std::size_t k = kept + 1; k < n; ++k) EXPECT_FALSE(finished[k]) << k;
     }

@@ -1,4 +1,4 @@
-// The number parsers, the label and error-box texts (a table of texts), and the sweep values.
+// The number parsers, the label and error-box texts, and the sweep values (tables of texts and ranges).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,35 +39,35 @@ TEST(FieldTexts, ParsersAndTextsGiveTheTablesResults) {
   EXPECT_EQ(LabelNumberText(1e300).size(), 16u);
 }
 
-TEST(Sweep, ValuesAreFromPlusIStepEndingOnTo) {
-  // 0.1 to 1.0 mm by 0.1 mm, in metres: ten points, the last exactly To.
-  const auto lo = MakeSweep(0.1 * 0.001, 1.0 * 0.001, 0.1 * 0.001);
-  ASSERT_TRUE(lo);
-  EXPECT_EQ(lo->count, 10);
-  EXPECT_EQ(lo->Value(0), 0.1 * 0.001);
-  EXPECT_EQ(lo->Value(9), 1.0 * 0.001);
-  EXPECT_EQ(lo->Value(4), 0.1 * 0.001 + 4 * (0.1 * 0.001));  // never accumulated
-  // 10.0 to 11.0 mm by 0.1 mm: eleven points.
-  const auto b1 = MakeSweep(10.0 * 0.001, 11.0 * 0.001, 0.1 * 0.001);
-  ASSERT_TRUE(b1);
-  EXPECT_EQ(b1->count, 11);
-  EXPECT_EQ(b1->Value(10), 11.0 * 0.001);
-  // A range that is no multiple of the step stops below To and is not moved onto it.
-  const auto odd = MakeSweep(0.0, 1.0, 0.3);
-  ASSERT_TRUE(odd);
-  EXPECT_EQ(odd->count, 4);
-  EXPECT_EQ(odd->Value(3), 0.0 + 3 * 0.3);
-}
-
-TEST(Sweep, OnePointForFromEqualToOrZeroStepAndTooFineRefused) {
-  EXPECT_EQ(MakeSweep(1.0, 1.0, 0.1)->count, 1);
-  const auto zero = MakeSweep(1.0, 2.0, 0.0);
-  ASSERT_TRUE(zero);
-  EXPECT_EQ(zero->count, 1);
-  EXPECT_EQ(zero->Value(0), 1.0);
-  EXPECT_EQ(MakeSweep(0.0, 1.0, 1.0 / (kMaxSweepPoints - 1))->count, kMaxSweepPoints);
-  EXPECT_FALSE(MakeSweep(0.0, 1.0, 1.0 / kMaxSweepPoints * 0.5));
-  EXPECT_FALSE(MakeSweep(0.0, 1.0, 1e-320));  // the quotient overflows
+// Every range of tests/data/app/sweep_ranges.tsv: its count or refusal, the values From + i*Step
+// (never accumulated) or From * 10^(i/k) (within an ulp of the value in extended precision) below
+// To, and the last value on To exactly where the table says.
+TEST(Sweep, TheTablesRangesGiveTheirValues) {
+  const test::CsvTable t = test::ReadCsv("app/sweep_ranges.tsv", '\t');
+  ASSERT_GT(t.rows.size(), 15u);
+  for (std::size_t r = 0; r < t.rows.size(); ++r) {
+    SCOPED_TRACE(t.rows[r][0]);
+    auto v = [&](const char* c) { return t.num(r, t.col(c)); };
+    const bool log = t.rows[r][t.col("kind")] == "log";
+    const double from = v("from") * v("unit"), to = v("to") * v("unit"), step = log ? v("step") : v("step") * v("unit");
+    const std::optional<SweepRange> range = log ? MakeLogSweep(from, to, step) : MakeSweep(from, to, step);
+    if (t.rows[r][t.col("count")] == "refused") {
+      EXPECT_FALSE(range);
+      continue;
+    }
+    ASSERT_TRUE(range);
+    ASSERT_EQ(range->count, static_cast<int>(v("count")));
+    const bool endsOnTo = v("ends_on_to") == 1;
+    EXPECT_EQ(range->Value(0), from);
+    for (int i = 1; i < range->count - (endsOnTo ? 1 : 0); ++i) {
+      const double x = range->Value(i);
+      const long double exact = from * std::pow(10.0L, i / static_cast<long double>(step));
+      if (log) ASSERT_NEAR(x, static_cast<double>(exact), 2.3e-16 * x) << i;
+      else ASSERT_EQ(x, from + i * step) << i;
+      ASSERT_LT(x, to) << i;
+    }
+    EXPECT_EQ(range->Value(range->count - 1) == to, endsOnTo);
+  }
 }
 
 }  // namespace

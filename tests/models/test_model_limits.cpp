@@ -1,6 +1,7 @@
-// Physical limits and exact reductions of the eddy-current models: the coil's inductance and its
-// mirror image from Maxwell's filament formula, materials that make a model collapse into
-// another, and the refusal of an accuracy the quadrature cannot give.
+// The eddy-current models against high-precision references of their integrals, physical limits
+// and exact reductions: the coil's inductance and its mirror image from Maxwell's filament
+// formula, materials that make a model collapse into another, and the refusal of an accuracy the
+// quadrature cannot give.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +34,48 @@ double MaxwellInductance(const std::string& kind, double R1mm, double R2mm, doub
   }
   ADD_FAILURE() << "no Maxwell row " << kind << " " << R1mm << " " << R2mm << " " << Lmm << " " << LOmm;
   return 0.0;
+}
+
+// The seven models against an independent high-precision evaluation of their integrals
+// (tests/data/models/dodd_deeds_references.csv, made with mpmath by the script beside it): at
+// the default accuracy and at a tight one, and the two results against each other.
+ModelInput InputFromRow(const test::CsvTable& t, std::size_t i) {
+  auto v = [&](const char* name) { return t.num(i, t.col(name)); };
+  ModelInput in;
+  in.N = static_cast<int>(v("N"));
+  in.R1 = v("R1") * 1e-3, in.R2 = v("R2") * 1e-3, in.L = v("L") * 1e-3, in.f = v("f");
+  in.LO = v("LO") * 1e-3, in.D1 = v("D1") * 1e-3, in.B1 = v("B1") * 1e-3, in.B2 = v("B2") * 1e-3;
+  in.CON1 = v("CON1") * 1e6, in.CON2 = v("CON2") * 1e6, in.MR1 = v("MR1"), in.MR2 = v("MR2");
+  return in;
+}
+
+// Relative error of the complex change |dZ - ref| / |ref|: a part much smaller than the other
+// (dR of a non-conducting piece) is judged on the scale of the whole change.
+TEST(ModelReferences, AgreeWithinTheRequestedAccuracy) {
+  const auto t = test::ReadCsv("models/dodd_deeds_references.csv");
+  ASSERT_GE(t.rows.size(), 16u);
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    const std::string name = t.rows[i][t.col("model")];
+    const Model m = test::ModelByName(name);
+    ModelInput in = InputFromRow(t, i);
+    const double refR = t.num(i, t.col("dR")), refX = t.num(i, t.col("dX"));
+
+    in.Acc = 1e-4;  // the window's default 0.01 %
+    const auto loose = test::RunModel(m, in);
+    in.Acc = 1e-8;
+    const auto tight = test::RunModel(m, in);
+    // At 1e-8 the quadrature may use up its 100 subintervals (Ier 1) while close to the goal.
+    EXPECT_EQ(loose.Ier, 0) << name << " row " << i;
+
+    EXPECT_LE(RelErr(loose.dR, loose.dX, refR, refX), 1e-4) << name << " row " << i;
+    // At 1e-8 QAGI's estimate holds to within a small factor; the bound leaves it that factor.
+    // A rod within 1 mm of the winding keeps kernel weight out to k R1 of several dozen, where
+    // the coil factor int t K1 is exponentially small: it must keep its relative accuracy
+    // there (as a difference of two running integrals rounded to pi/2 it lost 1e-6 of the
+    // change).
+    EXPECT_LE(RelErr(tight.dR, tight.dX, refR, refX), 1e-7) << name << " row " << i;
+    EXPECT_LE(RelErr(loose.dR, loose.dX, tight.dR, tight.dX), 1e-4) << name << " row " << i;
+  }
 }
 
 TEST(CheckRange, RejectsOnlyReversedRangesAndNegativeSteps) {
@@ -141,25 +184,6 @@ TEST(AllModels, NonConductingNonMagneticPieceChangesNothing) {
     AirCoilReactance(in.N, in.R1, in.R2, in.L, in.f, in.Acc, X0, Ier);
     const auto o = RunModel(m, in);
     EXPECT_LE(std::hypot(o.dR, o.dX), 1e-12 * X0) << test::ModelName(m);
-  }
-}
-
-// Every spatial frequency reaching a half-space is damped by e^(-2 k LO) (e^(-2 kappa h) for
-// the vertical coil): the change falls steadily with the lift-off and is gone at 50 mm.
-TEST(HalfSpaceModels, ChangeVanishesAsTheLiftOffGrows) {
-  for (const Model m : {Model::Planar1, Model::Planar2, Model::Vertical}) {
-    ModelInput in = CaseDefaults(m);
-    in.MR1 = 10.0;
-    double previous = INFINITY, first = 0.0;
-    for (const double LO : {0.0, 0.5e-3, 2e-3, 10e-3, 50e-3}) {
-      in.LO = LO;
-      const auto o = RunModel(m, in);
-      const double mag = std::hypot(o.dR, o.dX);
-      if (LO == 0.0) first = mag;
-      EXPECT_LT(mag, previous) << test::ModelName(m) << " LO " << LO;
-      previous = mag;
-    }
-    EXPECT_LT(previous, 3e-3 * first) << test::ModelName(m);
   }
 }
 

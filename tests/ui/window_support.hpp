@@ -1,11 +1,7 @@
 // Driving the main window from a test: a window offscreen over stand-in models (or the real ones)
 // with a sink that records its messages, Compute to its end, the curves the user sees, the axes'
-// ranges and files in a temporary folder.
+// ranges, files in a temporary folder, exported rows beside veldo-cli's, and a session reopened.
 #pragma once
-
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include <QApplication>
 #include <QChart>
@@ -21,21 +17,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/compute.hpp"
+#include "tests/support/cli_in_process.hpp"
 #include "tests/support/stand_in_models.hpp"
 #include "tests/ui/qt_app.hpp"
 #include "ui/chart.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/main_window.hpp"
 #include "ui/messages.hpp"
+#include "ui/session.hpp"
 
 namespace veldo::test {
 
@@ -55,6 +55,22 @@ inline ModelTable CheapModels() {
     dX = -1000.0 * P;
     Ier = P > 0.00085 && P < 0.00095 ? 1 : 0;
   });
+}
+
+// The lines of a CSV text whose first cell is `param`: the rows of one swept parameter.
+inline std::vector<std::string> RowsOf(const std::string& text, const std::string& param) {
+  std::vector<std::string> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
+  return rows;
+}
+
+// veldo-cli run in this process over the real models: what it printed, its exit status checked.
+inline std::string CliOutput(std::vector<const char*> args) {
+  const CliRun run = RunCliInProcess(std::move(args), RealModels());
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  return run.out;
 }
 
 // A window over the given models on `threads` threads, counting its commands and keeping the
@@ -79,6 +95,26 @@ protected:
     });
   }
   QString Path(const char* name) const { return tmp.filePath(name); }
+  // The rows of `param` among the curves the window exports to the file `name`.
+  std::vector<std::string> ExportedRows(const char* name, const std::string& param) {
+    EXPECT_TRUE(form->ExportCurvesFile(Path(name))) << sink.last().second;
+    return RowsOf(ReadAll(Path(name)), param);
+  }
+  // The window's session saved to the file `name` and opened in a second window, which must come
+  // back as it was without computing: the same case, fields, view and records to the bit, and the
+  // same points on the chart.
+  std::unique_ptr<TForm1> Reopened(const char* name) {
+    EXPECT_TRUE(form->SaveSessionFile(Path(name)));
+    auto other = std::make_unique<TForm1>();
+    other->SetMessageSink(&sink);
+    other->SetComputeCommand([](int, const ComputeInput&, ComputeOutput&, std::stop_token) { ADD_FAILURE() << "computed"; });
+    EXPECT_TRUE(other->OpenSessionFile(Path(name))) << sink.last().second;
+    EXPECT_EQ(WriteSession(other->CurrentSession()), WriteSession(form->CurrentSession()));
+    EXPECT_EQ(other->Curves().Count(), Count());
+    for (int c = 0; c < std::min(Count(), other->Curves().Count()); ++c)
+      EXPECT_EQ(other->Curves().Series(c)->points(), form->Curves().Series(c)->points()) << c;
+    return other;
+  }
   QLineEdit* Edit(const char* name) const { return form->findChild<QLineEdit*>(name); }
   QRadioButton* Radio(const char* name) const { return form->findChild<QRadioButton*>(name); }
   // From, To and Step of case 1's lift-off row (mm).
@@ -142,14 +178,5 @@ protected:
   std::atomic<ComputeStatus> status{ComputeStatus::NoComputation};
   std::unique_ptr<TForm1> form;
 };
-
-// The lines of a CSV text whose first cell is `param`: the rows of one swept parameter.
-inline std::vector<std::string> RowsOf(const std::string& text, const std::string& param) {
-  std::vector<std::string> rows;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind(param + ",", 0) == 0) rows.push_back(line);
-  return rows;
-}
 
 }  // namespace veldo::test

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Reference values for the large-order Bessel tests (tests/bessel/test_reference.cpp).
+"""Reference values for the large-order Bessel tests (tests/bessel/bessel_test.cpp).
 
 Writes, next to this script:
   large_order_ijk.csv   I, J, K of complex argument, orders 0..200 (integer and fractional),
