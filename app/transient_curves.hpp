@@ -49,7 +49,7 @@ struct TransientCurves {
   std::vector<CurveRecord> records;  // one per value, points in the order of the times
   std::string message;               // why nothing was computed, or ""
   bool fault = false;                // the message is a floating-point fault's
-  int pointsShort = 0;               // curves some of whose frequency-domain values fell short of Acc
+  int pointsShort = 0;               // curves with a time short of Acc (its error estimate or a p-domain value)
 };
 // The transient of the reading at every value of the sweep and of its family: each term of the
 // probe's connection (drive to pickup, with its sign) transformed and summed. Every problem and the

@@ -657,8 +657,8 @@ void TForm1::ComputeTransients() {
     return sink_->Show(curves.fault ? MessageKind::Error : MessageKind::Plain, curves.message);
   for (const CurveRecord& r : curves.records) curves_->Restore(r);
   if (curves.pointsShort > 0)
-    statusBar()->showMessage(QString("%1 of %2 transients hold frequency-domain values that did not reach the "
-                                     "requested accuracy").arg(curves.pointsShort).arg(curves.records.size()));
+    statusBar()->showMessage(QString("%1 of %2 transients have times that did not reach the requested accuracy "
+                                     "(see the points' tooltips)").arg(curves.pointsShort).arg(curves.records.size()));
   CurvesChanged();
 }
 
