@@ -45,18 +45,14 @@ std::optional<std::array<std::string, 3>> SplitSweepText(std::string_view text) 
                                     std::string(text.substr(second + 1))};
 }
 
-ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int threads, std::stop_token stop) {
-  const WiringTerms wiring = TermsOf(s.wiring, s.problem.probe);
-  if (wiring.refusal) return out.ShowMessage(MessageKind::Plain, *wiring.refusal), ComputeStatus::Rejected;
-  const std::vector<ProbeTerm>& terms = wiring.terms;
+std::variant<std::vector<std::vector<Problem>>, std::string> SweepProblems(const ProblemSweep& s) {
   const std::vector<double> family = s.family.empty() ? std::vector<double>{0.0} : s.familyValues;
-  // Every point of every curve, checked before any work.
   std::vector<std::vector<Problem>> curves;
   for (double v : family) {
     Problem base = s.problem;
     if (!s.family.empty()) {
       double* p = Parameter(base, s.family);
-      if (p == nullptr) return out.ShowMessage(MessageKind::Plain, UnknownParameterMessage(s.family)), ComputeStatus::Rejected;
+      if (p == nullptr) return UnknownParameterMessage(s.family);
       *p = v;
     }
     std::vector<Problem> points(static_cast<std::size_t>(s.range.count), base);
@@ -68,18 +64,26 @@ ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int thr
         const double n = s.range.Value(i);
         *turns = n == std::trunc(n) && n >= 1 && n <= 2147483647.0 ? static_cast<int>(n) : 0;
       } else if (target == nullptr) {
-        out.ShowMessage(MessageKind::Plain, UnknownParameterMessage(s.path));
-        return ComputeStatus::Rejected;
+        return UnknownParameterMessage(s.path);
       } else {
         *target = s.range.Value(i);
       }
-      if (auto refusal = ProblemRefusal(p)) {
-        out.ShowMessage(MessageKind::Plain, *refusal);
-        return ComputeStatus::Rejected;
-      }
+      if (auto refusal = ProblemRefusal(p)) return *refusal;
     }
     curves.push_back(std::move(points));
   }
+  return curves;
+}
+
+ComputeStatus RunProblemSweep(const ProblemSweep& s, ComputeOutput& out, int threads, std::stop_token stop) {
+  const WiringTerms wiring = TermsOf(s.wiring, s.problem.probe);
+  if (wiring.refusal) return out.ShowMessage(MessageKind::Plain, *wiring.refusal), ComputeStatus::Rejected;
+  const std::vector<ProbeTerm>& terms = wiring.terms;
+  // Every point of every curve, checked before any work.
+  auto problems = SweepProblems(s);
+  if (auto* refusal = std::get_if<std::string>(&problems))
+    return out.ShowMessage(MessageKind::Plain, *refusal), ComputeStatus::Rejected;
+  const std::vector<std::vector<Problem>>& curves = std::get<0>(problems);
   if (!(s.Acc >= kMinAcc)) {
     out.ShowMessage(MessageKind::Plain, std::string(kAccuracyMessage));
     return ComputeStatus::Rejected;

@@ -8,6 +8,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "app/compute.hpp"
@@ -44,6 +45,10 @@ struct ProblemSweep {
 // absolute reading). A wiring whose roles do not give its connection its coils is refused first. The
 // points run on `threads` threads in blocks, output in order; a stop request is seen between
 // blocks. A floating-point fault ends the command at its point with the fault's message.
+// Every point's problem, one list per family value (one list without a family), or the message
+// of the first that cannot be made or is refused.
+std::variant<std::vector<std::vector<Problem>>, std::string> SweepProblems(const ProblemSweep& sweep);
+
 ComputeStatus RunProblemSweep(const ProblemSweep& sweep, ComputeOutput& out, int threads = 1,
                               std::stop_token stop = {});
 

@@ -105,28 +105,13 @@ TransientCurves TransientSweep(const ProblemSweep& s, const TransientInputs& in,
     double value;
     int familyIndex;
   };
+  auto problems = SweepProblems(s);
+  if (auto* refusal = std::get_if<std::string>(&problems)) return out.message = *refusal, out;
   std::vector<Curve> curves;
-  const int families = s.family.empty() ? 1 : static_cast<int>(s.familyValues.size());
-  for (int k = 0; k < families; ++k) {
-    Problem base = s.problem;
-    if (!s.family.empty()) {
-      double* p = Parameter(base, s.family);
-      if (p == nullptr) return out.message = UnknownParameterMessage(s.family), out;
-      *p = s.familyValues[static_cast<std::size_t>(k)];
-    }
-    for (int i = 0; i < s.range.count; ++i) {
-      Curve c{base, s.range.Value(i), s.family.empty() ? -1 : k};
-      if (int* turns = CoilTurns(c.problem, s.path)) {
-        *turns = c.value == std::trunc(c.value) && c.value >= 1 && c.value <= 2147483647.0 ? static_cast<int>(c.value) : 0;
-      } else if (double* target = Parameter(c.problem, s.path)) {
-        *target = c.value;
-      } else {
-        return out.message = UnknownParameterMessage(s.path), out;
-      }
-      if (auto refusal = ProblemRefusal(c.problem)) return out.message = *refusal, out;
-      curves.push_back(std::move(c));
-    }
-  }
+  for (std::size_t k = 0; k < std::get<0>(problems).size(); ++k)
+    for (int i = 0; i < s.range.count; ++i)
+      curves.push_back({std::get<0>(problems)[k][static_cast<std::size_t>(i)], s.range.Value(i),
+                        s.family.empty() ? -1 : static_cast<int>(k)});
   if (static_cast<int>(curves.size()) > slotsFree) return out.message = kRegistryFullMessage, out;
   for (const Curve& c : curves)
     for (const ProbeTerm& term : wiring.terms) {
