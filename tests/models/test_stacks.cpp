@@ -30,10 +30,18 @@ double Tolerance(const std::string& name, const test::ModelInput& in) {
   return std::max(1e-12, 4e-15 / induction);
 }
 
-// The seven cases' models reproduce the closed formulas they replaced to 1e-12 of |dZ|, with the
-// same status, at random inputs over the whole range of their parameters.
+// The seven cases' models against what their closed formulas gave, at random inputs over the
+// whole range of their parameters. The stored values are those of a quadrature that took a run
+// ending in its first few subintervals as it came; the runs are now confirmed, which moves a point
+// by less than its Acc, so a row holds within Acc of |dZ| (or the rod's noise floor above). Where
+// a stored value was itself further off while its status said success, the row is held to an
+// mpmath reference (check_references.csv) instead. Away from the rod's noise the status is kept.
 TEST(Stacks, WindowCasesKeepTheirResults) {
   const auto t = test::ReadCsv("models/preset_regression.csv");
+  const auto refs = test::ReadCsv("models/check_references.csv");
+  std::map<std::size_t, std::size_t> refRow;
+  for (std::size_t j = 0; j < refs.rows.size(); ++j)
+    refRow[static_cast<std::size_t>(refs.num(j, refs.col("row")))] = j;
   const std::map<std::string, test::Model> models{
       {"planar1", test::Model::Planar1}, {"planar2", test::Model::Planar2}, {"bore1", test::Model::Inside1},
       {"bore2", test::Model::Inside2},   {"rod1", test::Model::Outside1},   {"rod2", test::Model::Outside2},
@@ -50,8 +58,12 @@ TEST(Stacks, WindowCasesKeepTheirResults) {
     test::FpFlagWatch flags;
     const auto z = test::RunModel(models.at(name), in);
     EXPECT_EQ(flags.raised(), 0) << name << " row " << i;
-    const double e = RelErr(z.dR, z.dX, v("dR"), v("dX"));
-    EXPECT_LE(e, Tolerance(name, in)) << name << " row " << i;
+    const auto ref = refRow.find(i);
+    const double e = ref == refRow.end()
+                         ? RelErr(z.dR, z.dX, v("dR"), v("dX"))
+                         : RelErr(z.dR, z.dX, refs.num(ref->second, refs.col("dR")), refs.num(ref->second, refs.col("dX")));
+    const double factor = z.Ier == 0 && v("ier") == 0 ? 1.0 : 10.0;
+    EXPECT_LE(e, std::max(factor * in.Acc, Tolerance(name, in))) << name << " row " << i << " Ier " << z.Ier;
     if (Tolerance(name, in) == 1e-12) {
       EXPECT_EQ(z.Ier, static_cast<int>(v("ier"))) << name << " row " << i;
     }
