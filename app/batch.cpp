@@ -77,6 +77,7 @@ std::optional<std::string> CheckPoint(const BatchColumns& in, std::size_t i, int
   for (int k = 0; k < count; ++k) negative = negative || p.params[static_cast<std::size_t>(k)] < 0;
   if (negative) return std::string(kNegativeDataMessage);
   if (const auto refusal = GeometryRefusal(model, p.R1, p.R2, p.params)) return std::string(*refusal);
+  if (const auto refusal = RangeRefusal(p)) return std::string(*refusal);
   return std::nullopt;
 }
 

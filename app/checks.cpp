@@ -7,6 +7,48 @@ std::optional<std::string_view> CoilRefusal(int N, double R1, double R2, double 
   if (!(R1 < R2)) return kCoilRadiiMessage;
   if (!(L > 0)) return kCoilHeightMessage;
   if (N < 1) return kCoilTurnsMessage;
+  if (!(R2 <= kMaxLength && L <= kMaxLength)) return kLengthRangeMessage;
+  if (!(L >= kMinWinding && R2 - R1 >= kMinWinding)) return kWindingRangeMessage;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> FrequencyRefusal(double f) {
+  if (!(f <= kMaxFrequency)) return kFrequencyRangeMessage;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> MaterialRefusal(double sigma, double mur) {
+  if (!(sigma <= kMaxConductivity)) return kConductivityRangeMessage;
+  if (!(mur > 0 && mur <= kMaxRelativePermeability)) return kPermeabilityRangeMessage;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> RangeRefusal(const CasePoint& p) {
+  if (auto refusal = FrequencyRefusal(p.f)) return refusal;
+  const CaseDef* c = nullptr;
+  for (const CaseDef& d : kCases)
+    if (d.model == p.model && !d.params.empty()) c = &d;
+  if (c == nullptr) return std::nullopt;
+  for (std::size_t i = 0; i < c->params.size(); ++i) {
+    const double v = p.params[i];
+    switch (c->params[i].id) {
+      case Param::LO:
+      case Param::D1:
+      case Param::B1:
+      case Param::B2:
+        if (!(v <= kMaxLength)) return kLengthRangeMessage;
+        break;
+      case Param::CON1:
+      case Param::CON2:
+        if (!(v <= kMaxConductivity)) return kConductivityRangeMessage;
+        break;
+      case Param::MR1:
+      case Param::MR2:
+        if (!(v > 0 && v <= kMaxRelativePermeability)) return kPermeabilityRangeMessage;
+        break;
+      case Param::F: break;
+    }
+  }
   return std::nullopt;
 }
 

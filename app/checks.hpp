@@ -28,11 +28,49 @@ inline constexpr std::string_view kBoreLayerMessage =
 inline constexpr std::string_view kRodLayerMessage =
     "Check the geometry: the layer interface must lie inside the rod (B2 <= B1)";
 
+// The ranges of physics the models are made for, checked before any work:
+//  - lengths up to 10 m, and a winding at least 0.1 um high and wide: beyond, a turns density
+//    N^2 / (L^2 (R2 - R1)^2) or a coil factor leaves the range of a double, and no coil of wire
+//    is that small or a test set-up that large;
+//  - frequencies up to 1 GHz: the models are quasi-static (no displacement current, no wave
+//    travelling along the winding), which a free-space wavelength of 30 cm still allows for the
+//    millimetre coils of high-frequency probes, and nothing above;
+//  - conductivities up to 1e11 S/m: the purest metals near absolute zero (copper, aluminium of
+//    residual resistance ratio in the thousands) reach about that; superconductors are outside;
+//  - relative permeabilities above 0 and up to 1e6: the most permeable alloys (annealed
+//    nickel-iron, amorphous metals) stay below.
+inline constexpr double kMaxLength = 10.0;              // m
+inline constexpr double kMinWinding = 1e-7;             // m
+inline constexpr double kMaxFrequency = 1e9;            // Hz
+inline constexpr double kMaxConductivity = 1e11;        // S/m
+inline constexpr double kMaxRelativePermeability = 1e6;
+
+inline constexpr std::string_view kLengthRangeMessage =
+    "Check the dimensions: every length must be at most 10 m";
+inline constexpr std::string_view kWindingRangeMessage =
+    "Check the coil: its height L and its width R2 - R1 must be at least 0.0001 mm";
+inline constexpr std::string_view kFrequencyRangeMessage =
+    "Check the frequency: it must be at most 1 GHz (the models are quasi-static)";
+inline constexpr std::string_view kConductivityRangeMessage =
+    "Check the conductivity: it must be at most 1e11 S/m (the purest metals near absolute zero)";
+inline constexpr std::string_view kPermeabilityRangeMessage =
+    "Check the relative permeability: it must be above 0 and at most 1e6 (the most permeable alloys)";
+
 // A winding the models can describe has 0 <= R1 < R2, L > 0 and N >= 1 (lengths in metres): the
 // message naming the first condition violated, or nothing. A degenerate cross-section (R1 = R2,
 // L = 0) divides by zero in the turns density; swapped radii integrate a winding of negative
 // area, and N = 0 is no coil.
+// Then it must lie in the ranges above.
 std::optional<std::string_view> CoilRefusal(int N, double R1, double R2, double L);
+
+// A frequency, conductivity or relative permeability outside the ranges above (or not a number),
+// or nothing.
+std::optional<std::string_view> FrequencyRefusal(double f);
+std::optional<std::string_view> MaterialRefusal(double sigma, double mur);
+
+// A point of a case (SI) whose frequency or case parameters leave the ranges above, or nothing;
+// the coil is taken as accepted by CoilRefusal.
+std::optional<std::string_view> RangeRefusal(const CasePoint& p);
 
 // Geometry the models cannot describe at one set of working values `v` (SI, the case's
 // parameters in table order): the message naming the violated condition, or nothing. Beyond

@@ -413,9 +413,20 @@ private:
   std::condition_variable left_;  // the last worker left
 };
 
+// The point of the plan's fixed values: the coil, the frequency and the case's From fields.
+CasePoint FixedPoint(const SweepPlan& plan) {
+  CasePoint p;
+  p.model = plan.caseDef->model;
+  p.N = plan.N;
+  p.R1 = plan.R1, p.R2 = plan.R2, p.L = plan.L, p.f = plan.f;
+  p.params = plan.fixed;
+  return p;
+}
+
 // The inputs the air-coil reference needs: a full registry refuses first; then the common fields
 // (accuracy, coil) with their sign, coil and accuracy checks; the progress bar reset to 0 of 1;
-// then, for a case with a model, its frequency and every From field with their sign check. Fills
+// then, for a case with a model, its frequency and every From field with their sign and range
+// checks. Fills
 // the plan up to the air-coil reference; `fromWindow` receives the From values as typed.
 ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPlan& plan,
                          std::array<double, 6>& fromWindow) {
@@ -458,6 +469,7 @@ ComputeStatus ReadInputs(int TestCase, Reader& read, ComputeOutput& out, SweepPl
   bool negative = plan.f < 0;
   for (std::size_t i = 0; i < caseDef->params.size(); ++i) negative = negative || plan.fixed[i] < 0;
   if (negative) return read.Check(kNegativeDataMessage);
+  if (const auto refusal = RangeRefusal(FixedPoint(plan))) return read.Check(*refusal);
   return kOk;
 }
 
@@ -486,7 +498,8 @@ ComputeStatus AirCoil(Reader& read, ComputeOutput& out, const ModelTable& models
 }
 
 // The sweep, without output: the first selected selector of the case, its parameter's To and
-// Step fields, the range check, the point count and the geometry at both ends of the sweep.
+// Step fields, the range check, the point count and the geometry and ranges of physics at both
+// ends of the sweep.
 // Completes the plan (all but the air-coil values) or ends with the message that `read` shows or
 // holds.
 ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& models,
@@ -528,12 +541,17 @@ ComputeStatus ReadSweep(Reader& read, const ComputeInput& in, const ModelTable& 
 
   // The values are monotonic in the sweep: its two ends bound every point's geometry (which the
   // frequency does not enter).
+  // The same holds for the ranges of physics.
   for (int i : {0, range->count - 1}) {
-    if (plan.sweepsFrequency) break;
-    std::array<double, 6> w = plan.fixed;
-    w[static_cast<std::size_t>(swept)] = range->Value(i);
-    if (const auto refusal = GeometryRefusal(caseDef->model, plan.R1, plan.R2, w))
-      return read.Check(*refusal);
+    CasePoint end = FixedPoint(plan);
+    if (plan.sweepsFrequency) {
+      end.f = range->Value(i);
+    } else {
+      end.params[static_cast<std::size_t>(swept)] = range->Value(i);
+      if (const auto refusal = GeometryRefusal(caseDef->model, plan.R1, plan.R2, end.params))
+        return read.Check(*refusal);
+    }
+    if (const auto refusal = RangeRefusal(end)) return read.Check(*refusal);
   }
   plan.colour = p.colour;
   plan.model = BindModel(models, plan);

@@ -666,7 +666,7 @@ TEST_F(WorkerTest, ClosingDuringASweepStopsItThenCloses) {
 
 // A window destroyed while its command runs stops the command and lets nothing reach it.
 TEST_F(WorkerTest, DestroyingTheWindowDuringASweepStopsTheCommand) {
-  Edit("Epr1lob")->setText("100000");  // hours of sleeping points
+  Edit("Epr1lob")->setText("9000");  // hours of sleeping points
   form->ButtonComputeClick();
   while (PointsSoFar() < 2) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   form.reset();
