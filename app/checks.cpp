@@ -1,5 +1,7 @@
 #include "app/checks.hpp"
 
+#include <cmath>
+
 namespace veldo {
 
 std::optional<std::string_view> CoilRefusal(int N, double R1, double R2, double L) {
@@ -7,8 +9,24 @@ std::optional<std::string_view> CoilRefusal(int N, double R1, double R2, double 
   if (!(R1 < R2)) return kCoilRadiiMessage;
   if (!(L > 0)) return kCoilHeightMessage;
   if (N < 1) return kCoilTurnsMessage;
-  if (!(R2 <= kMaxLength && L <= kMaxLength)) return kLengthRangeMessage;
+  for (double length : {R1, R2, L})
+    if (auto refusal = LengthRefusal(length)) return refusal;
   if (!(L >= kMinWinding && R2 - R1 >= kMinWinding)) return kWindingRangeMessage;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> LengthRefusal(double length) {
+  if (!(std::fabs(length) <= kMaxLength)) return kLengthRangeMessage;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> RodRadiusRefusal(double radius) {
+  if (!(radius == 0 || radius >= kMinRodRadius)) return kRodRadiusRangeMessage;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> LayerThicknessRefusal(double thickness) {
+  if (!(thickness == 0 || thickness >= kMinLayerThickness)) return kLayerThicknessRangeMessage;
   return std::nullopt;
 }
 
@@ -19,7 +37,7 @@ std::optional<std::string_view> FrequencyRefusal(double f) {
 
 std::optional<std::string_view> MaterialRefusal(double sigma, double mur) {
   if (!(sigma <= kMaxConductivity)) return kConductivityRangeMessage;
-  if (!(mur > 0 && mur <= kMaxRelativePermeability)) return kPermeabilityRangeMessage;
+  if (!(mur >= kMinRelativePermeability && mur <= kMaxRelativePermeability)) return kPermeabilityRangeMessage;
   return std::nullopt;
 }
 
@@ -36,7 +54,12 @@ std::optional<std::string_view> RangeRefusal(const CasePoint& p) {
       case Param::D1:
       case Param::B1:
       case Param::B2:
-        if (!(v <= kMaxLength)) return kLengthRangeMessage;
+        if (auto refusal = LengthRefusal(v)) return refusal;
+        if (c->params[i].id == Param::D1)
+          if (auto refusal = LayerThicknessRefusal(v)) return refusal;
+        if (c->params[i].id == Param::B1 &&
+            (p.model == ModelKind::CylinderOutsideOneLayer || p.model == ModelKind::CylinderOutsideTwoLayers))
+          if (auto refusal = RodRadiusRefusal(v)) return refusal;
         break;
       case Param::CON1:
       case Param::CON2:
@@ -44,7 +67,7 @@ std::optional<std::string_view> RangeRefusal(const CasePoint& p) {
         break;
       case Param::MR1:
       case Param::MR2:
-        if (!(v > 0 && v <= kMaxRelativePermeability)) return kPermeabilityRangeMessage;
+        if (!(v >= kMinRelativePermeability && v <= kMaxRelativePermeability)) return kPermeabilityRangeMessage;
         break;
       case Param::F: break;
     }

@@ -29,7 +29,10 @@ std::optional<std::string> LayerRefusal(const Layer& l, std::size_t i, std::size
                         : "the thickness must be a finite number of at least 0 (only the last layer is unbounded)");
   if (!std::isfinite(l.sigma) || l.sigma < 0) return name + "the conductivity must be a finite number of at least 0";
   if (!std::isfinite(l.mur) || !(l.mur > 0)) return name + "the relative permeability must be a finite number above 0";
-  if (!last && l.thickness > kMaxLength) return name + std::string(kLengthRangeMessage.substr(kLengthRangeMessage.find(": ") + 2));
+  if (!(last && std::isinf(l.thickness)) && LengthRefusal(l.thickness))
+    return name + std::string(kLengthRangeMessage.substr(kLengthRangeMessage.find(": ") + 2));
+  if (const auto refusal = LayerThicknessRefusal(l.thickness); refusal && std::isfinite(l.thickness))
+    return name + std::string(refusal->substr(refusal->find(": ") + 2));
   if (const auto refusal = MaterialRefusal(l.sigma, l.mur))
     return name + std::string(refusal->substr(refusal->find(": ") + 2));
   return std::nullopt;
@@ -66,7 +69,7 @@ std::optional<std::string> ProblemRefusal(const Problem& p) {
     const Coil& c = probe.coils[i];
     for (double v : {c.R1, c.R2, c.L, c.z, c.x})
       if (!std::isfinite(v)) return CoilCheck(probe, i, "its dimensions and position must be finite numbers");
-    if (std::fabs(c.z) > kMaxLength || std::fabs(c.x) > kMaxLength) return std::string(kLengthRangeMessage);
+    if (LengthRefusal(c.z) || LengthRefusal(c.x)) return std::string(kLengthRangeMessage);
     if (const auto refusal = CoilRefusal(c.N, c.R1, c.R2, c.L)) {
       std::string text(*refusal);
       return probe.coils.size() == 1 ? text : CoilCheck(probe, i, text.substr(text.find(": ") + 2));
@@ -85,7 +88,7 @@ std::optional<std::string> ProblemRefusal(const Problem& p) {
     return "Check the conductor: it has " + std::to_string(layers.size()) + " layers, at most " +
            std::to_string(kMaxLayers) + " are allowed";
   if (!std::isfinite(k.position)) return std::string("Check the conductor: its lift-off or radius must be a finite number");
-  if (std::fabs(k.position) > kMaxLength) return std::string(kLengthRangeMessage);
+  if (LengthRefusal(k.position)) return std::string(kLengthRangeMessage);
   for (std::size_t i = 0; i < layers.size(); ++i)
     if (auto refusal = LayerRefusal(layers[i], i, layers.size())) return refusal;
   for (std::size_t i = 0; i < probe.coils.size(); ++i) {
@@ -101,6 +104,7 @@ std::optional<std::string> ProblemRefusal(const Problem& p) {
       case Geometry::Rod:
         if (c.x != 0) return CoilCheck(probe, i, "round a rod its axis is the rod's (x must be 0)");
         if (k.position < 0) return std::string("Check the geometry: the rod's radius must not be negative");
+        if (const auto refusal = RodRadiusRefusal(k.position)) return std::string(*refusal);
         if (k.position > c.R1) return std::string("Check the geometry: the rod must fit inside the coil (radius <= R1)");
         break;
     }

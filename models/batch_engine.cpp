@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "models/batch_detail.hpp"
+#include "models/model_driver.hpp"
 
 namespace veldo {
 namespace {
@@ -44,7 +45,8 @@ BatchOutcome EvaluateBatch(const Probe& probe, std::span<const Conductor* const>
   // pairs run the adaptive path.
   const bool pair = !probe.coils.empty() && probe.drive != probe.pickup;
   const Coil* pickup = pair ? &probe.coils[probe.pickup] : nullptr;
-  if (probe.coils.empty() ||
+  // An accuracy beyond the kernels' rounding is the adaptive path's to flag (its IER 2).
+  if (probe.coils.empty() || !(Acc >= models_detail::kAttainableAcc) ||
       (pair && (pickup->x != probe.coils[probe.drive].x || pickup->axis != CoilAxis::Normal ||
                 probe.coils[probe.drive].axis != CoilAxis::Normal))) {
     for (std::size_t i = 0; i < n; ++i) adaptive(i);

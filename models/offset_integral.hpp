@@ -215,6 +215,10 @@ TComplex IntegrateOffsetKernel(const Kernel& kernel, double R2, double x, double
   }
   int ierRe = 0, ierIm = 0;
   const double sr = re.Finish(ierRe), si = im.Finish(ierIm);
+  if (Acc < kAttainableAcc) {  // beyond the kernels' rounding, as QagiOverKappa says
+    if (ierRe == 0) ierRe = kQagiRoundoffIer;
+    if (ierIm == 0) ierIm = kQagiRoundoffIer;
+  }
   Ier = CombineIer(ierIm, ierRe);
   return Cmplx(sr / R2, si / R2);  // the Jacobian of k = kappa / R2
 }
