@@ -133,6 +133,8 @@ bool IsSystemMessage(const std::string& m, const std::set<std::string>& fieldTex
       std::string(kFrequencyRangeMessage),
       std::string(kConductivityRangeMessage),
       std::string(kPermeabilityRangeMessage),
+      std::string(kRodRadiusRangeMessage),
+      std::string(kLayerThicknessRangeMessage),
       "Floating point division by zero.",
       "Floating point overflow.",
       "Invalid floating point operation.",
