@@ -132,13 +132,38 @@ def _prepare_problem(problem, grid, fixed):
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
+def _axis_column(axis, inner, start, stop):
+    """The values of an axis at the grid points ``start`` .. ``stop - 1`` (C order), ``inner`` the
+    number of points of the later axes: ``axis[(i // inner) % len(axis)]`` for each flat index i,
+    formed from runs of one value (or a slice of the axis) rather than from an index per point:
+    a chunk's columns are the only arrays of its size it allocates."""
+    n, m = len(axis), stop - start
+    first, last = start // inner, (stop - 1) // inner
+    if first == last:
+        return np.full(m, axis[first % n])
+    if inner == 1:
+        offset = start % n
+        if offset + m <= n:
+            return axis[offset:offset + m]
+        return np.tile(axis, -(-(offset + m) // n))[offset:offset + m]
+    counts = np.full(last - first + 1, inner)
+    counts[0] -= start - first * inner
+    counts[-1] = stop - last * inner
+    return np.repeat(axis[np.arange(first, last + 1) % n], counts)
+
+
+def _grid_columns(axes, start, stop):
+    """Every axis's values at the grid points ``start`` .. ``stop - 1``, by name."""
+    shape = [len(a) for a in axes.values()]
+    inner = [math.prod(shape[d + 1:]) for d in range(len(shape))]
+    return {name: _axis_column(axis, s, start, stop) for (name, axis), s in zip(axes.items(), inner)}
+
+
 def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1, engine="batch"):
     """Points ``start`` .. ``stop - 1`` of a problem's grid; returns as :func:`evaluate_chunk`."""
     from ._problem import _evaluate
 
-    shape = tuple(len(a) for a in axes.values())
-    index = np.unravel_index(np.arange(start, stop), shape)
-    values = {**fixed, **{name: axis[i] for (name, axis), i in zip(axes.items(), index)}}
+    values = {**fixed, **_grid_columns(axes, start, stop)}
     probe, conductor, f = _with(*problem, values)
     f = np.broadcast_to(f, (stop - start,))
     if not hasattr(probe, "terms"):
@@ -169,9 +194,7 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1, engine="batch
 
     Returns (start, dR, dX, ier, refused) with ``refused`` a list of (grid index, message).
     """
-    shape = tuple(len(a) for a in axes.values())
-    index = np.unravel_index(np.arange(start, stop), shape)
-    by_name = {name: axis[i] for (name, axis), i in zip(axes.items(), index)}
+    by_name = _grid_columns(axes, start, stop)
     columns = [by_name[n] if n in by_name else np.full(stop - start, fixed[n])
                for n in arguments(case)]
     dR, dX, ier, refused = _veldo.evaluate(case, columns, float(acc), int(threads), False, engine)
