@@ -132,31 +132,43 @@ def _prepare_problem(problem, grid, fixed):
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
-def _axis_column(axis, inner, start, stop):
-    """The values of an axis at the grid points ``start`` .. ``stop - 1`` (C order), ``inner`` the
-    number of points of the later axes: ``axis[(i // inner) % len(axis)]`` for each flat index i,
-    formed from runs of one value (or a slice of the axis) rather than from an index per point:
-    a chunk's columns are the only arrays of its size it allocates."""
-    n, m = len(axis), stop - start
-    first, last = start // inner, (stop - 1) // inner
-    if first == last:
-        return np.full(m, axis[first % n])
-    if inner == 1:
-        offset = start % n
-        if offset + m <= n:
-            return axis[offset:offset + m]
-        return np.tile(axis, -(-(offset + m) // n))[offset:offset + m]
-    counts = np.full(last - first + 1, inner)
-    counts[0] -= start - first * inner
-    counts[-1] = stop - last * inner
-    return np.repeat(axis[np.arange(first, last + 1) % n], counts)
+def _fill_axis(out, axis, inner, start):
+    """Writes an axis's values at the grid points ``start`` .. ``start + len(out) - 1`` (C order)
+    into ``out``, ``inner`` the number of points of the later axes: ``axis[(i // inner) % len(axis)]``
+    at flat index i. A piece at a time: a partial run of one value, whole runs up to the end of the
+    axis (a slice of it spread over the runs), whole passes over the axis; each a view of ``out``
+    that the axis is broadcast into, so nothing of the chunk's size is allocated here."""
+    n, stop, k, i = len(axis), start + len(out), 0, start
+    while i < stop:
+        q, r = divmod(i, inner)
+        j = q % n
+        if r or stop - i < inner:
+            e = min(stop, (q + 1) * inner)
+            out[k:k + e - i] = axis[j]
+        elif j or stop - i < inner * n:
+            runs = min(n - j, (stop - i) // inner)
+            e = i + runs * inner
+            out[k:k + e - i].reshape(runs, inner)[:] = axis[j:j + runs, None]
+        else:
+            passes = (stop - i) // (inner * n)
+            e = i + passes * inner * n
+            out[k:k + e - i].reshape(passes, n, inner)[:] = axis[None, :, None]
+        k, i = k + e - i, e
+
+
+def _inner(axes):
+    """The number of grid points of the later axes, for each axis."""
+    shape = [len(a) for a in axes.values()]
+    return [math.prod(shape[d + 1:]) for d in range(len(shape))]
 
 
 def _grid_columns(axes, start, stop):
     """Every axis's values at the grid points ``start`` .. ``stop - 1``, by name."""
-    shape = [len(a) for a in axes.values()]
-    inner = [math.prod(shape[d + 1:]) for d in range(len(shape))]
-    return {name: _axis_column(axis, s, start, stop) for (name, axis), s in zip(axes.items(), inner)}
+    columns = {}
+    for (name, axis), inner in zip(axes.items(), _inner(axes)):
+        columns[name] = np.empty(stop - start)
+        _fill_axis(columns[name], axis, inner, start)
+    return columns
 
 
 def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1, engine="batch"):
@@ -194,9 +206,16 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1, engine="batch
 
     Returns (start, dR, dX, ier, refused) with ``refused`` a list of (grid index, message).
     """
-    by_name = _grid_columns(axes, start, stop)
-    columns = [by_name[n] if n in by_name else np.full(stop - start, fixed[n])
-               for n in arguments(case)]
+    # The columns as the rows of one block: a single allocation per chunk.
+    names = arguments(case)
+    block = np.empty((len(names), stop - start))
+    inner = dict(zip(axes, _inner(axes)))
+    for row, name in zip(block, names):
+        if name in axes:
+            _fill_axis(row, axes[name], inner[name], start)
+        else:
+            row.fill(fixed[name])
+    columns = list(block)
     dR, dX, ier, refused = _veldo.evaluate(case, columns, float(acc), int(threads), False, engine)
     return start, dR, dX, ier, [(start + i, message) for i, message in refused]
 
