@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Study throughput: an in-process study on 1 and 2 threads, a LocalCluster of two worker
-processes against it (with Dask's overhead per chunk), and a study into a Zarr store with the
+processes against it (with Dask's overhead per chunk; the workers with glibc's allocator defaults,
+then once more with Dask's), and a study into a Zarr store with the
 peak memory of the process that runs it.
 
     PYTHONPATH=build/default/python /usr/bin/python3 bench/python/bench_study.py [--points N] [--repeat R]
@@ -64,9 +65,20 @@ def peak_mb():
     return resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
 
 
-def cluster():
+def cluster(malloc="dask"):
+    """A LocalCluster of 2 single-threaded workers and its client. malloc="glibc" starts the workers
+    with glibc's allocator defaults instead of Dask's MALLOC_TRIM_THRESHOLD_=65536 (which returns the
+    heap's top to the system after every free that leaves 64 kB there and keeps blocks of 128 kB and
+    more on fresh mappings: a chunk's columns and results, 84 bytes a point, are faulted in anew on
+    every task), for this cluster only."""
+    import dask
     from distributed import Client, LocalCluster
-    local = LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)
+
+    environ = dict(dask.config.get("distributed.nanny.pre-spawn-environ"))
+    if malloc == "glibc":
+        environ.pop("MALLOC_TRIM_THRESHOLD_", None)
+    with dask.config.set({"distributed.nanny.pre-spawn-environ": environ}):
+        local = LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)
     return local, Client(local)
 
 
@@ -139,7 +151,7 @@ def main():
           f"speed-up {t1 / t2:.2f}x")
 
     start = time.perf_counter()
-    local, client = cluster()
+    local, client = cluster("glibc")
     up = time.perf_counter() - start
     with local, client:
         client.run(lambda: __import__("veldo"))
@@ -151,12 +163,20 @@ def main():
             times[s], _, df = fastest(args.repeat, lambda: study(client=client, chunk=s))
             if s == c:
                 assert df.equals(one)
+    local, client = cluster("dask")
+    with local, client:
+        client.run(lambda: __import__("veldo"))
+        study(client=client, chunk=c)
+        dask_time, _, df = fastest(args.repeat, lambda: study(client=client, chunk=c))
+        assert df.equals(one)
     overhead = 2 * (times[small] - times[c]) / (chunks[small] - chunks[c])
-    print(f"LocalCluster, 2 worker processes (started in {up:.2f} s):")
+    print(f"LocalCluster, 2 worker processes with glibc's allocator defaults (started in {up:.2f} s):")
     for s in (small, c):
         print(f"  chunks of {s:6d} ({chunks[s]:5d} chunks): {times[s]:7.3f} s  {n / times[s]:9.0f} "
               f"points/s  {t2 / times[s]:.2f}x the in-process 2 threads")
     print(f"  overhead per chunk: {overhead * 1e3:.2f} ms (= {overhead * n / t1:.0f} points of compute)")
+    print(f"  with Dask's MALLOC_TRIM_THRESHOLD_=65536, chunks of {c}: {dask_time:7.3f} s  {n / dask_time:9.0f} "
+          f"points/s  {t2 / dask_time:.2f}x the in-process 2 threads")
     if args.store >= 1:
         store(int(args.store), args.store_on, args.store_path)
 

@@ -132,13 +132,50 @@ def _prepare_problem(problem, grid, fixed):
     return axes, {name: float(v) for name, v in fixed.items()}
 
 
+def _fill_axis(out, axis, inner, start):
+    """Writes an axis's values at the grid points ``start`` .. ``start + len(out) - 1`` (C order)
+    into ``out``, ``inner`` the number of points of the later axes: ``axis[(i // inner) % len(axis)]``
+    at flat index i. A piece at a time: a partial run of one value, whole runs up to the end of the
+    axis (a slice of it spread over the runs), whole passes over the axis; each a view of ``out``
+    that the axis is broadcast into, so nothing of the chunk's size is allocated here."""
+    n, stop, k, i = len(axis), start + len(out), 0, start
+    while i < stop:
+        q, r = divmod(i, inner)
+        j = q % n
+        if r or stop - i < inner:
+            e = min(stop, (q + 1) * inner)
+            out[k:k + e - i] = axis[j]
+        elif j or stop - i < inner * n:
+            runs = min(n - j, (stop - i) // inner)
+            e = i + runs * inner
+            out[k:k + e - i].reshape(runs, inner)[:] = axis[j:j + runs, None]
+        else:
+            passes = (stop - i) // (inner * n)
+            e = i + passes * inner * n
+            out[k:k + e - i].reshape(passes, n, inner)[:] = axis[None, :, None]
+        k, i = k + e - i, e
+
+
+def _inner(axes):
+    """The number of grid points of the later axes, for each axis."""
+    shape = [len(a) for a in axes.values()]
+    return [math.prod(shape[d + 1:]) for d in range(len(shape))]
+
+
+def _grid_columns(axes, start, stop):
+    """Every axis's values at the grid points ``start`` .. ``stop - 1``, by name."""
+    columns = {}
+    for (name, axis), inner in zip(axes.items(), _inner(axes)):
+        columns[name] = np.empty(stop - start)
+        _fill_axis(columns[name], axis, inner, start)
+    return columns
+
+
 def evaluate_problem_chunk(problem, axes, fixed, acc, start, stop, threads=1, engine="batch"):
     """Points ``start`` .. ``stop - 1`` of a problem's grid; returns as :func:`evaluate_chunk`."""
     from ._problem import _evaluate
 
-    shape = tuple(len(a) for a in axes.values())
-    index = np.unravel_index(np.arange(start, stop), shape)
-    values = {**fixed, **{name: axis[i] for (name, axis), i in zip(axes.items(), index)}}
+    values = {**fixed, **_grid_columns(axes, start, stop)}
     probe, conductor, f = _with(*problem, values)
     f = np.broadcast_to(f, (stop - start,))
     if not hasattr(probe, "terms"):
@@ -169,11 +206,16 @@ def evaluate_chunk(case, axes, fixed, acc, start, stop, threads=1, engine="batch
 
     Returns (start, dR, dX, ier, refused) with ``refused`` a list of (grid index, message).
     """
-    shape = tuple(len(a) for a in axes.values())
-    index = np.unravel_index(np.arange(start, stop), shape)
-    by_name = {name: axis[i] for (name, axis), i in zip(axes.items(), index)}
-    columns = [by_name[n] if n in by_name else np.full(stop - start, fixed[n])
-               for n in arguments(case)]
+    # The columns as the rows of one block: a single allocation per chunk.
+    names = arguments(case)
+    block = np.empty((len(names), stop - start))
+    inner = dict(zip(axes, _inner(axes)))
+    for row, name in zip(block, names):
+        if name in axes:
+            _fill_axis(row, axes[name], inner[name], start)
+        else:
+            row.fill(fixed[name])
+    columns = list(block)
     dR, dX, ier, refused = _veldo.evaluate(case, columns, float(acc), int(threads), False, engine)
     return start, dR, dX, ier, [(start + i, message) for i, message in refused]
 
