@@ -20,6 +20,16 @@ std::string LayerName(std::size_t i, std::size_t n) {
   return "layer " + std::to_string(i + 1) + " of " + std::to_string(n);
 }
 
+// A range message "Check the <subject>: it must be <range>" said of one layer: "<the subject>
+// must be <range>"; other messages keep the text after their "Check ...: ".
+std::string OfLayer(std::string_view message) {
+  const std::size_t colon = message.find(": ");
+  std::string rest(message.substr(colon + 2));
+  if (message.starts_with("Check the ") && rest.starts_with("it "))
+    return std::string(message.substr(6, colon - 6)) + rest.substr(2);
+  return rest;
+}
+
 std::optional<std::string> LayerRefusal(const Layer& l, std::size_t i, std::size_t n) {
   const bool last = i + 1 == n;
   const std::string name = "Check " + LayerName(i, n) + ": ";
@@ -30,11 +40,11 @@ std::optional<std::string> LayerRefusal(const Layer& l, std::size_t i, std::size
   if (!std::isfinite(l.sigma) || l.sigma < 0) return name + "the conductivity must be a finite number of at least 0";
   if (!std::isfinite(l.mur) || !(l.mur > 0)) return name + "the relative permeability must be a finite number above 0";
   if (!(last && std::isinf(l.thickness)) && LengthRefusal(l.thickness))
-    return name + std::string(kLengthRangeMessage.substr(kLengthRangeMessage.find(": ") + 2));
+    return name + OfLayer(kLengthRangeMessage);
   if (const auto refusal = LayerThicknessRefusal(l.thickness); refusal && std::isfinite(l.thickness))
-    return name + std::string(refusal->substr(refusal->find(": ") + 2));
+    return name + OfLayer(*refusal);
   if (const auto refusal = MaterialRefusal(l.sigma, l.mur))
-    return name + std::string(refusal->substr(refusal->find(": ") + 2));
+    return name + OfLayer(*refusal);
   return std::nullopt;
 }
 

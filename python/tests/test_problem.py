@@ -48,6 +48,8 @@ def test_every_field_broadcasts():
 @pytest.mark.parametrize("conductor,message", [
     (veldo.Plate([veldo.Layer(1e-3, -5), veldo.Layer(INF, 1e6)], 0), "Check layer 1 of 2: the conductivity"),
     (veldo.Plate([], 0), "Check the conductor: it needs at least one layer"),
+    (veldo.Plate([veldo.Layer(1e-10, 1e6), veldo.Layer(INF, 1e6)], 0), "Check layer 1 of 2: its thickness must be 0 or at least 1e-9 m"),
+    (veldo.Plate([veldo.Layer(INF, 1e6, 1e-4)], 0), "Check layer 1 of 1: the relative permeability must be from 0.001 to 1e6"),
     (veldo.Tube(3e-3, [veldo.Layer(INF, 1e6)]), "Check the geometry: the coil must fit inside the bore"),
 ])
 def test_a_refused_problem_names_what_is_wrong(conductor, message):
