@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Study throughput: an in-process study on 1 and 2 threads, a LocalCluster of two worker
 processes against it (with Dask's overhead per chunk; the workers with glibc's allocator defaults,
-then once more with Dask's), and a study into a Zarr store with the
+then once more with Dask's), one of two workers that are threads of this process, and a study into a Zarr store with the
 peak memory of the process that runs it.
 
     PYTHONPATH=build/default/python /usr/bin/python3 bench/python/bench_study.py [--points N] [--repeat R]
@@ -65,8 +65,10 @@ def peak_mb():
     return resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
 
 
-def cluster(malloc="dask"):
-    """A LocalCluster of 2 single-threaded workers and its client. malloc="glibc" starts the workers
+def cluster(malloc="dask", processes=True):
+    """A LocalCluster of 2 single-threaded workers and its client: worker processes, or with
+    processes=False workers that are threads of this process beside its scheduler (no
+    serialisation of a chunk's arguments or results). malloc="glibc" starts the worker processes
     with glibc's allocator defaults instead of Dask's MALLOC_TRIM_THRESHOLD_=65536 (which returns the
     heap's top to the system after every free that leaves 64 kB there and keeps blocks of 128 kB and
     more on fresh mappings: a chunk's columns and results, 84 bytes a point, are faulted in anew on
@@ -78,7 +80,7 @@ def cluster(malloc="dask"):
     if malloc == "glibc":
         environ.pop("MALLOC_TRIM_THRESHOLD_", None)
     with dask.config.set({"distributed.nanny.pre-spawn-environ": environ}):
-        local = LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)
+        local = LocalCluster(n_workers=2, threads_per_worker=1, processes=processes, dashboard_address=None)
     return local, Client(local)
 
 
@@ -169,6 +171,11 @@ def main():
         study(client=client, chunk=c)
         dask_time, _, df = fastest(args.repeat, lambda: study(client=client, chunk=c))
         assert df.equals(one)
+    local, client = cluster(processes=False)
+    with local, client:
+        study(client=client, chunk=c)
+        thread_time, _, df = fastest(args.repeat, lambda: study(client=client, chunk=c))
+        assert df.equals(one)
     overhead = 2 * (times[small] - times[c]) / (chunks[small] - chunks[c])
     print(f"LocalCluster, 2 worker processes with glibc's allocator defaults (started in {up:.2f} s):")
     for s in (small, c):
@@ -177,6 +184,8 @@ def main():
     print(f"  overhead per chunk: {overhead * 1e3:.2f} ms (= {overhead * n / t1:.0f} points of compute)")
     print(f"  with Dask's MALLOC_TRIM_THRESHOLD_=65536, chunks of {c}: {dask_time:7.3f} s  {n / dask_time:9.0f} "
           f"points/s  {t2 / dask_time:.2f}x the in-process 2 threads")
+    print(f"LocalCluster, 2 workers as threads of this process, chunks of {c}: {thread_time:7.3f} s  "
+          f"{n / thread_time:9.0f} points/s  {t2 / thread_time:.2f}x the in-process 2 threads")
     if args.store >= 1:
         store(int(args.store), args.store_on, args.store_path)
 
