@@ -5,7 +5,6 @@
 #include "app/field_texts.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -23,6 +22,7 @@
 #include "app/fp_guard.hpp"
 #include "app/problem.hpp"
 #include "app/problem_sweep.hpp"
+#include "app/work_items.hpp"
 #include "models/batch_engine.hpp"
 #include "models/coil_factor_cache.hpp"
 #include "models/models.hpp"
@@ -167,19 +167,14 @@ std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in
   if (!(Acc >= kMinAcc)) return refused;
   if (!refused.empty() && onRefusal == OnRefusal::Stop) return refused;
 
-  std::atomic<std::size_t> next{0};
-  std::mutex mutex;
-  std::vector<Refusal> faults;
   // A single point gains nothing from a cache beyond the reuse within the point: a small one.
   const std::size_t slots = std::min<std::size_t>(CoilFactorCache::kDefaultSlots, 256 * in.n);
-  auto work = [&] {
+  const std::size_t blocks = (in.n + kBlock - 1) / kBlock;
+  const std::vector<Refusal> faults = ShareItems(blocks, threads, [&](const auto& take, std::vector<Refusal>& mine) {
     CoilFactorCache cache(slots);
-    std::vector<Refusal> mine;
     PointInputs p;
-    for (;;) {
-      const std::size_t begin = next.fetch_add(kBlock);
-      if (begin >= in.n) break;
-      const std::size_t end = std::min(in.n, begin + kBlock);
+    for (std::size_t block; take(block);) {
+      const std::size_t begin = block * kBlock, end = std::min(in.n, begin + kBlock);
       for (std::size_t i = begin; i < end; ++i) {
         if (!accepted[i]) continue;
         Gather(in, i, count, model, p);
@@ -187,20 +182,7 @@ std::vector<Refusal> RunBatch(ModelKind model, int count, const BatchColumns& in
         if (fault != FpFault::None) mine.push_back({i, std::string(FpFaultText(fault))});
       }
     }
-    if (!mine.empty()) {
-      const std::lock_guard<std::mutex> lock(mutex);
-      faults.insert(faults.end(), mine.begin(), mine.end());
-    }
-  };
-  const std::size_t blocks = (in.n + kBlock - 1) / kBlock;
-  const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)),
-                                                       std::max<std::size_t>(blocks, 1)));
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<std::size_t>(n - 1));
-  for (int t = 1; t < n; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
-
+  });
   refused.insert(refused.end(), faults.begin(), faults.end());
   std::sort(refused.begin(), refused.end(),
             [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
@@ -255,12 +237,8 @@ std::vector<Refusal> EvaluateCaseBatched(ModelKind model, const BatchColumns& in
     b = e;
   }
 
-  std::atomic<std::size_t> next{0};
-  std::mutex mutex;
-  std::vector<Refusal> faults;
-  auto work = [&] {
+  return ShareItems(items.size(), threads, [&](const auto& take, std::vector<Refusal>& mine) {
     Workspace ws;
-    std::vector<Refusal> mine;
     std::vector<Conductor> conductors;
     std::vector<const Conductor*> pointers;
     std::vector<double> f;
@@ -268,9 +246,7 @@ std::vector<Refusal> EvaluateCaseBatched(ModelKind model, const BatchColumns& in
     std::vector<Impedance> z;
     std::vector<int> raised;
     PointInputs p;
-    for (;;) {
-      const std::size_t item = next.fetch_add(1);
-      if (item >= items.size()) break;
+    for (std::size_t item; take(item);) {
       const auto [b, e] = items[item];
       at.clear();
       for (std::size_t j = b; j < e; ++j)
@@ -299,19 +275,7 @@ std::vector<Refusal> EvaluateCaseBatched(ModelKind model, const BatchColumns& in
           out.first[i] = z[k].dR, out.second[i] = z[k].dX, out.ier[i] = z[k].Ier;
       }
     }
-    if (!mine.empty()) {
-      const std::lock_guard<std::mutex> lock(mutex);
-      faults.insert(faults.end(), mine.begin(), mine.end());
-    }
-  };
-  const int n = static_cast<int>(
-      std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)), std::max<std::size_t>(items.size(), 1)));
-  std::vector<std::thread> pool;
-  for (int t = 1; t < n; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
-  std::sort(faults.begin(), faults.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
-  return faults;
+  });
 }
 
 // Records what the command outputs.

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <tuple>
-#include <atomic>
 #include <charconv>
 #include <cmath>
-#include <mutex>
-#include <thread>
 
 #include "app/checks.hpp"
 #include "app/compute.hpp"
 #include "app/fp_guard.hpp"
+#include "app/work_items.hpp"
 #include "models/batch_engine.hpp"
 
 namespace veldo {
@@ -240,19 +238,13 @@ std::vector<Refusal> EvaluateBatched(std::span<const Problem> problems, std::spa
     items.emplace_back(b, e);
     b = e;
   }
-  std::atomic<std::size_t> next{0};
-  std::mutex mutex;
-  std::vector<Refusal> faults;
-  auto work = [&] {
+  return ShareItems(items.size(), threads, [&](const auto& take, std::vector<Refusal>& mine) {
     Workspace ws;
-    std::vector<Refusal> mine;
     std::vector<const Conductor*> conductors;
     std::vector<double> f;
     std::vector<Impedance> z;
     std::vector<int> raised;
-    for (;;) {
-      const std::size_t item = next.fetch_add(1);
-      if (item >= items.size()) break;
+    for (std::size_t item; take(item);) {
       const auto [b, e] = items[item];
       conductors.clear();
       f.clear();
@@ -272,16 +264,7 @@ std::vector<Refusal> EvaluateBatched(std::span<const Problem> problems, std::spa
           out[i] = z[j - b];
       }
     }
-    const std::lock_guard<std::mutex> lock(mutex);
-    faults.insert(faults.end(), mine.begin(), mine.end());
-  };
-  const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)), std::max<std::size_t>(items.size(), 1)));
-  std::vector<std::thread> pool;
-  for (int t = 1; t < n; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
-  std::sort(faults.begin(), faults.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
-  return faults;
+  });
 }
 
 std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double Acc, std::span<Impedance> out,
@@ -307,15 +290,11 @@ std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double 
   // Points are claimed a block at a time: enough to make the claim's cost vanish, few enough that
   // the threads finish close together when points differ in cost.
   constexpr std::size_t kBlock = 16;
-  std::atomic<std::size_t> next{0};
-  std::mutex mutex;
-  std::vector<Refusal> faults;
-  auto work = [&] {
+  const std::size_t blocks = (problems.size() + kBlock - 1) / kBlock;
+  const std::vector<Refusal> faults = ShareItems(blocks, threads, [&](const auto& take, std::vector<Refusal>& mine) {
     Workspace ws;
-    std::vector<Refusal> mine;
-    for (;;) {
-      const std::size_t begin = next.fetch_add(kBlock);
-      if (begin >= problems.size()) break;
+    for (std::size_t block; take(block);) {
+      const std::size_t begin = block * kBlock;
       for (std::size_t i = begin; i < std::min(problems.size(), begin + kBlock); ++i) {
         if (!accepted[i]) continue;
         Impedance z;
@@ -326,15 +305,7 @@ std::vector<Refusal> EvaluateProblems(std::span<const Problem> problems, double 
           out[i] = z;
       }
     }
-    const std::lock_guard<std::mutex> lock(mutex);
-    faults.insert(faults.end(), mine.begin(), mine.end());
-  };
-  const std::size_t blocks = (problems.size() + kBlock - 1) / kBlock;
-  const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(SweepThreads(threads)), std::max<std::size_t>(blocks, 1)));
-  std::vector<std::thread> pool;
-  for (int t = 1; t < n; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
+  });
   refused.insert(refused.end(), faults.begin(), faults.end());
   std::sort(refused.begin(), refused.end(), [](const Refusal& a, const Refusal& b) { return a.index < b.index; });
   return refused;
