@@ -130,25 +130,34 @@ double QagiOverKappa(const F& f, double R2, double Acc, int& ier, int* evaluatio
 // on a finer scale in between (a long winding's axial factor over a rod's thin core at kappa ~
 // R2/B1 or in a bore, a coil close above a magnetic plate), the Kronrod and Gauss rules can agree by
 // chance, and QAGI stops with an estimate below Acc on a value 1 to 100 Acc off. Such a run is
-// repeated at Acc/4; the bisection repeats the first run's tree before going deeper, so with the
-// kernel values cached (NodeCache) it costs only the new nodes. The finer result is returned. It
-// stands with Ier 0 when its run succeeded, or when it is within Acc of the first (the first
-// run's claim confirmed); otherwise with the finer run's Ier. Runs of eight subintervals and more
+// repeated at Acc/4 (or finer, below); the bisection repeats the first run's tree before going
+// deeper, so with the kernel values cached (NodeCache) it costs only the new nodes. The finer
+// result is returned. It stands with Ier 0 when its run succeeded, or when it is within Acc of the
+// first (the first run's claim confirmed); otherwise with the finer run's Ier. Runs of eight subintervals and more
 // (kConfirmEvals evaluations) are taken as they are: the falsely confident stops found over
 // random inputs of every case all ended within six, and a deeper run has bisected where the
 // kernel lives.
 inline constexpr int kConfirmEvals = 30 * 8 - 15;
+inline constexpr int kConfirmTries = 3;
 
 template <class F>
 double ConfirmedQagiOverKappa(const F& f, double R2, double Acc, int& ier) {
   int neval = 0;
   const double first = QagiOverKappa(f, R2, Acc, ier, &neval);
   if (ier != kQagiNormal || neval >= kConfirmEvals) return first;
-  // QAGI refuses a relative accuracy below 50 EPMACH.
-  const double fine = std::max(Acc / 4.0, 50.0 * QMACH(4));
-  if (!(fine < Acc)) return first;
-  int ierFine = 0;
-  const double result = QagiOverKappa(f, R2, fine, ierFine);
+  // A repeat that evaluates no more nodes than the first run is the first run's tree again, whose
+  // estimate was below the finer tolerance too: it confirms nothing. The tolerance is divided by 4
+  // again, up to Acc/64, until a run bisects deeper (a thin rod's core at kappa ~ R2/B1 of 4000
+  // was missed 2 Acc off by a tree of five subintervals whose estimate lay below Acc/4).
+  double fine = Acc, result = first;
+  int ierFine = kQagiNormal, nevalFine = neval;
+  for (int tries = 0; tries < kConfirmTries && nevalFine <= neval; ++tries) {
+    // QAGI refuses a relative accuracy below 50 EPMACH.
+    const double finer = std::max(fine / 4.0, 50.0 * QMACH(4));
+    if (!(finer < fine)) break;
+    fine = finer;
+    result = QagiOverKappa(f, R2, fine, ierFine, &nevalFine);
+  }
   ier = (ierFine == kQagiNormal || std::fabs(result - first) <= Acc * std::fabs(result)) ? kQagiNormal : ierFine;
   return result;
 }

@@ -15,7 +15,9 @@
 //  - halving Acc moves the result by less than Acc relative;
 //  - over a half-space (cases 1, 2, 9) dR falls as the lift-off grows: every spatial frequency
 //    contributes a non-negative amount damped by e^(-2 k LO);
-//  - a two-layer piece of one material is the one-layer piece.
+//  - a two-layer piece of one material is the one-layer piece;
+//  - a half-space without conduction is (mur - 1)/(mur + 1) times the infinitely permeable one's
+//    image, and a perfect conductor (skin depth far below the coil) is minus that image.
 // Sign checks allow the requested accuracy: |violation| <= Acc * |dZ|. Points whose quadrature
 // reports Ier != 0 are counted and checked with a ten times looser bound. Checks that a case
 // still fails for a known reason print their findings instead of failing; an open row of
@@ -32,6 +34,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <numbers>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -110,7 +113,7 @@ enum class Material { General, NonMagneticConductor, NonConductingMagnetic, OneM
 
 // What a violation is about. Some are known open defects of a case (the case lists them): they
 // are printed and counted, not failed, and each has an open reproducer.
-enum class Check { Finite, Fault, Passivity, Reactance, Lossless, Accuracy, LiftOff, Layers, Zero };
+enum class Check { Finite, Fault, Passivity, Reactance, Lossless, Accuracy, LiftOff, Layers, Zero, Image };
 
 struct CaseInfo {
   const char* name;
@@ -127,6 +130,7 @@ void PrintTo(const CaseInfo& c, std::ostream* os) { *os << c.name; }
 
 bool TwoLayers(Model m) { return m == Model::Planar2 || m == Model::Inside2 || m == Model::Outside2; }
 bool LiftOff(Model m) { return m == Model::Planar1 || m == Model::Planar2 || m == Model::Vertical; }
+bool HalfSpace(Model m) { return m == Model::Planar1 || m == Model::Vertical; }
 
 // A model on a draw (P1 is LO or B1, P2 is D1 or B2), or without one the air-coil reference
 // (X0 as dX), with the fault flags it raised.
@@ -271,14 +275,15 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
   Rng rng(c.seed);
   const int draws = DrawCount(c.defaultDraws);
   Findings bad(c.open);
-  int shortPoints = 0, calls = 0;
+  int shortPoints = 0, calls = 0, images = 0, perfects = 0;
 
   for (int i = 0; i < draws; ++i) {
     // Rotate the material kinds; two-layer cases also get pieces of one material.
     const int kinds = TwoLayers(c.model) ? 4 : 3;
     const auto m = static_cast<Material>(i % kinds);
-    // Every third draw reaches over the whole accepted range of its fields.
-    const bool wide = i % 3 == 2;
+    // Every third round of the material kinds reaches over the whole accepted range of its fields
+    // (so that each kind has its wide draws).
+    const bool wide = (i / kinds) % 3 == 2;
     const Draw d = DrawInputs(rng, c.model, m, wide);
     const Result r = RunOnce(c.model, d);
     ++calls;
@@ -313,6 +318,38 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
       if (para && r.dX < -slack) bad.Add(Check::Reactance, "non-conducting magnetic piece lowered the reactance", d, r);
       if (dia && r.dX > slack) bad.Add(Check::Reactance, "non-conducting diamagnetic piece raised the reactance", d, r);
       if (r.dR != 0) bad.Add(Check::Lossless, "non-conducting magnetic piece has dR != 0", d, r);
+    }
+
+    // A half-space's images. Without conduction the field's reflection is (mur - 1)/(mur + 1) at
+    // every spatial frequency: the piece is that factor times the image of the infinitely
+    // permeable one, exactly. The perfect conductor reflects with -1: a piece whose skin depth is
+    // far below the coil's smallest dimension h is minus that image, within about sqrt(2) delta/h
+    // (the next term of (k - alpha)/(k + alpha) = -1 + 2k/alpha; bounded here by 8 delta/h).
+    if (m == Material::NonConductingMagnetic && HalfSpace(c.model) && r.Ier == 0 && d.f > 0) {
+      const auto reflection = [](double mur) { return (mur - 1) / (mur + 1); };
+      Draw permeable = d;
+      permeable.MR1 = kMaxRelativePermeability;
+      const Result rp = RunOnce(c.model, permeable);
+      ++calls;
+      const double image = rp.dX / reflection(kMaxRelativePermeability);
+      if (rp.flags == 0 && rp.Ier == 0) {
+        ++images;
+        const double expect = reflection(d.MR1) * image;
+        if (std::fabs(r.dX - expect) > d.Acc * (std::fabs(r.dX) + std::fabs(expect)) + 1e-300)
+          bad.Add(Check::Image, "not (mur-1)/(mur+1) times the permeable image " + std::to_string(image), d, r);
+        Draw perfect = d;
+        perfect.MR1 = 1.0;
+        perfect.CON1 = kMaxConductivity;
+        const double delta = 1 / (std::numbers::pi * std::sqrt(d.f * 4e-7 * kMaxConductivity));  // 1/sqrt(pi f mu0 sigma)
+        const double h = std::min(d.L, d.R2 - d.R1), tol = 8 * delta / h + 2 * d.Acc;
+        if (tol < 1e-2) {
+          const Result rc = RunOnce(c.model, perfect);
+          ++calls;
+          if (rc.Ier == 0) ++perfects;
+          if (rc.flags == 0 && rc.Ier == 0 && std::hypot(rc.dR, rc.dX + image) > tol * std::fabs(image))
+            bad.Add(Check::Image, "the perfect conductor is not minus the permeable image " + std::to_string(image), perfect, rc);
+        }
+      }
     }
 
     // Continuity in the accuracy, on every fourth draw (it costs a finer computation).
@@ -360,8 +397,9 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
     }
   }
 
-  std::printf("[ %s ] %d draws, %d model calls, %d with Ier != 0, %d open-defect findings\n", c.name, draws,
-              calls, shortPoints, bad.known());
+  std::printf("[ %s ] %d draws, %d model calls, %d with Ier != 0, %d image comparisons (%d with the perfect "
+              "conductor), %d open-defect findings\n",
+              c.name, draws, calls, shortPoints, images, perfects, bad.known());
   EXPECT_EQ(bad.count(), 0) << "violations in " << draws << " draws";
 }
 
