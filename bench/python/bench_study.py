@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Study throughput: an in-process study on 1 and 2 threads, a LocalCluster of two worker
 processes against it (with Dask's overhead per chunk; the workers with glibc's allocator defaults,
-then once more with Dask's), one of two workers that are threads of this process, and a study into a Zarr store with the
-peak memory of the process that runs it.
+then once more with Dask's), one of two workers that are threads of this process, and a study
+into a Zarr store with the peak memory of the process that runs it.
 
     PYTHONPATH=build/default/python /usr/bin/python3 bench/python/bench_study.py [--points N] [--repeat R]
         [--chunk C] [--store N] [--store-on here|cluster] [--store-path P]
