@@ -133,10 +133,10 @@ double QagiOverKappa(const F& f, double R2, double Acc, int& ier, int* evaluatio
 // repeated at Acc/4 (or finer, below); the bisection repeats the first run's tree before going
 // deeper, so with the kernel values cached (NodeCache) it costs only the new nodes. The finer
 // result is returned. It stands with Ier 0 when its run succeeded, or when it is within Acc of the
-// first (the first run's claim confirmed); otherwise with the finer run's Ier. Runs of eight subintervals and more
-// (kConfirmEvals evaluations) are taken as they are: the falsely confident stops found over
-// random inputs of every case all ended within six, and a deeper run has bisected where the
-// kernel lives.
+// first (the first run's claim confirmed); otherwise with the finer run's Ier. Runs of eight
+// subintervals and more (kConfirmEvals evaluations) are taken as they are: the falsely confident
+// stops found over random inputs of every case all ended within six, and a deeper run has bisected
+// where the kernel lives.
 inline constexpr int kConfirmEvals = 30 * 8 - 15;
 inline constexpr int kConfirmTries = 3;
 

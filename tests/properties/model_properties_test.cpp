@@ -337,12 +337,12 @@ TEST_P(ModelProperties, InvariantsHoldOnRandomInputs) {
         const double expect = reflection(d.MR1) * image;
         if (std::fabs(r.dX - expect) > d.Acc * (std::fabs(r.dX) + std::fabs(expect)) + 1e-300)
           bad.Add(Check::Image, "not (mur-1)/(mur+1) times the permeable image " + std::to_string(image), d, r);
-        Draw perfect = d;
-        perfect.MR1 = 1.0;
-        perfect.CON1 = kMaxConductivity;
         const double delta = 1 / (std::numbers::pi * std::sqrt(d.f * 4e-7 * kMaxConductivity));  // 1/sqrt(pi f mu0 sigma)
         const double h = std::min(d.L, d.R2 - d.R1), tol = 8 * delta / h + 2 * d.Acc;
         if (tol < 1e-2) {
+          Draw perfect = d;
+          perfect.MR1 = 1.0;
+          perfect.CON1 = kMaxConductivity;
           const Result rc = RunOnce(c.model, perfect);
           ++calls;
           if (rc.Ier == 0) ++perfects;
